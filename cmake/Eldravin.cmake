@@ -1,0 +1,60 @@
+# Helpers that keep the per-folder CMake files short: a subsystem folder is one
+# static library of every .cpp file in it, a tests folder one GoogleTest executable.
+
+# eldravin_subsystem(<name> <folder> DEPS <targets...>)
+# Makes the library eldravin_<name> from <folder>/*.cpp (recursively). A folder
+# without sources yet becomes an interface library, so that the layers above can
+# always name it.
+function(eldravin_subsystem name folder)
+  cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
+  file(GLOB_RECURSE _sources CONFIGURE_DEPENDS "${folder}/*.cpp")
+  set(_target eldravin_${name})
+  if(_sources)
+    add_library(${_target} STATIC ${_sources})
+    target_include_directories(${_target} PUBLIC "${CMAKE_SOURCE_DIR}/src")
+    target_link_libraries(${_target} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
+  else()
+    add_library(${_target} INTERFACE)
+    target_include_directories(${_target} INTERFACE "${CMAKE_SOURCE_DIR}/src")
+    target_link_libraries(${_target} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# eldravin_embed_resources(<target> <folder>)
+# Embeds every file below <folder> into <target>: <folder>/<TYPE>/<NAME>[.ext]
+# becomes the resource NAME of type TYPE.
+function(eldravin_embed_resources target folder)
+  file(GLOB_RECURSE _files CONFIGURE_DEPENDS LIST_DIRECTORIES false "${folder}/*")
+  set(_out "${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.cpp")
+  set(_list "${CMAKE_CURRENT_BINARY_DIR}/${target}_resources.txt")
+  string(REPLACE ";" "\n" _content "${_files}")
+  file(WRITE "${_list}.new" "${_content}\n")
+  file(COPY_FILE "${_list}.new" "${_list}" ONLY_IF_DIFFERENT)
+  add_custom_command(
+    OUTPUT "${_out}"
+    COMMAND eldravin_embed "${folder}" "${_list}" "${_out}"
+    DEPENDS eldravin_embed "${_list}" ${_files}
+    COMMENT "Embedding resources of ${target}"
+    VERBATIM)
+  target_sources(${target} PRIVATE "${_out}")
+endfunction()
+
+# eldravin_test_dir(<folder> LIBS <targets...>)
+# One GoogleTest executable of every .cpp file in the folder, its tests known to CTest.
+function(eldravin_test_dir folder)
+  cmake_parse_arguments(ARG "" "RESOURCES" "LIBS" ${ARGN})
+  file(RELATIVE_PATH _rel "${CMAKE_SOURCE_DIR}/tests" "${folder}")
+  string(REPLACE "/" "_" _name "${_rel}")
+  set(_target test_${_name})
+  file(GLOB _sources CONFIGURE_DEPENDS "${folder}/*.cpp")
+  add_executable(${_target} ${_sources})
+  target_link_libraries(${_target} PRIVATE eldravin_testing ${ARG_LIBS})
+  target_include_directories(${_target} PRIVATE "${CMAKE_SOURCE_DIR}/tests")
+  if(ARG_RESOURCES)
+    eldravin_embed_resources(${_target} "${ARG_RESOURCES}")
+  endif()
+  gtest_discover_tests(${_target}
+    DISCOVERY_MODE PRE_TEST
+    TEST_PREFIX "${_rel}/"
+    PROPERTIES TIMEOUT 300)
+endfunction()

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The one list of Debian packages that building, running and testing Eldravin need.
+# Installs whatever is missing with apt-get when run as root; otherwise prints the line to run.
+set -euo pipefail
+
+PACKAGES=(
+  g++ cmake ninja-build ccache pkg-config
+  qt6-base-dev libicu-dev zlib1g-dev libjpeg-dev
+  libhunspell-dev hunspell-fr libxkbcommon-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-liberation2 fonts-dejavu-core
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+else
+  echo "Missing packages. Run as root:" >&2
+  echo "  sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi

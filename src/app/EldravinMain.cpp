@@ -1,0 +1,19 @@
+// Entry point of the word processor.
+#include "platform/runtime/Exception.h"
+#include "platform/runtime/Host.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    try {
+        StartPlatformHost(argc, argv, false);
+        StopPlatformHost();
+        return 0;
+    } catch (const EAbort&) {
+        return 0;
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "Anomalie : %s.\n", e.Message().c_str());
+        return 1;
+    }
+}

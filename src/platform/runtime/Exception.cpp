@@ -1,0 +1,6 @@
+#include "platform/runtime/Exception.h"
+
+void Abort()
+{
+    throw EAbort();
+}
