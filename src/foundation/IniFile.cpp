@@ -1,0 +1,382 @@
+#include "foundation/IniFile.h"
+
+#include "platform/runtime/CodePages.h"
+#include "platform/runtime/Exception.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char kMarker = '\x01';
+
+// ---- helpers to be replaced by the runtime's ----
+
+char FoldChar(char ch)
+{
+    const auto c = static_cast<uint8_t>(ch);
+    if (c >= 'a' && c <= 'z')
+        return static_cast<char>(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
+        return static_cast<char>(c - 32);
+    if (c == 0x9A || c == 0x9C || c == 0x9E)
+        return static_cast<char>(c - 16);
+    if (c == 0xFF)
+        return static_cast<char>(0x9F);
+    return ch;
+}
+
+int CompareText(const std::string& a, const std::string& b)
+{
+    const size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<uint8_t>(FoldChar(a[i]));
+        const auto y = static_cast<uint8_t>(FoldChar(b[i]));
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool TryStrToInt(const std::string& s, int32_t& value)
+{
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+        negative = s[i++] == '-';
+    int base = 10;
+    if (i < s.size() && s[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i >= s.size())
+        return false;
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        int d;
+        const char c = s[i];
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
+        v = v * base + d;
+        if (v > 0xFFFFFFFFLL)
+            return false;
+    }
+    if (base == 10) {
+        if (negative ? v > 2147483648LL : v > 2147483647LL)
+            return false;
+        value = static_cast<int32_t>(negative ? -v : v);
+    } else {
+        // Hexadecimal spells the 32-bit pattern: $FFFFFFFF is -1.
+        const auto u = static_cast<uint32_t>(v);
+        value = static_cast<int32_t>(negative ? 0u - u : u);
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string& bytes)
+{
+    const std::string path = Utf8FromAnsi(fileName);
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            close(fd);
+            return n == 0;
+        }
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+// Replaces the file atomically: a crash leaves the old file or the new one.
+void WriteWholeFile(const std::string& fileName, const std::string& bytes)
+{
+    const std::string path = Utf8FromAnsi(fileName);
+    const std::string temp = path + ".tmp-XXXXXX";
+    std::string name = temp;
+    auto fail = [&](int err) {
+        throw EInOutError("Impossible d'enregistrer le fichier \"" + fileName + "\" : " +
+                              AnsiFromUtf8(std::strerror(err)) + ".",
+                          err);
+    };
+    int fd = mkstemp(name.data());
+    if (fd < 0)
+        fail(errno);
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0)
+        fchmod(fd, st.st_mode & 07777);
+    else
+        fchmod(fd, 0644 & ~[] { mode_t m = umask(0); umask(m); return m; }());
+    size_t done = 0;
+    int err = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (!err && fsync(fd) != 0)
+        err = errno;
+    if (close(fd) != 0 && !err)
+        err = errno;
+    if (!err && rename(name.c_str(), path.c_str()) != 0)
+        err = errno;
+    if (err) {
+        unlink(name.c_str());
+        fail(err);
+    }
+}
+
+std::vector<std::string> SplitLines(const std::string& bytes)
+{
+    std::vector<std::string> lines;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = pos;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        lines.push_back(bytes.substr(pos, end - pos));
+        if (end < bytes.size() && bytes[end] == '\r')
+            ++end;
+        if (end < bytes.size() && bytes[end] == '\n')
+            ++end;
+        pos = end;
+    }
+    return lines;
+}
+
+}  // namespace
+
+std::string EncodeIniValue(const std::string& value)
+{
+    const bool needs = (!value.empty() && value[0] == kMarker) ||
+                       value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+    if (!needs)
+        return value;
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out(1, kMarker);
+    for (char ch : value) {
+        if (ch == '%' || ch == '\r' || ch == '\n' || ch == '\0' || ch == kMarker) {
+            const auto c = static_cast<uint8_t>(ch);
+            out += '%';
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out;
+}
+
+std::string DecodeIniValue(const std::string& stored)
+{
+    if (stored.empty() || stored[0] != kMarker)
+        return stored;
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string out;
+    for (size_t i = 1; i < stored.size(); ++i) {
+        if (stored[i] == '%' && i + 2 < stored.size() && hex(stored[i + 1]) >= 0 && hex(stored[i + 2]) >= 0) {
+            out += static_cast<char>(hex(stored[i + 1]) * 16 + hex(stored[i + 2]));
+            i += 2;
+        } else {
+            out += stored[i];
+        }
+    }
+    return out;
+}
+
+const std::string* TIniFileGroup::Find(const std::string& name) const
+{
+    auto it = std::lower_bound(Names.begin(), Names.end(), name,
+                               [](const TName& n, const std::string& key) { return CompareText(n.Name, key) < 0; });
+    if (it == Names.end() || CompareText(it->Name, name) != 0)
+        return nullptr;
+    return &Values[static_cast<size_t>(it->ValueIndex)];
+}
+
+TIniFile::TIniFile(std::string fileName, bool write) : FFileName(std::move(fileName)), FWrite(write)
+{
+    if (FWrite)
+        return;
+    std::string bytes;
+    if (ReadWholeFile(FFileName, bytes))
+        Parse(bytes);
+}
+
+TIniFile::~TIniFile()
+{
+    if (FWrite && !FSaved) {
+        try {
+            Flush();
+        } catch (const Exception&) {
+            // Nothing can be reported from here; callers that care call Flush.
+        }
+    }
+}
+
+void TIniFile::Parse(const std::string& bytes)
+{
+    // Raw lines per section first, in file order; rawLines[i] belongs to FSections[i].
+    std::vector<std::vector<std::string>> rawLines;
+    std::vector<std::string>* current = nullptr;
+    for (const std::string& line : SplitLines(bytes)) {
+        if (line.size() <= 2)
+            continue;
+        if (line[0] == '[') {
+            const std::string name = line.substr(1, line.size() - 2);
+            current = nullptr;
+            for (size_t i = 0; i < FSections.size() && !current; ++i)
+                if (CompareText(FSections[i].Name, name) == 0)
+                    current = &rawLines[i];
+            if (!current) {
+                FSections.push_back({name, std::make_unique<TIniFileGroup>()});
+                rawLines.emplace_back();
+                current = &rawLines.back();
+            }
+            continue;
+        }
+        if (current)
+            current->push_back(line);
+    }
+
+    for (size_t i = 0; i < FSections.size(); ++i) {
+        TIniFileGroup& group = *FSections[i].Group;
+        for (const std::string& line : rawLines[i]) {
+            const size_t eq = line.find('=');
+            if (eq == std::string::npos)
+                continue;
+            group.Values.push_back(line.substr(eq + 1));
+            group.Names.push_back({line.substr(0, eq), static_cast<int32_t>(group.Values.size() - 1)});
+        }
+        // A name given twice in a section: the later line wins, as it would
+        // have overwritten the earlier value in the registry.
+        std::stable_sort(group.Names.begin(), group.Names.end(),
+                         [](const TIniFileGroup::TName& a, const TIniFileGroup::TName& b) {
+                             return CompareText(a.Name, b.Name) < 0;
+                         });
+        std::vector<TIniFileGroup::TName> unique;
+        for (TIniFileGroup::TName& n : group.Names) {
+            if (!unique.empty() && CompareText(unique.back().Name, n.Name) == 0)
+                unique.back() = std::move(n);
+            else
+                unique.push_back(std::move(n));
+        }
+        group.Names = std::move(unique);
+    }
+    std::stable_sort(FSections.begin(), FSections.end(),
+                     [](const TSection& a, const TSection& b) { return CompareText(a.Name, b.Name) < 0; });
+}
+
+const TIniFile::TSection* TIniFile::FindSection(const std::string& name) const
+{
+    auto it = std::lower_bound(FSections.begin(), FSections.end(), name,
+                               [](const TSection& s, const std::string& key) { return CompareText(s.Name, key) < 0; });
+    if (it == FSections.end() || CompareText(it->Name, name) != 0)
+        return nullptr;
+    return &*it;
+}
+
+bool TIniFile::KeyExists(const std::string& name)
+{
+    return FindSection(Prefix + name) != nullptr;
+}
+
+void TIniFile::OpenKey(const std::string& name)
+{
+    if (FWrite) {
+        if (!FOutput.empty())
+            FOutput.emplace_back();
+        FOutput.push_back("[" + Prefix + name + "]");
+        FSaved = false;
+        return;
+    }
+    const TSection* section = FindSection(Prefix + name);
+    FCurrent = section ? section->Group.get() : nullptr;
+}
+
+std::string TIniFile::ReadString(const std::string& name, const std::string& def)
+{
+    if (!FCurrent)
+        return def;
+    const std::string* value = FCurrent->Find(name);
+    return value ? DecodeIniValue(*value) : def;
+}
+
+bool TIniFile::ReadBool(const std::string& name, bool def)
+{
+    return ReadString(name, def ? "1" : "0") == "1";
+}
+
+int32_t TIniFile::ReadInteger(const std::string& name, int32_t minimum, int32_t def, int32_t maximum)
+{
+    int32_t value;
+    if (!TryStrToInt(ReadString(name, std::string()), value))
+        return def;
+    if (value < minimum)
+        return minimum;
+    if (value > maximum)
+        return maximum;
+    return value;
+}
+
+void TIniFile::WriteBool(const std::string& name, bool value)
+{
+    WriteString(name, value ? "1" : "0");
+}
+
+void TIniFile::WriteInteger(const std::string& name, int32_t value)
+{
+    WriteString(name, std::to_string(value));
+}
+
+void TIniFile::WriteString(const std::string& name, const std::string& value)
+{
+    if (!FWrite)
+        return;
+    FOutput.push_back(name + "=" + EncodeIniValue(value));
+    FSaved = false;
+}
+
+void TIniFile::Flush()
+{
+    if (!FWrite)
+        return;
+    std::string bytes;
+    for (const std::string& line : FOutput) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    WriteWholeFile(FFileName, bytes);
+    FSaved = true;
+}
