@@ -1,14 +1,13 @@
 #include "foundation/IniFile.h"
 
-#include "platform/runtime/CodePages.h"
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/FileNames.h"
+#include "platform/runtime/FileStream.h"
+#include "platform/runtime/Files.h"
+#include "platform/runtime/Folders.h"
+#include "platform/runtime/SystemErrors.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -90,63 +89,43 @@ bool TryStrToInt(const std::string& s, int32_t& value)
 
 bool ReadWholeFile(const std::string& fileName, std::string& bytes)
 {
-    const std::string path = Utf8FromAnsi(fileName);
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    try {
+        TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+        const int64_t size = stream.Size();
+        bytes.resize(static_cast<size_t>(size));
+        stream.ReadBuffer(bytes.data(), size);
+        return true;
+    } catch (const Exception&) {
         return false;
-    char buffer[65536];
-    for (;;) {
-        ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            close(fd);
-            return n == 0;
-        }
-        bytes.append(buffer, static_cast<size_t>(n));
     }
 }
 
-// Replaces the file atomically: a crash leaves the old file or the new one.
+// Replaces the file through a new file beside it, so that a crash leaves the
+// old file or the new one, never a half-written one.
 void WriteWholeFile(const std::string& fileName, const std::string& bytes)
 {
-    const std::string path = Utf8FromAnsi(fileName);
-    const std::string temp = path + ".tmp-XXXXXX";
-    std::string name = temp;
-    auto fail = [&](int err) {
-        throw EInOutError("Impossible d'enregistrer le fichier \"" + fileName + "\" : " +
-                              AnsiFromUtf8(std::strerror(err)) + ".",
-                          err);
+    auto fail = [&](uint32_t code) {
+        throw EInOutError("Impossible d'enregistrer le fichier \"" + fileName + "\" : " + SysErrorMessage(code),
+                          static_cast<int>(code));
     };
-    int fd = mkstemp(name.data());
-    if (fd < 0)
-        fail(errno);
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0)
-        fchmod(fd, st.st_mode & 07777);
-    else
-        fchmod(fd, 0644 & ~[] { mode_t m = umask(0); umask(m); return m; }());
-    size_t done = 0;
-    int err = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
+    const std::string temp = GetTempFileName(ExtractFilePath(ExpandFileName(fileName)), ExtractFileName(fileName) + ".", ".tmp");
+    if (temp.empty())
+        fail(GetLastError());
+    bool written = false;
+    {
+        THandle h = FileOpen(temp, fmOpenWrite | fmShareExclusive);
+        if (h != INVALID_HANDLE_VALUE) {
+            written = FileWrite(h, bytes.data(), static_cast<int32_t>(bytes.size())) ==
+                          static_cast<int32_t>(bytes.size()) &&
+                      FlushFileBuffers(h);
+            FileClose(h);
         }
-        done += static_cast<size_t>(n);
     }
-    if (!err && fsync(fd) != 0)
-        err = errno;
-    if (close(fd) != 0 && !err)
-        err = errno;
-    if (!err && rename(name.c_str(), path.c_str()) != 0)
-        err = errno;
-    if (err) {
-        unlink(name.c_str());
-        fail(err);
+    const uint32_t code = GetLastError();
+    if (!written || !MoveFile(temp, fileName, true)) {
+        const uint32_t moveCode = written ? GetLastError() : code;
+        DeleteFile(temp);
+        fail(moveCode ? moveCode : ERROR_GEN_FAILURE);
     }
 }
 
