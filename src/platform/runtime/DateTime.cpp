@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <time.h>
 
 namespace {
@@ -522,11 +521,13 @@ private:
         }
     }
 
+    // value (0 to 65535) with at least digits digits.
     void Number(int value, int digits)
     {
-        char buf[16];
-        std::snprintf(buf, sizeof buf, "%0*d", digits, value);
-        FOut += buf;
+        std::string s = std::to_string(value);
+        if (static_cast<int>(s.size()) < digits)
+            FOut.append(static_cast<size_t>(digits) - s.size(), '0');
+        FOut += s;
     }
 
     TDateTime FDateTime;
