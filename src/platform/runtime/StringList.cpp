@@ -1,15 +1,11 @@
 #include "platform/runtime/StringList.h"
 
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/FileStream.h"
 #include "platform/runtime/Stream.h"
 #include "platform/runtime/SysUtils.h"
 
-#include "platform/runtime/CodePages.h"
-
 #include <algorithm>
-#include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -17,15 +13,6 @@ namespace {
 const char* const kListIndexError = "Indice de liste hors limites (%d)";
 const char* const kDuplicateString = "La liste de chaînes n'accepte pas les doublons";
 const char* const kSortedListError = "Opération non autorisée sur une liste de chaînes triée";
-const char* const kCannotOpen = "Impossible d'ouvrir le fichier \"%s\"";
-const char* const kCannotCreate = "Impossible de créer le fichier \"%s\"";
-
-std::string WithFileName(const char* message, const std::string& fileName)
-{
-    std::string m(message);
-    m.replace(m.find("%s"), 2, fileName);
-    return m;
-}
 
 bool IsBlank(char c)
 {
@@ -372,30 +359,17 @@ void TStrings::SaveToStream(TStream& stream) const
     stream.WriteBuffer(text.data(), static_cast<int64_t>(text.size()));
 }
 
-// The file layer's streams are not at hand here: the files are read and written
-// whole through the standard library, with the name converted to the file
-// system's UTF-8.
+// The file is read while other programs may read it too, and written anew.
 void TStrings::LoadFromFile(const std::string& fileName)
 {
-    std::ifstream file(Utf8FromAnsi(fileName), std::ios::binary);
-    if (!file)
-        throw EFOpenError(WithFileName(kCannotOpen, fileName), errno);
-    std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        throw EReadError("Erreur de lecture du flux");
-    SetText(data);
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(stream);
 }
 
 void TStrings::SaveToFile(const std::string& fileName) const
 {
-    std::ofstream file(Utf8FromAnsi(fileName), std::ios::binary | std::ios::trunc);
-    if (!file)
-        throw EFCreateError(WithFileName(kCannotCreate, fileName), errno);
-    std::string text = Text();
-    file.write(text.data(), static_cast<std::streamsize>(text.size()));
-    file.close();
-    if (!file)
-        throw EWriteError("Erreur d'écriture dans le flux");
+    TFileStream stream(fileName, fmCreate);
+    SaveToStream(stream);
 }
 
 void TStrings::BeginUpdate()

@@ -1,7 +1,10 @@
 #pragma once
 // Utility routines of the language runtime on 8-bit strings (code page 1252):
-// number and text conversion, formatting, case maps and comparison, file-name
-// parts. Where the original routine counts from 1 (Pos, Copy), so do these.
+// number and text conversion, formatting, case maps and comparison. The
+// file-name parts (ExtractFileName, ChangeFileExt...) live in FileNames.h, which
+// comes along. Where the original routine counts from 1 (Pos, Copy), so do these.
+#include "platform/runtime/FileNames.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -181,19 +184,9 @@ std::string AnsiQuotedStr(std::string_view s, char quote);
 // text ends at the closing quote or at the end of s); *consumed receives the
 // number of bytes read. Empty when s does not start with the quote.
 std::string AnsiExtractQuotedStr(std::string_view s, char quote, size_t* consumed = nullptr);
-// The unquoted text, or s itself when it is not quoted.
+// The text of a quoted s (what follows its closing quote is dropped); s itself
+// when it does not both start and end with the quote.
 std::string AnsiDequotedStr(std::string_view s, char quote);
-
-// File names: "/" and "\" both separate folders.
-constexpr char PathDelim = '/';
-bool IsPathDelimiter(char c);
-std::string IncludeTrailingPathDelimiter(std::string_view s);
-std::string ExcludeTrailingPathDelimiter(std::string_view s);
-std::string ExtractFileName(std::string_view fileName);
-std::string ExtractFilePath(std::string_view fileName);  // with the final separator
-std::string ExtractFileDir(std::string_view fileName);   // without it
-std::string ExtractFileExt(std::string_view fileName);   // with the dot
-std::string ChangeFileExt(std::string_view fileName, std::string_view extension);
 
 // "-1" / "0", or "True" / "False" with useBoolStrs.
 std::string BoolToStr(bool value, bool useBoolStrs = false);
