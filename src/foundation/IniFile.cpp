@@ -5,6 +5,7 @@
 #include "platform/runtime/FileStream.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Folders.h"
+#include "platform/runtime/SysUtils.h"
 #include "platform/runtime/SystemErrors.h"
 
 #include <algorithm>
@@ -13,78 +14,10 @@ namespace {
 
 const char kMarker = '\x01';
 
-// ---- helpers to be replaced by the runtime's ----
-
-char FoldChar(char ch)
+// Names of sections and values compare as the framework's string lists do.
+int CompareNames(const std::string& a, const std::string& b)
 {
-    const auto c = static_cast<uint8_t>(ch);
-    if (c >= 'a' && c <= 'z')
-        return static_cast<char>(c - 32);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return static_cast<char>(c - 32);
-    if (c == 0x9A || c == 0x9C || c == 0x9E)
-        return static_cast<char>(c - 16);
-    if (c == 0xFF)
-        return static_cast<char>(0x9F);
-    return ch;
-}
-
-int CompareText(const std::string& a, const std::string& b)
-{
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<uint8_t>(FoldChar(a[i]));
-        const auto y = static_cast<uint8_t>(FoldChar(b[i]));
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
-bool TryStrToInt(const std::string& s, int32_t& value)
-{
-    size_t i = 0;
-    while (i < s.size() && s[i] == ' ')
-        ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-        negative = s[i++] == '-';
-    int base = 10;
-    if (i < s.size() && s[i] == '$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= s.size())
-        return false;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        int d;
-        const char c = s[i];
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else
-            return false;
-        v = v * base + d;
-        if (v > 0xFFFFFFFFLL)
-            return false;
-    }
-    if (base == 10) {
-        if (negative ? v > 2147483648LL : v > 2147483647LL)
-            return false;
-        value = static_cast<int32_t>(negative ? -v : v);
-    } else {
-        // Hexadecimal spells the 32-bit pattern: $FFFFFFFF is -1.
-        const auto u = static_cast<uint32_t>(v);
-        value = static_cast<int32_t>(negative ? 0u - u : u);
-    }
-    return true;
+    return AnsiCompareText(a, b);
 }
 
 bool ReadWholeFile(const std::string& fileName, std::string& bytes)
@@ -198,8 +131,8 @@ std::string DecodeIniValue(const std::string& stored)
 const std::string* TIniFileGroup::Find(const std::string& name) const
 {
     auto it = std::lower_bound(Names.begin(), Names.end(), name,
-                               [](const TName& n, const std::string& key) { return CompareText(n.Name, key) < 0; });
-    if (it == Names.end() || CompareText(it->Name, name) != 0)
+                               [](const TName& n, const std::string& key) { return CompareNames(n.Name, key) < 0; });
+    if (it == Names.end() || CompareNames(it->Name, name) != 0)
         return nullptr;
     return &Values[static_cast<size_t>(it->ValueIndex)];
 }
@@ -236,7 +169,7 @@ void TIniFile::Parse(const std::string& bytes)
             const std::string name = line.substr(1, line.size() - 2);
             current = nullptr;
             for (size_t i = 0; i < FSections.size() && !current; ++i)
-                if (CompareText(FSections[i].Name, name) == 0)
+                if (CompareNames(FSections[i].Name, name) == 0)
                     current = &rawLines[i];
             if (!current) {
                 FSections.push_back({name, std::make_unique<TIniFileGroup>()});
@@ -262,11 +195,11 @@ void TIniFile::Parse(const std::string& bytes)
         // have overwritten the earlier value in the registry.
         std::stable_sort(group.Names.begin(), group.Names.end(),
                          [](const TIniFileGroup::TName& a, const TIniFileGroup::TName& b) {
-                             return CompareText(a.Name, b.Name) < 0;
+                             return CompareNames(a.Name, b.Name) < 0;
                          });
         std::vector<TIniFileGroup::TName> unique;
         for (TIniFileGroup::TName& n : group.Names) {
-            if (!unique.empty() && CompareText(unique.back().Name, n.Name) == 0)
+            if (!unique.empty() && CompareNames(unique.back().Name, n.Name) == 0)
                 unique.back() = std::move(n);
             else
                 unique.push_back(std::move(n));
@@ -274,14 +207,14 @@ void TIniFile::Parse(const std::string& bytes)
         group.Names = std::move(unique);
     }
     std::stable_sort(FSections.begin(), FSections.end(),
-                     [](const TSection& a, const TSection& b) { return CompareText(a.Name, b.Name) < 0; });
+                     [](const TSection& a, const TSection& b) { return CompareNames(a.Name, b.Name) < 0; });
 }
 
 const TIniFile::TSection* TIniFile::FindSection(const std::string& name) const
 {
     auto it = std::lower_bound(FSections.begin(), FSections.end(), name,
-                               [](const TSection& s, const std::string& key) { return CompareText(s.Name, key) < 0; });
-    if (it == FSections.end() || CompareText(it->Name, name) != 0)
+                               [](const TSection& s, const std::string& key) { return CompareNames(s.Name, key) < 0; });
+    if (it == FSections.end() || CompareNames(it->Name, name) != 0)
         return nullptr;
     return &*it;
 }
