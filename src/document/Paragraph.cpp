@@ -333,7 +333,18 @@ void TParagraph::Reformat(int32_t firstLine, int32_t width)
     TLineBuildState state;
     int32_t startByte = 0;
     int32_t startChar = 0;
-    if (start > 0 && FLines[static_cast<size_t>(start)]->StartByte <= FText.Size()) {
+    // A line kept from before an edit is a valid starting point only while it
+    // still starts between elements at its character; otherwise start over.
+    bool resume = false;
+    if (start > 0) {
+        const TParLine& line = *FLines[static_cast<size_t>(start)];
+        try {
+            resume = line.StartByte <= FText.Size() && ByteToCharOffset(line.StartByte) == line.FirstChar;
+        } catch (const EInternalError&) {
+            resume = false;
+        }
+    }
+    if (resume) {
         const TParLine& line = *FLines[static_cast<size_t>(start)];
         ExpandFormatDiff(state.Format, line.StartFormat);
         startByte = line.StartByte;

@@ -485,6 +485,14 @@ TEST_F(ParagraphTest, LineByLine)
     for (int32_t i = 0; i < par.GetLineCount(); ++i)
         EXPECT_EQ(par.GetLine(i).CharCount, counts[static_cast<size_t>(i)]) << "as a full re-layout";
 
+    // A kept line that an edit left in the middle of a record is no starting
+    // point: the paragraph is laid out from its start instead.
+    par.InsertControl(0, cfItalic, 1);  // line 1 now starts inside the bold record
+    par.Reformat(1, 5);
+    ExpectLinesTileText(par);
+    EXPECT_EQ(par.GetLine(1).StartByte, 21);
+    par.DeleteText(0, InlineControlSize);
+
     EXPECT_FALSE(par.IsPaginated());
     par.Invalidate(false, 105);
     EXPECT_EQ(par.GetLineCount(), 0);
