@@ -4,6 +4,7 @@
 #include "foundation/TextTables.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Locale.h"
+#include "platform/runtime/SysUtils.h"
 
 #include <algorithm>
 #include <limits>
@@ -29,16 +30,12 @@ int32_t RadixStrToInt(const std::string& text, uint32_t radix)
     } else if (text[0] == '+') {
         first = 1;
     }
-    size_t last = text.size();
-    while (first < last && static_cast<uint8_t>(text[first]) <= ' ')
-        ++first;
-    while (last > first && static_cast<uint8_t>(text[last - 1]) <= ' ')
-        --last;
-    if (first == last)
+    const std::string digits = Trim(std::string_view(text).substr(first));
+    if (digits.empty())
         RaiseInvalidInteger();
     int64_t magnitude = 0;
-    for (size_t i = first; i < last; ++i) {
-        const uint8_t digit = HexDigitValueTable[static_cast<uint8_t>(text[i])];
+    for (char ch : digits) {
+        const uint8_t digit = HexDigitValueTable[static_cast<uint8_t>(ch)];
         if (digit >= radix)
             RaiseInvalidInteger();
         magnitude = magnitude * radix + digit;
@@ -63,18 +60,12 @@ std::string IntToRadixStr(int32_t value, uint32_t radix)
     return out;
 }
 
-// Groups the digits of a magnitude by three with blanks.
-std::string GroupThousands(uint64_t magnitude)
+// "%.Nn" with a blank between thousands and the runtime's decimal separator.
+std::string FormatNumber(const char* format, double number)
 {
-    std::string digits = std::to_string(magnitude);
-    std::string out;
-    const size_t n = digits.size();
-    for (size_t i = 0; i < n; ++i) {
-        if (i > 0 && (n - i) % 3 == 0)
-            out.push_back(' ');
-        out.push_back(digits[i]);
-    }
-    return out;
+    TFormatSettings settings = FormatSettings();
+    settings.ThousandSeparator = ' ';
+    return Format(format, {number}, settings);
 }
 
 int RomanValue(char ch)
@@ -192,10 +183,9 @@ std::string FormatCaptionWithHotKey(const std::string& caption)
     return plain.substr(0, tab) + " (" + plain.substr(tab + 1) + ")";
 }
 
-std::string FormatThousands(int64_t number)
+std::string FormatThousands(double number)
 {
-    const uint64_t magnitude = number < 0 ? 0 - static_cast<uint64_t>(number) : static_cast<uint64_t>(number);
-    return (number < 0 ? "-" : "") + GroupThousands(magnitude);
+    return FormatNumber("%.0n", number);
 }
 
 int32_t BinStrToInt(const std::string& text)
@@ -276,20 +266,13 @@ std::string FormatByteSize(int64_t bytes)
     constexpr int64_t kKilo = 1024;
     constexpr int64_t kMega = 1048576;
     if (bytes < 65535)
-        return FormatThousands(bytes) + " octets";
+        return FormatNumber("%.0n", static_cast<double>(bytes)) + " octets";
     if (bytes < 16777215) {
         if (bytes % kMega == 0)
-            return FormatThousands(bytes / kMega) + " Mo";
-        return FormatThousands((bytes + kKilo / 2) / kKilo) + " Ko";
+            return FormatNumber("%.0n", static_cast<double>(bytes / kMega)) + " Mo";
+        return FormatNumber("%.0n", static_cast<double>((bytes + kKilo / 2) / kKilo)) + " Ko";
     }
-    // Megabytes with two decimals, rounded half up.
-    const auto v = static_cast<uint64_t>(bytes);
-    const uint64_t hundredths = v / kMega * 100 + (v % kMega * 100 + kMega / 2) / kMega;
-    const uint64_t cents = hundredths % 100;
-    std::string out = GroupThousands(hundredths / 100) + GetLocaleDecimalSeparator(LOCALE_USER_DEFAULT);
-    out.push_back(static_cast<char>('0' + cents / 10));
-    out.push_back(static_cast<char>('0' + cents % 10));
-    return out + " Mo";
+    return FormatNumber("%.2n", static_cast<double>(bytes) / kMega) + " Mo";
 }
 
 int32_t MulDivPercent(int32_t value, int32_t percent)
@@ -299,8 +282,10 @@ int32_t MulDivPercent(int32_t value, int32_t percent)
     return static_cast<int32_t>(std::clamp<int64_t>(result, std::numeric_limits<int32_t>::min(), kMaxInt));
 }
 
-int32_t DateToDayIndex(int32_t year, int32_t month, int32_t day)
+int32_t DateToDayIndex(TDateTime date)
 {
+    uint16_t year = 0, month = 0, day = 0;
+    DecodeDate(date, year, month, day);
     return year * 372 + month * 31 + day;
 }
 

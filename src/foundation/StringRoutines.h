@@ -3,6 +3,8 @@
 // arrays: message-text line breaks, numbering in letters and roman numerals,
 // radix conversions, byte sizes in French units, locale comparisons and menu
 // captions.
+#include "platform/runtime/DateTime.h"
+
 #include <cstdint>
 #include <string>
 
@@ -36,8 +38,9 @@ std::string EscapeMenuCaption(const std::string& text);
 // becomes "text (key name)".
 std::string FormatCaptionWithHotKey(const std::string& caption);
 
-// The number with a blank between groups of three digits.
-std::string FormatThousands(int64_t number);
+// The number rounded to a whole one, with a blank between groups of three
+// digits ("%.0n" with a blank as thousands separator).
+std::string FormatThousands(double number);
 
 // Parse binary, octal and hexadecimal text: an optional "-" or "+", blanks
 // around the digits, digits of the radix (either case for hexadecimal), a
@@ -62,7 +65,7 @@ std::string IntToRoman(int32_t number);
 // default. An empty text gives 0.
 int32_t RomanToInt(const std::string& text, int32_t defaultValue);
 
-// "65 534 octets", "64 Ko", "2 Mo", "19,07 Mo" (the user's decimal separator).
+// "65 534 octets", "64 Ko", "2 Mo", "19,07 Mo" (the runtime's decimal separator).
 std::string FormatByteSize(int64_t bytes);
 
 // value × percent / 100 rounded to the nearest (halves away from zero),
@@ -72,7 +75,7 @@ int32_t MulDivPercent(int32_t value, int32_t percent);
 // A number that orders dates but counts no days: year × 372 + month × 31 + day.
 // (A year weighs twelve months of 31 days, so that the 31st of December comes
 // before the 1st of January of the next year.)
-int32_t DateToDayIndex(int32_t year, int32_t month, int32_t day);
+int32_t DateToDayIndex(TDateTime date);
 
 void FillDWords(int32_t* array, int32_t count, int32_t value);
 // Every element becomes NotSet.

@@ -155,13 +155,14 @@ TEST_F(FrenchLocale, ByteSizesAndThousands)
         {20000000, "19,07 Mo"},
         {1048576000, "1 000,00 Mo"},
         {std::numeric_limits<int64_t>::max(), "8 796 093 022 208,00 Mo"},
+        {1099511627776, "1 048 576,00 Mo"},
     };
     for (auto [bytes, text] : sizes)
         EXPECT_EQ(FormatByteSize(bytes), text) << bytes;
 
-    const std::pair<int64_t, const char*> thousands[] = {
-        {0, "0"}, {999, "999"}, {1000, "1 000"}, {-1234567, "-1 234 567"},
-        {std::numeric_limits<int64_t>::min(), "-9 223 372 036 854 775 808"},
+    const std::pair<double, const char*> thousands[] = {
+        {0, "0"}, {999, "999"}, {1000, "1 000"}, {-1234567, "-1 234 567"}, {1234.6, "1 235"},
+        {9007199254740992.0, "9 007 199 254 740 992"},
     };
     for (auto [number, text] : thousands)
         EXPECT_EQ(FormatThousands(number), text) << number;
@@ -192,9 +193,10 @@ TEST(StringRoutines, ArithmeticAndArrays)
     for (const TCase& c : cases)
         EXPECT_EQ(MulDivPercent(c.Value, c.Percent), c.Result) << c.Value << " x " << c.Percent;
 
-    EXPECT_LT(DateToDayIndex(2024, 1, 31), DateToDayIndex(2024, 2, 1));
-    EXPECT_LT(DateToDayIndex(2023, 12, 31), DateToDayIndex(2024, 1, 1)) << "dates stay in order over a new year";
-    EXPECT_EQ(DateToDayIndex(2024, 3, 1) - DateToDayIndex(2024, 2, 1), 31);
+    EXPECT_LT(DateToDayIndex(EncodeDate(2024, 1, 31)), DateToDayIndex(EncodeDate(2024, 2, 1)));
+    EXPECT_LT(DateToDayIndex(EncodeDate(2023, 12, 31)), DateToDayIndex(EncodeDate(2024, 1, 1)))
+        << "dates stay in order over a new year";
+    EXPECT_EQ(DateToDayIndex(EncodeDate(2024, 3, 1) + 0.75) - DateToDayIndex(EncodeDate(2024, 2, 1)), 31);
 
     int32_t a[5] = {1, 2, 3, 4, 5};
     MoveDWords(a, a + 1, 4);  // upwards, element by element: the first repeats

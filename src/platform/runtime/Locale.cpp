@@ -1,11 +1,11 @@
 #include "platform/runtime/Locale.h"
 
 #include "platform/runtime/CodePages.h"
+#include "platform/runtime/SysUtils.h"
 
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/uloc.h>
-#include <unicode/unum.h>
 
 #include <array>
 #include <atomic>
@@ -38,26 +38,6 @@ LCID Resolve(LCID locale)
     return locale;
 }
 
-// Case maps of the 256 bytes of code page 1252 (the simple mapping of each
-// character, kept only when the result has a byte of its own).
-struct TCaseMaps {
-    std::array<uint8_t, 256> Upper{};
-    std::array<uint8_t, 256> Lower{};
-    std::array<uint16_t, 256> Types{};
-};
-
-uint8_t MapThrough(uint8_t byte, UChar32 mapped)
-{
-    if (mapped > 0xFFFF)
-        return byte;
-    bool usedDefault = false;
-    const std::u16string wide(1, static_cast<char16_t>(mapped));
-    const std::string back = FromWide(wide, 1252, &usedDefault, '?', false);
-    if (usedDefault || back.size() != 1)
-        return byte;
-    return static_cast<uint8_t>(back[0]);
-}
-
 uint16_t TypeOf(uint8_t byte, UChar32 c)
 {
     uint16_t t = 0;
@@ -84,20 +64,16 @@ uint16_t TypeOf(uint8_t byte, UChar32 c)
     return t;
 }
 
-const TCaseMaps& CaseMaps()
+// Character types of the 256 bytes of code page 1252.
+const std::array<uint16_t, 256>& CharTypes()
 {
-    static const TCaseMaps maps = [] {
-        TCaseMaps m;
-        for (int b = 0; b < 256; ++b) {
-            const auto byte = static_cast<uint8_t>(b);
-            const UChar32 c = ByteToWide(byte, 1252);
-            m.Upper[b] = MapThrough(byte, u_toupper(c));
-            m.Lower[b] = MapThrough(byte, u_tolower(c));
-            m.Types[b] = TypeOf(byte, c);
-        }
-        return m;
+    static const std::array<uint16_t, 256> types = [] {
+        std::array<uint16_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = TypeOf(static_cast<uint8_t>(b), ByteToWide(static_cast<uint8_t>(b), 1252));
+        return t;
     }();
-    return maps;
+    return types;
 }
 
 // One collator per locale and strength, kept for the life of the process.
@@ -172,28 +148,21 @@ LCID LCIDFromLocaleName(std::string_view name)
     return uloc_getLCID(n.c_str());
 }
 
+// The system's non-linguistic case mapping is the same in every locale: that of
+// the runtime.
 std::string LocaleUpperCase(LCID /*locale*/, std::string_view text)
 {
-    // The system's non-linguistic case mapping is the same in every locale.
-    const auto& maps = CaseMaps();
-    std::string out(text);
-    for (char& ch : out)
-        ch = static_cast<char>(maps.Upper[static_cast<uint8_t>(ch)]);
-    return out;
+    return AnsiUpperCase(text);
 }
 
 std::string LocaleLowerCase(LCID /*locale*/, std::string_view text)
 {
-    const auto& maps = CaseMaps();
-    std::string out(text);
-    for (char& ch : out)
-        ch = static_cast<char>(maps.Lower[static_cast<uint8_t>(ch)]);
-    return out;
+    return AnsiLowerCase(text);
 }
 
 uint16_t GetCharTypeFlags(LCID /*locale*/, uint8_t ch)
 {
-    return CaseMaps().Types[ch];
+    return CharTypes()[ch];
 }
 
 int CompareStringLocale(LCID locale, bool ignoreCase, std::string_view a, std::string_view b)
@@ -206,21 +175,4 @@ int CompareStringLocale(LCID locale, bool ignoreCase, std::string_view a, std::s
                                             reinterpret_cast<const UChar*>(wb.data()),
                                             static_cast<int32_t>(wb.size()));
     return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
-}
-
-std::string GetLocaleDecimalSeparator(LCID locale)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    UNumberFormat* fmt = unum_open(UNUM_DECIMAL, nullptr, 0, LocaleNameFromLCID(locale).c_str(), nullptr, &status);
-    if (U_FAILURE(status) || !fmt)
-        return ".";
-    UChar buf[8] = {};
-    const int32_t len = unum_getSymbol(fmt, UNUM_DECIMAL_SEPARATOR_SYMBOL, buf, 8, &status);
-    unum_close(fmt);
-    if (U_FAILURE(status) || len <= 0)
-        return ".";
-    bool usedDefault = false;
-    std::string sep = FromWide(std::u16string_view(reinterpret_cast<const char16_t*>(buf), static_cast<size_t>(len)),
-                               1252, &usedDefault);
-    return usedDefault || sep.empty() ? "." : sep;
 }

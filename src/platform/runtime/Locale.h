@@ -1,8 +1,9 @@
 #pragma once
 // Locales: the user's language and the national-language services the program
-// asks of the system (upper and lower case for a locale, character types, string
-// comparison in the locale's sort order, the decimal separator). Strings are the
-// program's code page 1252 bytes; the work is done on their Unicode forms (ICU).
+// asks of the system for a given locale (upper and lower case, character types,
+// string comparison in the locale's sort order). Strings are the program's code
+// page 1252 bytes; the work is done on their Unicode forms (ICU). The runtime's
+// own conventions (decimal separator, French collation) are in SysUtils.h.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -68,6 +69,3 @@ uint16_t GetCharTypeFlags(LCID locale, uint8_t ch);
 // and symbols are significant and sort before digits and letters. Ignoring case
 // still tells accents apart. The result is -1, 0 or 1.
 int CompareStringLocale(LCID locale, bool ignoreCase, std::string_view a, std::string_view b);
-
-// The locale's decimal separator in code page 1252 ("," for French).
-std::string GetLocaleDecimalSeparator(LCID locale);
