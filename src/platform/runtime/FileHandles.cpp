@@ -324,8 +324,6 @@ bool FlushFileBuffers(THandle handle)
 namespace {
 constexpr int64_t kTicksPerSecond = 10'000'000;
 constexpr int64_t kUnixEpochSeconds = 11'644'473'600;  // 1601-01-01 to 1970-01-01
-constexpr double kTicksPerDay = 864'000'000'000.0;
-constexpr double kDaysTo1899 = 109'205.0;  // 1601-01-01 to 1899-12-30
 
 int64_t UtcOffsetSeconds(int64_t unixSeconds)
 {
@@ -385,15 +383,6 @@ TFileTime LocalFileTimeToFileTime(TFileTime local)
     return local - UtcOffsetSeconds(guess) * kTicksPerSecond;
 }
 
-double LocalFileTimeToDays(TFileTime local)
-{
-    return static_cast<double>(local) / kTicksPerDay - kDaysTo1899;
-}
-
-TFileTime DaysToLocalFileTime(double days)
-{
-    return static_cast<TFileTime>(std::llround((days + kDaysTo1899) * kTicksPerDay));
-}
 
 TFileTime CurrentFileTime()
 {

@@ -92,9 +92,7 @@ int64_t UnixFromFileTime(TFileTime time, int64_t* nanoseconds = nullptr);
 // Between UTC and local time, with the offset in force at that instant.
 TFileTime FileTimeToLocalFileTime(TFileTime utc);
 TFileTime LocalFileTimeToFileTime(TFileTime local);
-// A local file time as days since 1899-12-30 (the date-time type's value) and back.
-double LocalFileTimeToDays(TFileTime local);
-TFileTime DaysToLocalFileTime(double days);
+// The date-time type's conversions (days since 1899-12-30) are in DateTime.h.
 TFileTime CurrentFileTime();
 
 // Times of an open file; a null pointer skips that time. The creation time is

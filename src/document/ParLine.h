@@ -1,0 +1,72 @@
+#pragma once
+// The hand-over of a paragraph's text to layout. The layout subsystem lies above
+// the document model, so the model declares here what it needs of it: a line
+// (TParLine) that it keeps in the paragraph's line list, and the layout service
+// (TParagraphLayout) that creates lines, converts sizes for the view and selects
+// fonts. The layout installs its service at start-up; without one a paragraph
+// cannot be laid out and says so (EInternalError) rather than inventing lines.
+#include "foundation/CharFormat.h"
+
+#include <cstdint>
+#include <memory>
+
+class TPage;
+class TParagraph;
+
+// The running state of line building: where the text not yet laid out starts,
+// how many bytes remain, and the character format in force there (its size in
+// view units, as the layout measures).
+struct TLineBuildState {
+    const uint8_t* Text = nullptr;
+    int32_t Remaining = 0;
+    TCharFormat Format;
+};
+
+// One laid-out line of a paragraph: what the document model reads of it. The
+// layout derives its line class from this one and adds its measurements. The
+// paragraph fills in where the line starts, what it covers, its right limit and
+// its index; the layout's BuildLine only consumes the line's bytes.
+class TParLine {
+public:
+    virtual ~TParLine() = default;
+
+    int32_t FirstChar = 0;    // index of the first character in the plain-character buffer
+    int32_t CharCount = 0;    // characters on the line
+    int32_t StartByte = 0;    // offset of the line's first byte in the text buffer
+    int32_t ByteLength = 0;   // bytes the line covers
+    int32_t StartFormat = -1; // pool list of the format in force at the line start; -1 = the default
+    int32_t RightLimit = 0;   // right edge available to the text, layout units
+    int32_t Index = 0;        // index in the paragraph's line list
+    TPage* Page = nullptr;    // the page it is placed on; nullptr until pagination
+
+    // Consumes the text of one line: advances state.Text, lowers
+    // state.Remaining by the bytes taken (at least one), and leaves state.Format
+    // as it stands after the line's last byte.
+    virtual void BuildLine(TLineBuildState& state) = 0;
+    // Completes the line's metrics once all lines of the paragraph exist.
+    virtual void FinishLine() = 0;
+    // The last character is a column, line or page break (4 to 6).
+    virtual bool EndsWithBreak() const = 0;
+};
+
+// What a paragraph asks of layout to lay itself out.
+class TParagraphLayout {
+public:
+    virtual ~TParagraphLayout() = default;
+    // The width available to the lines (twips, the right indent already taken
+    // off) in layout units of the paragraph's document and view.
+    virtual int32_t WidthToLayout(TParagraph& paragraph, int32_t twips) = 0;
+    // The size slot between stored half-points and the document's view units.
+    virtual int32_t ScaleToViewX(TParagraph& paragraph, int32_t value) = 0;
+    virtual int32_t ScaleFromViewX(TParagraph& paragraph, int32_t value) = 0;
+    // Makes the paragraph's tab stops the ones that line building uses.
+    virtual void PrepareParagraphTabs(TParagraph& paragraph) = 0;
+    // Selects the run font of the format at the start of a re-layout.
+    virtual void SelectRunFont(TParagraph& paragraph, const TCharFormat& format) = 0;
+    // A new, empty line of the paragraph.
+    virtual std::unique_ptr<TParLine> CreateLine(TParagraph& paragraph) = 0;
+};
+
+// The program's layout service (nullptr: none); returns the previous one.
+TParagraphLayout* SetParagraphLayout(TParagraphLayout* layout);
+TParagraphLayout* GetParagraphLayout();
