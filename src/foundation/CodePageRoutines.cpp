@@ -90,6 +90,42 @@ void SetDefaultCharset(uint8_t charset)
     g_DefaultCharset = charset;
 }
 
+uint32_t GetLocaleAnsiCodePage(LCID locale)
+{
+    if (locale == LOCALE_USER_DEFAULT || locale == LOCALE_SYSTEM_DEFAULT || locale == 0)
+        locale = GetUserDefaultLCID();
+    const auto language = static_cast<LANGID>(locale & 0xFFFF);
+    // Languages whose scripts no ANSI code page holds.
+    static constexpr uint16_t kUnicodeOnly[] = {
+        0x2B, 0x37, 0x39, 0x45, 0x46, 0x47, 0x48, 0x49, 0x4A, 0x4B, 0x4C, 0x4D, 0x4E, 0x4F,
+        0x51, 0x53, 0x54, 0x57, 0x5A, 0x5B, 0x5D, 0x5E, 0x61, 0x65, 0x78,
+    };
+    for (uint16_t primary : kUnicodeOnly)
+        if (PRIMARYLANGID(language) == primary)
+            return 0;
+    return CodePageFromLangId(language);
+}
+
+uint8_t GetLocaleCharset(LCID locale, bool fallback)
+{
+    const uint32_t codePage = GetLocaleAnsiCodePage(locale);
+    for (const TCharsetCodePage& e : kCharsetCodePages)
+        if (codePage != 0 && e.CodePage == codePage)
+            return e.Charset;
+    if (fallback)
+        for (const TCharsetCodePage& e : kCharsetCodePages)
+            if (e.CodePage == GetACP())
+                return e.Charset;
+    return DEFAULT_CHARSET;
+}
+
+void SetDefaultCodePagesForLocale(LCID locale)
+{
+    const uint32_t codePage = GetLocaleAnsiCodePage(locale);
+    g_DefaultAnsiCodePage = codePage ? codePage : GetACP();
+    g_DefaultCharset = GetLocaleCharset(locale, true);
+}
+
 uint32_t CharsetToCodePage(uint8_t charset)
 {
     for (const TCharsetCodePage& e : kCharsetCodePages)

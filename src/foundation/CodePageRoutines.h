@@ -11,12 +11,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/runtime/Locale.h"
+
 // The program-wide default ANSI code page and font character set, set at
 // start-up (1252 and the ANSI character set until then).
 uint32_t DefaultAnsiCodePage();
 uint8_t DefaultCharset();
 void SetDefaultAnsiCodePage(uint32_t codePage);
 void SetDefaultCharset(uint8_t charset);
+
+// The locale's default ANSI code page; 0 for a locale that has none (the
+// languages written only in Unicode). The pseudo locales stand for the user's.
+uint32_t GetLocaleAnsiCodePage(LCID locale);
+// The font character set of the locale's ANSI code page; when there is none,
+// that of the system's code page with fallback, else the default character set.
+uint8_t GetLocaleCharset(LCID locale, bool fallback);
+// Sets the default ANSI code page and character set from a locale (the system's
+// code page when the locale has none).
+void SetDefaultCodePagesForLocale(LCID locale);
 
 // The code page of a font character set; the default ANSI code page for a
 // character set the system relates to none (default, OEM, Mac).

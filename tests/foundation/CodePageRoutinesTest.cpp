@@ -147,3 +147,43 @@ TEST(CodePageRoutines, MacRomanBytesTranslateThroughTheTable)
     TranslateBytes(text, text, 3);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(text), 3), "c\xE7\xE9");
 }
+
+TEST(CodePageRoutines, LocalesGiveTheirCodePageAndCharacterSet)
+{
+    struct TCase {
+        LCID Locale;
+        uint32_t CodePage;
+        uint8_t Charset;
+    };
+    const TCase cases[] = {
+        {0x040C, 1252, ANSI_CHARSET},      // French
+        {0x0415, 1250, EASTEUROPE_CHARSET},  // Polish
+        {0x0419, 1251, RUSSIAN_CHARSET},   // Russian
+        {0x0408, 1253, GREEK_CHARSET},     // Greek
+        {0x041F, 1254, TURKISH_CHARSET},   // Turkish
+        {0x040D, 1255, HEBREW_CHARSET},    // Hebrew
+        {0x0401, 1256, ARABIC_CHARSET},    // Arabic
+        {0x0426, 1257, BALTIC_CHARSET},    // Latvian
+        {0x042A, 1258, VIETNAMESE_CHARSET},  // Vietnamese
+        {0x0411, 932, SHIFTJIS_CHARSET},   // Japanese
+        {0x0439, 0, DEFAULT_CHARSET},      // Hindi: no ANSI code page
+    };
+    for (const TCase& c : cases) {
+        EXPECT_EQ(GetLocaleAnsiCodePage(c.Locale), c.CodePage) << std::hex << c.Locale;
+        EXPECT_EQ(GetLocaleCharset(c.Locale, false), c.Charset) << std::hex << c.Locale;
+    }
+    EXPECT_EQ(GetLocaleCharset(0x0439, true), ANSI_CHARSET);  // the system's code page instead
+
+    const LCID user = GetUserDefaultLCID();
+    SetUserDefaultLCID(0x0419);
+    EXPECT_EQ(GetLocaleAnsiCodePage(LOCALE_USER_DEFAULT), 1251u);
+    SetDefaultCodePagesForLocale(LOCALE_USER_DEFAULT);
+    EXPECT_EQ(DefaultAnsiCodePage(), 1251u);
+    EXPECT_EQ(DefaultCharset(), RUSSIAN_CHARSET);
+    SetDefaultCodePagesForLocale(0x0439);
+    EXPECT_EQ(DefaultAnsiCodePage(), 1252u);
+    EXPECT_EQ(DefaultCharset(), ANSI_CHARSET);
+    SetUserDefaultLCID(user);
+    SetDefaultAnsiCodePage(1252);
+    SetDefaultCharset(ANSI_CHARSET);
+}
