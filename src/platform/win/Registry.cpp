@@ -1,5 +1,7 @@
 #include "platform/win/Registry.h"
 
+#include "platform/runtime/StringList.h"
+
 #include <cstring>
 
 namespace {
@@ -165,6 +167,20 @@ std::vector<std::string> TRegistry::GetValueNames()
     if (!FOpen || !Resolve({}, path))
         return {};
     return FStore.ValueNames(path);
+}
+
+void TRegistry::GetKeyNames(TStrings& strings)
+{
+    strings.Clear();
+    for (const std::string& name : GetKeyNames())
+        strings.Add(name);
+}
+
+void TRegistry::GetValueNames(TStrings& strings)
+{
+    strings.Clear();
+    for (const std::string& name : GetValueNames())
+        strings.Add(name);
 }
 
 bool TRegistry::Get(const std::string& name, TRegValue& value)

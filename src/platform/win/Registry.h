@@ -14,6 +14,8 @@
 
 #include "platform/win/RegistryStore.h"
 
+class TStrings;
+
 using HKEY = uint32_t;
 constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
 constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
@@ -56,6 +58,9 @@ public:
     bool HasSubKeys();
     std::vector<std::string> GetKeyNames();
     std::vector<std::string> GetValueNames();
+    // The same into a string list, which is cleared first.
+    void GetKeyNames(TStrings& strings);
+    void GetValueNames(TStrings& strings);
 
     // Values of the current key. The empty name is the key's default value.
     bool ValueExists(const std::string& name);

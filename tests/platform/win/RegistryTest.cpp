@@ -1,4 +1,5 @@
 #include "platform/win/Registry.h"
+#include "platform/runtime/StringList.h"
 #include "platform/testing/Testing.h"
 
 #include <climits>
@@ -97,6 +98,10 @@ TEST(Registry, KeysOpenRelativeOrFromTheRootAndDeleteWithTheirSubtree)
     ASSERT_TRUE(reg.OpenKey("\\Software\\App", false));
     EXPECT_EQ(reg.GetKeyNames(), (std::vector<std::string>{"alpha", "Mid", "Zeta"}));  // sorted ignoring case
     EXPECT_TRUE(reg.HasSubKeys());
+    TStringList list;
+    list.Add("ancien");
+    reg.GetKeyNames(list);
+    EXPECT_EQ(list.CommaText(), "alpha,Mid,Zeta");
     EXPECT_TRUE(reg.KeyExists("ALPHA\\Deep"));
     EXPECT_TRUE(reg.KeyExists("\\software\\app\\zeta"));
     EXPECT_FALSE(reg.KeyExists("Deep"));
