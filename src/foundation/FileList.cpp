@@ -66,7 +66,12 @@ void TFileList::AddFile(const std::string& path)
     if (Locked)
         return;
     const int32_t limit = LengthLimit();
-    const int32_t index = FPaths->IndexOf(path);
+    // Names on this system differ by case: an entry is the same file only as
+    // SameFileName tells.
+    int32_t index = -1;
+    for (int32_t i = 0; i < FPaths->Count() && index < 0; ++i)
+        if (SameFileName(FPaths->Strings(i), path))
+            index = i;
     if (index >= 0)
         FPaths->Delete(index);
     else

@@ -31,8 +31,9 @@ public:
     // Adds the stored entries to what the list holds, in stored order.
     void Load(TSettingsStorage& store);
     void Save(TSettingsStorage& store) const;
-    // Puts the path at the top (moving it when present, else cutting the list
-    // to the length limit minus one first); nothing while locked.
+    // Puts the path at the top (moving it when the list holds the same file,
+    // else cutting the list to the length limit minus one first); nothing
+    // while locked.
     void AddFile(const std::string& path);
     // Removes entries from the end while there are more than maximum; nothing
     // while locked.

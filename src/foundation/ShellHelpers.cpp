@@ -189,11 +189,18 @@ void SetHyperlinkServices(THyperlinkServices services)
     Services() = std::move(services);
 }
 
-void OpenHyperlinkTarget(const std::string& target)
+void OpenHyperlinkTarget(const std::string& link)
 {
     const THyperlinkServices& services = Services();
+    // A "file:" address is the local file it names.
+    const std::string target =
+        StartsWithText(link, "file://") ? ProgramFileName(PercentDecode(Utf8FromAnsi(link.substr(7)))) : link;
+    // A text that names an existing file or folder ("news:x.sh", "a@b") is that
+    // file, whatever it looks like.
+    const bool localFile = FileExists(target) || DirectoryExists(target);
     // An e-mail address: a "mailto:" address, or a text with "@" and no web prefix.
-    if (StartsWithText(target, "mailto:") || (!HasURLPrefix(target) && target.find('@') != std::string::npos)) {
+    if (!localFile &&
+        (StartsWithText(target, "mailto:") || (!HasURLPrefix(target) && target.find('@') != std::string::npos))) {
         const std::string address = StartsWithText(target, "mailto:") ? target : "MAILTO:" + target;
         if (!ShellOpen(address))
             ShowError("Impossible de lancer votre gestionnaire de courrier électronique.");
@@ -201,7 +208,7 @@ void OpenHyperlinkTarget(const std::string& target)
     }
     // A real web address goes to the browser. A text that only starts like one
     // ("news.bat", "httpd.exe") is a file like any other.
-    if (IsWebAddress(target)) {
+    if (!localFile && IsWebAddress(target)) {
         if (!ShellOpen(target)) {
             if (services.PutTextOnClipboard)
                 services.PutTextOnClipboard(target);
@@ -226,7 +233,7 @@ void OpenHyperlinkTarget(const std::string& target)
                                     {target}),
                              mtConfirmation, 15) != mrYes)
         return;
-    if (!(FileExists(target) || DirectoryExists(target)) || !ShellOpen(target))
+    if (!localFile || !ShellOpen(target))
         ShowError(Format("Impossible d'ouvrir \"%s\".||Il est possible que ce lien hypertexte soit associé à un "
                          "fichier qui n'est plus présent sur votre système.",
                          {target}));

@@ -32,7 +32,8 @@ void SetHyperlinkServices(THyperlinkServices services);
 
 // Opens a hyperlink target: an e-mail address with the mail program, a web
 // address with the browser, a document the program has open or opens itself in
-// the program; any other file only after the safety question.
+// the program; any other file (a "file:" address included, and any text that
+// names an existing file however it is written) only after the safety question.
 void OpenHyperlinkTarget(const std::string& target);
 
 // Shortcut files are the desktop's entries (".desktop"); ".lnk" names are

@@ -118,18 +118,20 @@ TEST(FileList, AddingMovesToTheTopWithinTheLimit)
     for (const char* p : {"d", "c", "b", "a"})
         list.AddFile(p);
     EXPECT_EQ(Entries(list), (std::vector<std::string>{"a", "b", "c", "d"}));
-    list.AddFile("C");  // already there (ignoring case): moved, nothing cut
-    EXPECT_EQ(Entries(list), (std::vector<std::string>{"C", "a", "b", "d"}));
+    list.AddFile("c");  // already there: moved, nothing cut
+    EXPECT_EQ(Entries(list), (std::vector<std::string>{"c", "a", "b", "d"}));
     list.AddFile("e");
-    EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "C", "a", "b"}));
+    EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "c", "a", "b"}));
+    list.AddFile("C");  // another file on this system
+    EXPECT_EQ(Entries(list), (std::vector<std::string>{"C", "e", "c", "a"}));
 
     list.Locked = true;
     list.AddFile("f");
     list.Truncate(1);
-    EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "C", "a", "b"}));
+    EXPECT_EQ(Entries(list), (std::vector<std::string>{"C", "e", "c", "a"}));
     list.Locked = false;
     list.Truncate(2);
-    EXPECT_EQ(Entries(list), (std::vector<std::string>{"e", "C"}));
+    EXPECT_EQ(Entries(list), (std::vector<std::string>{"C", "e"}));
 
     g_Limit = 0;
     list.AddFile("g");

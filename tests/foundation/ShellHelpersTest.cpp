@@ -130,6 +130,8 @@ TEST(ShellHelpers, OnlyRealAddressesOpenWithoutTheSafetyQuestion)
     WriteTestFile(Utf8FromAnsi(dir + "/news.bat"), "echo");
     WriteTestFile(Utf8FromAnsi(dir + "/là.rtf"), "{\\rtf1}");
     WriteTestFile("news.bat", "echo");  // in the current folder
+    WriteTestFile("news:x.sh", "echo");
+    WriteTestFile("moi@ici", "echo");
     {
         TMessageAnswers answers;
         // Addresses and e-mail go straight to the desktop, without a question.
@@ -145,18 +147,25 @@ TEST(ShellHelpers, OnlyRealAddressesOpenWithoutTheSafetyQuestion)
         // Files, even named like an address, are asked about first.
         answers.Expect("Ouverture de " + dir + "/news.bat", mrNo)
             .Expect("Ouverture de news.bat", mrNo)
+            .Expect("Ouverture de news:x.sh", mrNo)
+            .Expect("Ouverture de moi@ici", mrNo)
+            .Expect("Ouverture de " + dir + "/là.rtf", mrYes)
             .Expect("Ouverture de " + dir + "/là.rtf", mrYes)
             .Expect("Ouverture de " + dir + "/parti.rtf", mrYes)
             .Expect("Impossible d'ouvrir \"" + dir + "/parti.rtf\".", mrOk);
         OpenHyperlinkTarget(dir + "/news.bat");
         OpenHyperlinkTarget("news.bat");
+        OpenHyperlinkTarget("news:x.sh");  // a local file, though written like an address
+        OpenHyperlinkTarget("moi@ici");
         OpenHyperlinkTarget(dir + "/là.rtf");
         EXPECT_EQ(opener.NextCall(), Utf8FromAnsi(dir + "/là.rtf"));
+        OpenHyperlinkTarget("file://" + dir + "/l%C3%A0.rtf");
+        EXPECT_EQ(opener.NextCall(), Utf8FromAnsi(dir + "/là.rtf"));
         OpenHyperlinkTarget(dir + "/parti.rtf");  // asked, then reported missing
-        ASSERT_EQ(answers.Asked().size(), 5u);
+        ASSERT_EQ(answers.Asked().size(), 8u);
         EXPECT_EQ(answers.Asked()[0].Preset, 15);
         EXPECT_EQ(answers.Asked()[0].Type, mtConfirmation);
-        EXPECT_EQ(answers.Asked()[4].Type, mtError);
+        EXPECT_EQ(answers.Asked()[7].Type, mtError);
 
         // Documents the program has open, or opens itself, ask nothing.
         services.OpenDocuments = {dir + "/là.rtf"};
@@ -165,7 +174,7 @@ TEST(ShellHelpers, OnlyRealAddressesOpenWithoutTheSafetyQuestion)
         services.OpenInProgram = true;
         OpenHyperlinkTarget(dir + "/autre.rtf");
         EXPECT_EQ(services.Opened, std::vector<std::string>{dir + "/autre.rtf"});
-        EXPECT_EQ(answers.Asked().size(), 5u);
+        EXPECT_EQ(answers.Asked().size(), 8u);
     }
     {
         // Without a desktop opener the address is left on the clipboard and the user told.
