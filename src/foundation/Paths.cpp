@@ -140,9 +140,9 @@ std::string GetDisplayFileName(const std::string& path, const std::function<int3
                                int32_t width)
 {
     const bool showFullPaths = g_ShowFullPathsQuery && g_ShowFullPathsQuery();
-    const std::string name = ExtractFileName(path);
-    if (!showFullPaths && name != path)
-        return name;
+    // A folder path (ending with its separator) is always shown as a path.
+    if (!showFullPaths && ExtractFilePath(path) != path)
+        return ExtractFileName(path);
     if (textWidth(path) <= width)
         return path;
     // The root of the path ("/" here, "C:\" in a path written on Windows), then

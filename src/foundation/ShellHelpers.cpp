@@ -11,6 +11,7 @@
 #include "platform/runtime/SysUtils.h"
 #include "platform/win/Registry.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <pwd.h>

@@ -78,7 +78,9 @@ TEST(Paths, DisplayNamesAreShortenedInTheMiddle)
     TShowFullPathsQuery previous = SetShowFullPathsQuery(ShowFullPaths);
     g_ShowFullPaths = false;
     EXPECT_EQ(GetDisplayFileName("/home/jeanne/lettre.rtf", width, 50), "lettre.rtf");
-    EXPECT_EQ(GetDisplayFileName("lettre.rtf", width, 50), "lettre.rtf");  // a bare name is shortened like a path
+    EXPECT_EQ(GetDisplayFileName("lettre.rtf", width, 50), "lettre.rtf");
+    EXPECT_EQ(GetDisplayFileName("/home/jeanne/", width, 500), "/home/jeanne/");  // a folder shows as a path
+    EXPECT_EQ(GetDisplayFileName("/home/jeanne/documents/2024/", width, 10), "/home/.../2024/");
     g_ShowFullPaths = true;
     EXPECT_EQ(GetDisplayFileName("/home/jeanne/lettre.rtf", width, 1000), "/home/jeanne/lettre.rtf");
     // Two folder levels stay whole even when too wide.
