@@ -23,15 +23,18 @@ constexpr uint8_t OBJ_MEMDC = 10;
 
 // A graphics object (pen, brush, font, bitmap, region, palette). Made by the
 // Create functions, freed by DeleteObject; the backend owns it in between.
+// Handles of objects already freed may still be passed around (the original
+// platform allows it): the classes are therefore not polymorphic, so that
+// converting such a handle never reads the object.
 class TGdiObject {
 public:
-    virtual ~TGdiObject() = default;
     TGdiObject(const TGdiObject&) = delete;
     TGdiObject& operator=(const TGdiObject&) = delete;
     uint8_t ObjectType() const { return FObjectType; }
 
 protected:
     explicit TGdiObject(uint8_t type) : FObjectType(type) {}
+    ~TGdiObject() = default;
 
 private:
     uint8_t FObjectType;
@@ -40,26 +43,32 @@ private:
 class TGdiPen : public TGdiObject {
 protected:
     TGdiPen() : TGdiObject(OBJ_PEN) {}
+    ~TGdiPen() = default;
 };
 class TGdiBrush : public TGdiObject {
 protected:
     TGdiBrush() : TGdiObject(OBJ_BRUSH) {}
+    ~TGdiBrush() = default;
 };
 class TGdiFont : public TGdiObject {
 protected:
     TGdiFont() : TGdiObject(OBJ_FONT) {}
+    ~TGdiFont() = default;
 };
 class TGdiBitmap : public TGdiObject {
 protected:
     TGdiBitmap() : TGdiObject(OBJ_BITMAP) {}
+    ~TGdiBitmap() = default;
 };
 class TGdiRegion : public TGdiObject {
 protected:
     TGdiRegion() : TGdiObject(OBJ_REGION) {}
+    ~TGdiRegion() = default;
 };
 class TGdiPalette : public TGdiObject {
 protected:
     TGdiPalette() : TGdiObject(OBJ_PAL) {}
+    ~TGdiPalette() = default;
 };
 
 // A device context: drawing state over a bitmap, a window surface, a PDF file,

@@ -49,6 +49,9 @@ public:
 class TBitmapObject final : public TGdiBitmap {
 public:
     TDibImage Image;
+    // A monochrome device bitmap (not a DIB): its bits stand for the text and
+    // background colours of the contexts it is copied between.
+    bool DeviceMono = false;
     // The context holding a painter on this bitmap, if any.
     TDc* PaintedBy = nullptr;
     // The memory context the bitmap is selected into, if any.
@@ -115,10 +118,22 @@ private:
     std::unordered_map<const TDeviceContext*, std::unique_ptr<TDc>> FDCs;
 };
 
+template <class T> constexpr uint8_t GdiObjectKind = 0;
+template <> constexpr uint8_t GdiObjectKind<class TPenObject> = OBJ_PEN;
+template <> constexpr uint8_t GdiObjectKind<class TBrushObject> = OBJ_BRUSH;
+template <> constexpr uint8_t GdiObjectKind<class TFontObject> = OBJ_FONT;
+template <> constexpr uint8_t GdiObjectKind<class TBitmapObject> = OBJ_BITMAP;
+template <> constexpr uint8_t GdiObjectKind<class TRegionObject> = OBJ_REGION;
+template <> constexpr uint8_t GdiObjectKind<class TPaletteObject> = OBJ_PAL;
+
+// The live object of a handle, of the kind T; null for stale or other handles.
 template <class T>
 std::shared_ptr<T> FindGdiObject(const TGdiObject* handle)
 {
-    return std::dynamic_pointer_cast<T>(TGdiRegistry::Instance().Find(handle));
+    auto o = TGdiRegistry::Instance().Find(handle);
+    if (!o || o->ObjectType() != GdiObjectKind<T>)
+        return nullptr;
+    return std::static_pointer_cast<T>(o);
 }
 
 // Registers the clean-up of the graphics layer with the windowing host once.
@@ -287,6 +302,7 @@ private:
 // clip. source is optional (null for pattern-only operations).
 struct TBltSource {
     const TDibImage* Image = nullptr;
+    bool DeviceMono = false;      // a monochrome device bitmap
     QRect Rect;                  // source pixels (may be larger or smaller: stretched)
     COLORREF BkColor = 0xFFFFFF;  // of the source context, for colour to monochrome
 };

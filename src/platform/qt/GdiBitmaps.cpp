@@ -47,8 +47,8 @@ QImage ToQImage(const TDibImage& img, const QRect& area)
 }
 
 // Draws DIB pixels on a device without pixels to mix with (a PDF page).
-bool DrawOnVectorDevice(TDc* d, const QRect& destRect, const TDibImage& img, const QRect& srcRect, uint32_t rop,
-                        const COLORREF* transparent)
+bool DrawOnVectorDevice(TDc* d, const QRect& destRect, const TDibImage& img, bool deviceMono, const QRect& srcRect,
+                        uint32_t rop, const COLORREF* transparent)
 {
     QPainter* p = d->Painter();
     if (!p)
@@ -62,7 +62,7 @@ bool DrawOnVectorDevice(TDc* d, const QRect& destRect, const TDibImage& img, con
         return true;
     }
     QImage image = ToQImage(img, srcRect);
-    if (img.BitCount == 1) {
+    if (deviceMono) {
         // Monochrome: 0 bits in the text colour, 1 bits in the background colour.
         const QRect r = srcRect.normalized().intersected(QRect(0, 0, img.Width, img.Height));
         for (int y = 0; y < image.height() && y < r.height(); ++y) {
@@ -144,7 +144,7 @@ bool RasterBlt(TDc* dest, const QRect& destRect, const TBltSource* source, uint3
         const bool mirrorY = (destRect.height() < 0) != (sr.height() < 0);
         const QRect srn = sr.normalized();
         const bool stretched = srn.width() != dr.width() || srn.height() != dr.height();
-        if (stretched && dest->State.StretchMode == HALFTONE && src->BitCount != 1) {
+        if (stretched && dest->State.StretchMode == HALFTONE && !source->DeviceMono) {
             QImage smooth = ToQImage(*src, srn).scaled(dr.width(), dr.height(), Qt::IgnoreAspectRatio,
                                                        Qt::SmoothTransformation);
             TDibImage scaled;
@@ -160,8 +160,8 @@ bool RasterBlt(TDc* dest, const QRect& destRect, const TBltSource* source, uint3
             ymap = AxisMap(dr.height(), srn.top(), srn.height(), mirrorY, src->Height);
         }
     }
-    const bool srcMono = src && src->BitCount == 1;
-    const bool destMono = target.BitCount == 1;
+    const bool srcMono = src && source->DeviceMono;
+    const bool destMono = bmp->DeviceMono;
     const uint32_t monoZero = ToXrgb(dest->State.TextColor);
     const uint32_t monoOne = ToXrgb(dest->State.BkColor);
     const uint32_t srcBk = source ? ToXrgb(source->BkColor) : 0xFFFFFF;
@@ -256,13 +256,17 @@ HBITMAP CreateBitmap(int32_t width, int32_t height, uint32_t planes, uint32_t bi
     } catch (const EOutOfMemory&) {
         return nullptr;
     }
+    auto b = NewBitmap(std::move(img));
+    b->DeviceMono = depth == 1;
     if (bits) {
+        TDibImage& target = b->Image;
         const size_t srcStride = ((static_cast<size_t>(width) * depth + 15) / 16) * 2;
         const auto* src = static_cast<const uint8_t*>(bits);
         for (int32_t y = 0; y < height; ++y)
-            std::memcpy(img.Row(y), src + y * srcStride, std::min<size_t>(srcStride, static_cast<size_t>(img.Stride)));
+            std::memcpy(target.Row(y), src + y * srcStride,
+                        std::min<size_t>(srcStride, static_cast<size_t>(target.Stride)));
     }
-    return Register(NewBitmap(std::move(img)));
+    return Register(std::move(b));
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int32_t width, int32_t height)
@@ -271,7 +275,7 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int32_t width, int32_t height)
     if (!d || width < 0 || height < 0)
         return nullptr;
     int depth = 32;
-    if (d->Kind == TDcKind::Memory && d->State.Bitmap && d->State.Bitmap->Image.BitCount == 1)
+    if (d->Kind == TDcKind::Memory && d->State.Bitmap && d->State.Bitmap->DeviceMono)
         depth = 1;
     if (width == 0 || height == 0) {
         width = height = 1;
@@ -283,7 +287,9 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int32_t width, int32_t height)
     } catch (const EOutOfMemory&) {
         return nullptr;
     }
-    return Register(NewBitmap(std::move(img)));
+    auto b = NewBitmap(std::move(img));
+    b->DeviceMono = depth == 1;
+    return Register(std::move(b));
 }
 
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO& info, uint32_t, const void* bits, size_t bitsSize)
@@ -495,7 +501,7 @@ int StretchDIBits(HDC dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32
         source.BkColor = d->State.BkColor;
         ok = RasterBlt(d, destRect, &source, rop);
     } else {
-        ok = DrawOnVectorDevice(d, destRect, img, srcRect, rop, nullptr);
+        ok = DrawOnVectorDevice(d, destRect, img, false, srcRect, rop, nullptr);
     }
     return ok ? std::abs(srcHeight) : 0;
 }
@@ -534,13 +540,15 @@ bool Transfer(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC
         TBltSource source;
         if (sbmp) {
             source.Image = &sbmp->Image;
+            source.DeviceMono = sbmp->DeviceMono;
             source.Rect = srcRect;
             source.BkColor = s->State.BkColor;
         }
         return RasterBlt(d, destRect, sbmp ? &source : nullptr, rop, transparent);
     }
     static const TDibImage empty;
-    return DrawOnVectorDevice(d, destRect, sbmp ? sbmp->Image : empty, srcRect, rop, transparent);
+    return DrawOnVectorDevice(d, destRect, sbmp ? sbmp->Image : empty, sbmp && sbmp->DeviceMono, srcRect, rop,
+                              transparent);
 }
 
 }  // namespace

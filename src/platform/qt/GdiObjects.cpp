@@ -226,6 +226,7 @@ std::shared_ptr<TBitmapObject> StockMonoBitmap()
     if (!g_MonoBitmap) {
         g_MonoBitmap = std::make_shared<TBitmapObject>();
         AllocateDib(g_MonoBitmap->Image, 1, 1, 1);
+        g_MonoBitmap->DeviceMono = true;
         TGdiRegistry::Instance().Add(g_MonoBitmap);
         TGdiRegistry::Instance().MarkStock(g_MonoBitmap.get());
     }
