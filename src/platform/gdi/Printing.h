@@ -14,7 +14,8 @@ struct DOCINFO {
 constexpr int SP_ERROR = -1;
 
 // A context on a PDF file (program path, code page 1252) with pages of the
-// given size in twips, at dpi dots per inch; the whole page is printable.
+// given size in twips (held in whole points in the file), at dpi dots per
+// inch; the whole page is printable.
 HDC CreatePdfDC(const std::string& fileName, int32_t pageWidthTwips, int32_t pageHeightTwips, int32_t dpi = 600);
 
 // A positive job number, or SP_ERROR (the file cannot be written, a document

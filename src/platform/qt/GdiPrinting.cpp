@@ -73,6 +73,12 @@ int StartDoc(HDC dc, const DOCINFO& info)
     if (name.empty())
         return SP_ERROR;
     job->Path = QString::fromStdString(Utf8FromAnsi(name));
+    {
+        // Refused here rather than by the writer, which would only warn.
+        QFile probe(job->Path);
+        if (!probe.open(QIODevice::WriteOnly))
+            return SP_ERROR;
+    }
     auto writer = std::make_unique<QPdfWriter>(job->Path);
     writer->setResolution(job->Dpi);
     writer->setCreator(QStringLiteral("Eldravin"));
