@@ -215,3 +215,37 @@ TEST(FontMetrics, KerningPairsComeFromTheKernTable)
     TFontDC mono(Font("Courier New", -16));
     EXPECT_EQ(GetKerningPairs(mono.DC(), 0, nullptr), 0u);
 }
+
+TEST(FontMetrics, ExternalLeadingIsTheLineGapLessWhatTheWindowsMetricsAlreadyAdd)
+{
+    // Copies of Liberation Serif whose horizontal header differs from its
+    // Windows metrics: the line gap counts only beyond the difference.
+    TTestFontFile serif;
+    ASSERT_TRUE(serif.Load(std::string(kLiberationDir) + "LiberationSerif-Regular.ttf"));
+    struct TCase {
+        const char* Face;
+        int16_t Ascender;
+        int16_t LineGap;
+    };
+    const TCase cases[] = {{"Eldravin Leading A", 1700, 300}, {"Eldravin Leading B", 1700, 50}};
+    for (const TCase& c : cases) {
+        std::string hhea = serif.Table("hhea");
+        hhea[4] = static_cast<char>(static_cast<uint16_t>(c.Ascender) >> 8);
+        hhea[5] = static_cast<char>(c.Ascender & 0xFF);
+        hhea[8] = static_cast<char>(static_cast<uint16_t>(c.LineGap) >> 8);
+        hhea[9] = static_cast<char>(c.LineGap & 0xFF);
+        const std::string font = serif.Rebuild({{"hhea", hhea}, {"name", TTestFontFile::NameTable(c.Face)}});
+        const uintptr_t handle = AddFontMemResourceEx(font.data(), font.size(), nullptr);
+        ASSERT_NE(handle, 0u);
+        for (int32_t h : {-16, -100, -1000}) {
+            TFontDC dc(Font(c.Face, h));
+            ASSERT_EQ(GetTextFace(dc.DC()), c.Face);
+            TEXTMETRIC tm;
+            ASSERT_TRUE(GetTextMetrics(dc.DC(), &tm));
+            const int gap = c.LineGap - ((serif.WinAscent() + serif.WinDescent()) - (c.Ascender - serif.HheaDescender()));
+            EXPECT_EQ(tm.tmExternalLeading, std::max(0, RoundDiv(1LL * gap * -h, serif.UnitsPerEm()))) << c.Face << h;
+            EXPECT_EQ(tm.tmAscent, RoundDiv(1LL * serif.WinAscent() * -h, serif.UnitsPerEm()));
+        }
+        EXPECT_TRUE(RemoveFontMemResourceEx(handle));
+    }
+}
