@@ -185,13 +185,61 @@ std::array<uint16_t, 256> MapCharsetGlyphs(const TFontFaceTables& face, uint8_t 
     return glyphs;
 }
 
+char16_t SymbolEncodingChar(uint8_t byte)
+{
+    // 0x20..0x7E and 0xA0..0xFE; ASCII punctuation and digits stand as themselves.
+    static const char16_t low[95] = {
+        u' ',      u'!',      u'\u2200', u'#',      u'\u2203', u'%',      u'&',      u'\u220B',  // 20-27
+        u'(',      u')',      u'\u2217', u'+',      u',',      u'\u2212', u'.',      u'/',       // 28-2F
+        u'0',      u'1',      u'2',      u'3',      u'4',      u'5',      u'6',      u'7',       // 30-37
+        u'8',      u'9',      u':',      u';',      u'<',      u'=',      u'>',      u'?',       // 38-3F
+        u'\u2245', u'\u0391', u'\u0392', u'\u03A7', u'\u0394', u'\u0395', u'\u03A6', u'\u0393',  // 40-47
+        u'\u0397', u'\u0399', u'\u03D1', u'\u039A', u'\u039B', u'\u039C', u'\u039D', u'\u039F',  // 48-4F
+        u'\u03A0', u'\u0398', u'\u03A1', u'\u03A3', u'\u03A4', u'\u03A5', u'\u03C2', u'\u03A9',  // 50-57
+        u'\u039E', u'\u03A8', u'\u0396', u'[',      u'\u2234', u']',      u'\u22A5', u'_',       // 58-5F
+        u'\u203E', u'\u03B1', u'\u03B2', u'\u03C7', u'\u03B4', u'\u03B5', u'\u03C6', u'\u03B3',  // 60-67
+        u'\u03B7', u'\u03B9', u'\u03D5', u'\u03BA', u'\u03BB', u'\u03BC', u'\u03BD', u'\u03BF',  // 68-6F
+        u'\u03C0', u'\u03B8', u'\u03C1', u'\u03C3', u'\u03C4', u'\u03C5', u'\u03D6', u'\u03C9',  // 70-77
+        u'\u03BE', u'\u03C8', u'\u03B6', u'{',      u'|',      u'}',      u'\u223C',            // 78-7E
+    };
+    static const char16_t high[95] = {
+        u'\u20AC', u'\u03D2', u'\u2032', u'\u2264', u'\u2044', u'\u221E', u'\u0192', u'\u2663',  // A0-A7
+        u'\u2666', u'\u2665', u'\u2660', u'\u2194', u'\u2190', u'\u2191', u'\u2192', u'\u2193',  // A8-AF
+        u'\u00B0', u'\u00B1', u'\u2033', u'\u2265', u'\u00D7', u'\u221D', u'\u2202', u'\u2022',  // B0-B7
+        u'\u00F7', u'\u2260', u'\u2261', u'\u2248', u'\u2026', u'\u23D0', u'\u23AF', u'\u21B5',  // B8-BF
+        u'\u2135', u'\u2111', u'\u211C', u'\u2118', u'\u2297', u'\u2295', u'\u2205', u'\u2229',  // C0-C7
+        u'\u222A', u'\u2283', u'\u2287', u'\u2284', u'\u2282', u'\u2286', u'\u2208', u'\u2209',  // C8-CF
+        u'\u2220', u'\u2207', u'\u00AE', u'\u00A9', u'\u2122', u'\u220F', u'\u221A', u'\u22C5',  // D0-D7
+        u'\u00AC', u'\u2227', u'\u2228', u'\u21D4', u'\u21D0', u'\u21D1', u'\u21D2', u'\u21D3',  // D8-DF
+        u'\u25CA', u'\u2329', u'\u00AE', u'\u00A9', u'\u2122', u'\u2211', u'\u239B', u'\u239C',  // E0-E7
+        u'\u239D', u'\u23A1', u'\u23A2', u'\u23A3', u'\u23A7', u'\u23A8', u'\u23A9', u'\u23AA',  // E8-EF
+        0,         u'\u232A', u'\u222B', u'\u2320', u'\u23AE', u'\u2321', u'\u239E', u'\u239F',  // F0-F7
+        u'\u23A0', u'\u23A4', u'\u23A5', u'\u23A6', u'\u23AB', u'\u23AC', u'\u23AD',            // F8-FE
+    };
+    if (byte >= 0x20 && byte <= 0x7E)
+        return low[byte - 0x20];
+    if (byte >= 0xA0 && byte <= 0xFE)
+        return high[byte - 0xA0];
+    return 0;
+}
+
+std::array<uint16_t, 256> MapSymbolStandInGlyphs(const TFontFaceTables& face)
+{
+    std::array<uint16_t, 256> glyphs{};
+    for (int b = 0; b < 256; ++b) {
+        const char16_t u = SymbolEncodingChar(static_cast<uint8_t>(b));
+        glyphs[b] = u ? face.UnicodeMap.Lookup(u) : 0;
+    }
+    return glyphs;
+}
+
 TFontMeasures MeasureFont(const TFontRealisation& r)
 {
     const TFontFaceTables& face = *r.Face;
     TFontMeasures m;
     m.Scale = ComputeFontScale(face, r.Height, r.Width, r.DefaultEmHeight);
     const TFontScale& s = m.Scale;
-    m.Glyphs = MapCharsetGlyphs(face, r.Charset);
+    m.Glyphs = r.SymbolStandIn ? MapSymbolStandInGlyphs(face) : MapCharsetGlyphs(face, r.Charset);
     for (int b = 0; b < 256; ++b)
         m.Widths[b] = s.X(face.Advance(m.Glyphs[b]));
 
@@ -219,7 +267,8 @@ TFontMeasures MeasureFont(const TFontRealisation& r)
     tm.tmUnderlined = r.Underline ? 1 : 0;
     tm.tmStruckOut = r.StrikeOut ? 1 : 0;
     const uint8_t pf = FacePitchAndFamily(face);
-    tm.tmPitchAndFamily = static_cast<uint8_t>((pf & 0xF0) | TMPF_VECTOR | TMPF_TRUETYPE |
+    const uint8_t family = r.SymbolStandIn ? FF_DECORATIVE : (pf & 0xF0);
+    tm.tmPitchAndFamily = static_cast<uint8_t>(family | TMPF_VECTOR | TMPF_TRUETYPE |
                                                ((pf & 0x03) == FIXED_PITCH ? 0 : TMPF_FIXED_PITCH));
     tm.tmCharSet = r.Charset;
 

@@ -70,6 +70,13 @@ std::string CharsetScriptName(uint8_t charset);
 // byte itself. Unmapped bytes get glyph 0 (the font's missing-glyph shape).
 std::array<uint16_t, 256> MapCharsetGlyphs(const TFontFaceTables& face, uint8_t charset);
 
+// The character of each byte of the Symbol font's encoding (Greek letters,
+// mathematical signs, arrows, the bullet at 0xB7...), 0 for unused bytes.
+// A text face stands in for "Symbol" where that font is not installed, its
+// glyphs reached through this table.
+char16_t SymbolEncodingChar(uint8_t byte);
+std::array<uint16_t, 256> MapSymbolStandInGlyphs(const TFontFaceTables& face);
+
 // Everything measured about one realisation.
 struct TFontMeasures {
     TFontScale Scale;
@@ -94,6 +101,7 @@ struct TFontRealisation {
     bool StrikeOut = false;
     int32_t DpiX = 96;
     int32_t DpiY = 96;
+    bool SymbolStandIn = false;  // bytes through the Symbol encoding (Charset is SYMBOL_CHARSET)
 };
 
 TFontMeasures MeasureFont(const TFontRealisation& r);

@@ -72,7 +72,11 @@ struct TFamily {
     std::vector<uint8_t> Charsets;
     uint8_t PitchAndFamily = 0;
     QStringList Styles;
+    bool SymbolStandIn = false;  // "Symbol" drawn with a text face (see SymbolEncodingChar)
 };
+
+// Text faces that hold the Symbol font's characters, in order of preference.
+const char* const kSymbolStandIns[] = {"DejaVu Sans", "DejaVu Serif", "Liberation Serif", "Liberation Sans"};
 
 class TFontDatabase {
 public:
@@ -155,6 +159,25 @@ public:
             face->Family = name;
             Families.push_back(std::move(fam));
         }
+        // Documents and bulleted paragraphs name "Symbol"; where it is not
+        // installed a text face with its characters stands in, under its name.
+        if (!FindFamily("Symbol")) {
+            for (const char* name : kSymbolStandIns) {
+                const TFamily* base = FindFamily(name);
+                if (!base)
+                    continue;
+                TFamily symbol;
+                symbol.Name = "Symbol";
+                symbol.QtName = base->QtName;
+                symbol.Regular = base->Regular;
+                symbol.Charsets = {SYMBOL_CHARSET};
+                symbol.PitchAndFamily = VARIABLE_PITCH | FF_DECORATIVE;
+                symbol.Styles = base->Styles;
+                symbol.SymbolStandIn = true;
+                Families.push_back(std::move(symbol));
+                break;
+            }
+        }
         std::stable_sort(Families.begin(), Families.end(),
                          [](const TFamily& a, const TFamily& b) { return NameLess(a.Name, b.Name); });
     }
@@ -230,6 +253,7 @@ public:
         // that has it, of the same family kind when there is one.
         const uint8_t charset = lf.lfCharSet;
         if (charset != DEFAULT_CHARSET && charset != OEM_CHARSET && !fam->Regular->Tables.IsSymbolFont() &&
+            !fam->SymbolStandIn &&
             std::find(fam->Charsets.begin(), fam->Charsets.end(), charset) == fam->Charsets.end()) {
             const TFamily* alternative = nullptr;
             for (const TFamily& f : Families) {
@@ -299,14 +323,13 @@ std::shared_ptr<TRealisedFont> RealiseFont(const LOGFONT& lf, int32_t defaultEmH
     std::shared_ptr<TFontFace> face = db.LoadFace(fam->QtName, weight, italic);
     if (!face)
         face = fam->Regular;
-    face->Family = fam->Name;
 
     auto r = std::make_shared<TRealisedFont>();
     r->Face = face;
     r->FaceName = fam->Name.substr(0, LF_FACESIZE - 1);
     r->SimulatedBold = weight >= FW_SEMIBOLD && face->Weight < FW_SEMIBOLD;
     r->SimulatedItalic = italic && !face->Italic;
-    r->Charset = ResolveFaceCharset(face->Tables, lf.lfCharSet);
+    r->Charset = fam->SymbolStandIn ? SYMBOL_CHARSET : ResolveFaceCharset(face->Tables, lf.lfCharSet);
 
     TFontRealisation req;
     req.Face = &face->Tables;
@@ -320,6 +343,7 @@ std::shared_ptr<TRealisedFont> RealiseFont(const LOGFONT& lf, int32_t defaultEmH
     req.StrikeOut = lf.lfStrikeOut != 0;
     req.DpiX = dpiX;
     req.DpiY = dpiY;
+    req.SymbolStandIn = fam->SymbolStandIn;
     r->Measures = MeasureFont(req);
 
     if (db.Realised.size() >= 512) {
@@ -443,6 +467,7 @@ int EnumFontFamiliesEx(HDC dc, const LOGFONT& filter, const TFontEnumProc& proc)
                     req.Weight = fam.Regular->Tables.HasOs2 ? fam.Regular->Tables.WeightClass : FW_NORMAL;
                     req.DpiX = d->DpiX;
                     req.DpiY = d->DpiY;
+                    req.SymbolStandIn = fam.SymbolStandIn;
                     TEntry e;
                     e.Metrics = MeasureFont(req).Metrics;
                     LOGFONT& lf = e.Font.elfLogFont;
@@ -540,6 +565,7 @@ uint32_t GetKerningPairs(HDC dc, uint32_t count, KERNINGPAIR* pairs)
         std::shared_ptr<const std::vector<KERNINGPAIR>> design;
         {
             std::lock_guard<std::mutex> lock(f->Face->Lock);
+            // By character set: a text face in SYMBOL_CHARSET is the stand-in for "Symbol".
             auto& slot = f->Face->DesignKerning[f->Charset];
             if (!slot)
                 slot = std::make_shared<const std::vector<KERNINGPAIR>>(

@@ -138,8 +138,32 @@ TEST_F(TCharsets, SymbolFontMapsBytesToItsSymbolGlyphs)
         EXPECT_EQ(Width(0x42), Expected(Sans, 0));
     }
     // A symbol face is asked for by its character set when the name is not installed.
-    Select("Symbol", SYMBOL_CHARSET);
+    Select("Wingbats Nowhere", SYMBOL_CHARSET);
     EXPECT_EQ(GetTextFace(FDC), kSymbolFace);
+}
+
+TEST_F(TCharsets, SymbolStandsInWithItsCharactersWhereItIsNotInstalled)
+{
+    for (uint8_t asked : {SYMBOL_CHARSET, DEFAULT_CHARSET, ANSI_CHARSET}) {
+        Select("Symbol", asked);
+        EXPECT_EQ(GetTextFace(FDC), "Symbol");
+        EXPECT_EQ(GetTextCharset(FDC), SYMBOL_CHARSET);
+        // The bullet of bulleted paragraphs, Greek letters, arrows, as the font encodes them.
+        const std::pair<uint8_t, char16_t> chars[] = {
+            {0xB7, u'\u2022'}, {0x61, u'\u03B1'}, {0x57, u'\u03A9'}, {0xAE, u'\u2192'}, {0xA5, u'\u221E'}, {0x31, u'1'}};
+        for (const auto& [byte, unicode] : chars) {
+            ASSERT_NE(DejaVu.Glyph(unicode), 0);
+            EXPECT_EQ(Width(byte), Expected(DejaVu, DejaVu.Glyph(unicode))) << int(byte);
+        }
+    }
+    bool listed = false;
+    for (const auto& e : Enumerate(FDC, DEFAULT_CHARSET))
+        if (e.Face == "Symbol") {
+            listed = true;
+            EXPECT_EQ(e.Charset, SYMBOL_CHARSET);
+            EXPECT_EQ(e.PitchAndFamily, VARIABLE_PITCH | FF_DECORATIVE);
+        }
+    EXPECT_TRUE(listed);
 }
 
 TEST_F(TCharsets, TextFontsMapBytesThroughTheirCodePage)
