@@ -95,6 +95,9 @@ void TGdiRegistry::Clear()
         objects.swap(FObjects);
         FStock.clear();
     }
+    // Windows may be gone already: their surfaces are not told any more.
+    for (auto& [handle, dc] : dcs)
+        dc->Surface = nullptr;
     dcs.clear();
     objects.clear();
 }

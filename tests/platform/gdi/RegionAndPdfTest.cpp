@@ -164,6 +164,7 @@ TEST(PdfDC, PagesOfTheGivenSizeAndResolution)
     ASSERT_GT(pdf.size(), 100u);
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_EQ(CountPages(pdf), 2);
+    EXPECT_NE(pdf.find("/FontFile"), std::string::npos) << "the text's font is embedded";
     const auto [w, h] = MediaBox(pdf);
     EXPECT_DOUBLE_EQ(w, 612);
     EXPECT_DOUBLE_EQ(h, 792);

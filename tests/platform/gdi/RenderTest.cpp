@@ -9,6 +9,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/PngWriter.h"
+#include "platform/win/SysColors.h"
 #include "platform/testing/Testing.h"
 
 namespace {
@@ -671,4 +672,66 @@ TEST(Render, PictureForPeopleToLookAt)
     for (HGDIOBJ o : {static_cast<HGDIOBJ>(band), static_cast<HGDIOBJ>(serif), static_cast<HGDIOBJ>(dash),
                       static_cast<HGDIOBJ>(clip), static_cast<HGDIOBJ>(hatch)})
         DeleteObject(o);
+}
+
+TEST(Render, ArcsRoundedRectanglesAndPolylines)
+{
+    TCanvasBitmap c(120, 50);
+    auto inkIn = [&](int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                n += c.At(x, y) == kBlack;
+        return n;
+    };
+    // Counter-clockwise from three o'clock to twelve: the top-right quarter only.
+    Arc(c.DC, 0, 0, 41, 41, 40, 20, 20, 0);
+    EXPECT_GT(inkIn(21, 0, 41, 20), 10);
+    EXPECT_EQ(inkIn(0, 21, 20, 41), 0);
+    EXPECT_EQ(inkIn(0, 0, 19, 19), 0);
+    // Clockwise, the same radials give the other three quarters.
+    SetArcDirection(c.DC, AD_CLOCKWISE);
+    Arc(c.DC, 60, 0, 101, 41, 100, 20, 80, 0);
+    EXPECT_EQ(inkIn(82, 0, 101, 18), 0);
+    EXPECT_GT(inkIn(60, 21, 80, 41), 10);
+    SetArcDirection(c.DC, AD_COUNTERCLOCKWISE);
+
+    // Rounded corners stay empty; the straight edges are drawn.
+    TCanvasBitmap r(40, 40);
+    SelectObject(r.DC, GetStockBrush(NULL_BRUSH));
+    RoundRect(r.DC, 0, 0, 40, 40, 16, 16);
+    EXPECT_EQ(r.At(0, 0), kWhite);
+    EXPECT_EQ(r.At(20, 0), kBlack);
+    EXPECT_EQ(r.At(0, 20), kBlack);
+    EXPECT_EQ(r.At(39, 20), kBlack);
+
+    // A polyline joins its points and leaves out only the last one.
+    TCanvasBitmap p(20, 20);
+    const TPoint pts[] = {{2, 2}, {10, 2}, {10, 10}};
+    Polyline(p.DC, pts, 3);
+    EXPECT_EQ(p.At(2, 2), kBlack);
+    EXPECT_EQ(p.At(10, 2), kBlack);
+    EXPECT_EQ(p.At(10, 9), kBlack);
+    EXPECT_EQ(p.At(10, 10), kWhite);
+}
+
+TEST(Render, SystemColoursAndTheirBrushes)
+{
+    for (int index : {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT,
+                      COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_GRAYTEXT}) {
+        HBRUSH b = GetSysColorBrush(index);
+        LOGBRUSH lb;
+        ASSERT_TRUE(GetObject(b, &lb)) << index;
+        EXPECT_EQ(lb.lbColor, GetSysColor(index));
+        EXPECT_EQ(GetSysColorBrush(index), b) << "one shared brush per colour";
+        EXPECT_TRUE(DeleteObject(b));
+        EXPECT_EQ(GetObjectType(b), OBJ_BRUSH) << "never freed";
+    }
+    // Text stays readable on its background.
+    auto lightness = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+    EXPECT_GT(std::abs(lightness(GetSysColor(COLOR_WINDOW)) - lightness(GetSysColor(COLOR_WINDOWTEXT))), 300);
+    EXPECT_GT(std::abs(lightness(GetSysColor(COLOR_HIGHLIGHT)) - lightness(GetSysColor(COLOR_HIGHLIGHTTEXT))), 150);
+    EXPECT_GT(lightness(GetSysColor(COLOR_BTNHIGHLIGHT)), lightness(GetSysColor(COLOR_BTNSHADOW)));
+    EXPECT_EQ(GetSysColor(999), 0u);
+    EXPECT_EQ(GetSysColorBrush(999), nullptr);
 }
