@@ -95,7 +95,7 @@ void ParseKern(const std::string& kern, TFontFaceTables& t)
     TReader r(kern);
     if (r.Size() < 4)
         return;
-    // Version 0 (Microsoft) header: version u16, nTables u16; subtable: version,
+    // Version 0 header: version u16, nTables u16; subtable: version,
     // length, coverage (u16 each). Version 1 (Apple) tables are not read.
     if (r.U16(0) != 0)
         return;
