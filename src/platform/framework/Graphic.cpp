@@ -1,9 +1,6 @@
 #include "platform/framework/Graphic.h"
 
-#include <fstream>
-#include <iterator>
-
-#include "platform/runtime/CodePages.h"
+#include "platform/runtime/FileStream.h"
 #include "platform/runtime/Stream.h"
 
 bool TGraphic::AssignTo(TGraphic&) const
@@ -64,22 +61,12 @@ void TGraphic::Changed()
 
 void TGraphic::LoadFromFile(const std::string& fileName)
 {
-    std::ifstream in(Utf8FromAnsi(fileName), std::ios::binary);
-    if (!in)
-        throw EFOpenError("Impossible d'ouvrir le fichier \"" + fileName + "\"");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    TStringStream stream(std::move(bytes));
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyWrite);
     LoadFromStream(stream);
 }
 
 void TGraphic::SaveToFile(const std::string& fileName)
 {
-    TStringStream stream;
+    TFileStream stream(fileName, fmCreate);
     SaveToStream(stream);
-    std::ofstream out(Utf8FromAnsi(fileName), std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EFCreateError("Impossible de créer le fichier \"" + fileName + "\"");
-    out.write(stream.DataString().data(), static_cast<std::streamsize>(stream.DataString().size()));
-    if (!out)
-        throw EWriteError("Erreur d'écriture dans le fichier \"" + fileName + "\"");
 }
