@@ -73,3 +73,20 @@ TRect NormalizedRect(const TRect& r)
     return {std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::max(r.Left, r.Right),
             std::max(r.Top, r.Bottom)};
 }
+
+int32_t MulDiv(int32_t a, int32_t b, int32_t c)
+{
+    if (c == 0)
+        return -1;
+    int64_t product = static_cast<int64_t>(a) * b;
+    int64_t divisor = c;
+    if (divisor < 0) {
+        product = -product;
+        divisor = -divisor;
+    }
+    const int64_t half = divisor / 2;
+    const int64_t result = product < 0 ? (product - half) / divisor : (product + half) / divisor;
+    if (result > 2147483647 || result < -2147483647)
+        return -1;
+    return static_cast<int32_t>(result);
+}

@@ -50,3 +50,8 @@ bool IntersectRect(TRect& dest, const TRect& a, const TRect& b);
 bool UnionRect(TRect& dest, const TRect& a, const TRect& b);
 // Orders Left/Right and Top/Bottom.
 TRect NormalizedRect(const TRect& r);
+
+// a × b / c formed in 64 bits and rounded to the nearest, halves away from
+// zero; -1 when c is 0 or the result does not fit 32 bits (the platform's
+// MulDiv).
+int32_t MulDiv(int32_t a, int32_t b, int32_t c);

@@ -1,0 +1,462 @@
+#pragma once
+// TDocument: one open or hidden document. It owns its paragraphs in four
+// consecutive stories (body, footnotes, endnotes, headers and footers), its
+// sections, styles and tab tables, range objects, pictures and embedded
+// objects, the object table through which inline records name those objects,
+// the page list that pagination builds, the re-layout queue and the undo
+// manager. It keeps the selection and the formats at the caret, the view state
+// of its window (zoom, view origin) and the change flags that tell the rest of
+// the program what to refresh.
+//
+// Lengths in the model are twips (1/1440 inch). Every conversion to layout and
+// device units goes through the conversion routines below, which all round the
+// same way.
+#include "document/DocumentHost.h"
+#include "document/ObjectTable.h"
+#include "document/Section.h"
+#include "document/TextPosition.h"
+#include "foundation/CharFormat.h"
+#include "foundation/DisplayScale.h"
+#include "platform/gdi/GdiTypes.h"
+#include "platform/runtime/FileHandles.h"
+#include "platform/win/Geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TDocObject;
+class TDocumentView;
+class TField;
+class TObjectManager;
+class TOperationManager;
+class TPage;
+class TParagraph;
+class TParReformatingManager;
+class TStringList;
+class TStyleList;
+class TTabManager;
+
+// The stories, in the order they follow one another in the paragraph list.
+enum TStory : int32_t {
+    stBody = 0,
+    stFootnotes = 1,
+    stEndnotes = 2,
+    stHeadersFooters = 3,
+};
+constexpr int32_t StoriesPerDocument = 4;
+// What GetStoryOfParagraph gives for an index beyond every story.
+constexpr int32_t NoStory = 4;
+
+enum TZoomKind : uint8_t {
+    zkFixed = 0,
+    zkPageWidth = 1,
+    zkTextWidth = 2,
+    zkWholePage = 3,
+    zkTwoPages = 4,
+};
+constexpr int32_t MinZoom = 10;
+constexpr int32_t MaxZoom = 500;
+
+// Change flags: one byte each, raised during an edit on a stack and read by
+// the operation dispatcher and the document dispatcher. The numbers the
+// document model itself uses:
+constexpr int32_t ChangeFlagCount = 128;
+constexpr int32_t chfConstruction = 0;    // the document is being constructed
+constexpr int32_t chfPageLayout = 11;     // the page layout is recomputed for a new zoom
+constexpr int32_t chfToolsRefresh = 12;   // the selection changed: refresh the tools
+constexpr int32_t chfNoReplayScroll = 32; // an operation replayed later does not scroll to it
+constexpr int32_t chfReadingFormats = 76; // character formats are being read for insertion
+
+// The coding of a document's file (the format registry's numbering).
+enum TCodingIndex : int32_t {
+    ciRtf = 0,
+    ciWord6 = 1,
+    ciWord97 = 2,
+    ciWrite = 3,
+    ciEncrypted = 4,
+    ciAnsiText = 5,
+    ciDosText = 6,
+};
+// The file name extension of a coding, without the dot ("rtf" for codings
+// outside the list).
+std::string DefaultDocumentExtension(int32_t coding);
+
+// Every character below 32 and, unless keep is set, every character that may
+// not stand in a file name is replaced by a blank; the result is trimmed.
+std::string CleanTitleText(const std::string& text, bool keep);
+
+// The largest page over all sections.
+struct TLargestPage {
+    int32_t WidthTwips = 0;
+    int32_t HeightTwips = 0;
+    int32_t WidthLayout = 0;
+    int32_t HeightLayout = 0;
+    int32_t WidthDevice = 0;   // horizontal device units
+    int32_t HeightDevice = 0;  // vertical device units
+    int32_t TextWidthTwips = 0;
+};
+
+// Numbering of footnotes or endnotes.
+struct TNoteNumbering {
+    int32_t Placement = 0;
+    int32_t Style = 0;
+    int32_t Start = 1;
+};
+
+struct TCaret {
+    int32_t Paragraph = 0;
+    int32_t Offset = 0;
+    int32_t Line = 0;
+    int32_t X = 0;
+    int32_t Y = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+};
+
+// The selection: start does not come after end; empty when they are equal,
+// with the caret at the start. The anchor is where the selection began.
+struct TTextSelection {
+    TTextPosition Start{0, 0, SelectionStartHint};
+    TTextPosition End{0, 0, SelectionEndHint};
+    int32_t AnchorParagraph = 0;
+    int32_t AnchorOffset = 0;
+};
+
+// Flags of TDocument::SetSelection.
+constexpr uint32_t ssfNoNotify = 1;     // do not ask the main window to refresh its frame
+constexpr uint32_t ssfOldIsEmpty = 2;   // take the old selection as empty: repaint and recompute all
+
+// Line spacing: the height of a line of height `height` whose single-line
+// height is `single`, under the paragraph's rule.
+int32_t ApplyLineSpacing(const TDocument& document, int32_t height, int32_t single, const TParFormat& format);
+// A plain character below 32 lies in from .. to - 1 of the paragraph.
+bool RunHasSpecialChars(const TParagraph& paragraph, int32_t from, int32_t to);
+// The range is exactly one object character (a picture or an embedded object)
+// of one paragraph.
+bool IsSingleObjectRange(const TDocument& document, const TTextRange& range);
+
+// value × multiplier / divisor formed in 64 bits: the quotient truncates towards
+// zero and rises by 1 when the remainder is at least half the divisor, so that
+// halves round up and negative values truncate towards zero. Saturates at the
+// 32-bit limits; 0 for a divisor below 1.
+int32_t ScaleRoundHalfUp(int64_t value, int64_t multiplier, int64_t divisor);
+
+class TDocument {
+public:
+    explicit TDocument(bool hidden);
+    ~TDocument();
+    TDocument(const TDocument&) = delete;
+    TDocument& operator=(const TDocument&) = delete;
+
+    // --- Paragraphs and stories -------------------------------------------
+    int32_t ParagraphCount() const { return static_cast<int32_t>(FParagraphs.size()); }
+    // Raises EListError for an index outside the list.
+    TParagraph& Paragraphs(int32_t index) const;
+    int32_t StoryCount(int32_t story) const;
+    // First index of a story: the sum of the counts of the stories before it.
+    int32_t StoryFirst(int32_t story) const;
+    // Its first index plus its count minus 1.
+    int32_t StoryLast(int32_t story) const;
+    // 0 to 3; NoStory for an index beyond all stories.
+    int32_t GetStoryOfParagraph(int32_t index) const;
+    // A new paragraph with the default paragraph format at index, which must
+    // lie in the story or just behind its end; the paragraphs behind it move
+    // up. Returns it.
+    TParagraph& InsertParagraph(int32_t index, int32_t story);
+    // The same at the end of the story.
+    TParagraph& AppendParagraph(int32_t story);
+    // Removes and frees a paragraph; the body keeps at least one.
+    void DeleteParagraph(int32_t index);
+    // False in full-screen mode or in a preview; otherwise whether the
+    // paragraph lies outside the story being edited (the body, or the header
+    // and footer story while a header or footer is edited).
+    bool IsOutsideEditedStory(int32_t index) const;
+
+    // --- Owned parts --------------------------------------------------------
+    TObjectTable& Objects() { return FObjects; }
+    const TObjectTable& Objects() const { return FObjects; }
+    TObjectManager& ObjectManager() const { return *FObjectManager; }
+    TTabManager& TabManager() const { return *FTabManager; }
+    TStyleList& Styles() const { return *FStyles; }
+    TParReformatingManager& ReformatingManager() const { return *FReformatingManager; }
+    TOperationManager& UndoManager() const { return *FUndoManager; }
+    // The window; null for a hidden document or without a window service.
+    TDocumentView* View() const { return FView; }
+    bool IsHidden() const { return FHidden; }
+    // Built by pagination.
+    std::vector<std::unique_ptr<TPage>>& Pages() { return FPages; }
+    const std::vector<std::unique_ptr<TPage>>& Pages() const { return FPages; }
+    // Fields, bookmarks, notes, header and footer anchors.
+    const std::vector<std::unique_ptr<TField>>& RangeObjects() const { return FRangeObjects; }
+    // Appends a new range object of the kind; returns it.
+    TField& AddRangeObject(uint8_t kind);
+    // Removes and frees it; nothing for one that is not in the list.
+    void RemoveRangeObject(TField* field);
+    TStringList& BookmarkNames() const { return *FBookmarkNames; }
+    HRGN UpdateRegion() const { return FUpdateRegion; }
+
+    // --- Change flags -------------------------------------------------------
+    uint8_t GetChangeFlag(int32_t flag) const;
+    void SetChangeFlag(int32_t flag, uint8_t value);
+    // Pushes the flag's number and old value and sets the flag to 1.
+    void BeginChange(int32_t flag);
+    // Pushes the flag's number and old value and sets the flag to 0.
+    void BeginSuppressChange(int32_t flag);
+    // Pops that many entries (at most as many as there are), the most recent
+    // first, restoring each flag's old value.
+    void EndChanges(int32_t count);
+    int32_t ChangeStackDepth() const { return static_cast<int32_t>(FChangeStack.size()); }
+    // Tell the document dispatcher that this document is being changed, and
+    // that the change is over.
+    void LockDispatcher();
+    void UnlockDispatcher();
+
+    bool IsModified() const { return FModified; }
+    // Stores the flag; when it changed, asks the main window to refresh its frame.
+    void SetModified(bool modified);
+
+    // --- Units --------------------------------------------------------------
+    int32_t LayoutResolution() const { return FLayoutResolution; }
+    int32_t DeviceResolutionX() const { return FDeviceResolutionX; }
+    int32_t DeviceResolutionY() const { return FDeviceResolutionY; }
+    // Twips to units: value × resolution / 1440, halves up, negatives towards 0.
+    int32_t TwipsToDeviceX(int32_t twips) const;
+    int32_t TwipsToDeviceY(int32_t twips) const;
+    int32_t TwipsToLayout(int32_t twips) const;
+    // The same scaled by a percentage: value × resolution × percent / 144000.
+    int32_t TwipsToDeviceXScaled(int32_t twips, int32_t percent) const;
+    int32_t TwipsToDeviceYScaled(int32_t twips, int32_t percent) const;
+    int32_t TwipsToLayoutScaled(int32_t twips, int32_t percent) const;
+    // Back to twips with the platform's MulDiv.
+    int32_t LayoutToTwips(int32_t value) const;
+    int32_t DeviceYToTwips(int32_t value) const;
+    // value × zoom / 100; unchanged at 100.
+    int32_t ApplyZoom(int32_t value) const;
+    // value × second scale percent / 100; unchanged at 100.
+    int32_t ApplyScaleX(int32_t value) const;
+    // A size in half-points as a negative (em) font height in layout units.
+    int32_t FontSizeToHeight(int32_t halfPoints) const;
+    // The same in vertical device units, never smaller in magnitude than 3.
+    int32_t FontSizeToDeviceHeight(int32_t halfPoints) const;
+    // What the display-scale conversions need to know of the view.
+    const TViewScale& ViewScale() const { return FViewScale; }
+    // The document has a scaled view (the display-scale conversions scale by
+    // its percentages instead of the fixed ratio).
+    void SetScaledView(bool scaled) { FViewScale.Scaled = scaled; }
+
+    // --- Zoom and view ------------------------------------------------------
+    int32_t Zoom() const { return FZoom; }
+    int32_t SecondScale() const { return FSecondScale; }
+    uint8_t ZoomKind = zkFixed;
+    uint8_t ViewMode = 0;
+    // The last zoom computed in whole-page or two-page mode.
+    uint8_t WholePageFitted = 0;
+    // A preview shows a fixed percentage whatever the zoom kind.
+    uint8_t IsPreview = 0;
+    // No painting is asked of the view.
+    uint8_t SuppressRepaint = 0;
+    // The scroll position, and the size of what can be scrolled (set by layout).
+    TPoint ViewOrigin;
+    TSize ViewExtent;
+    void SetZoom(int32_t percent) { SetZoomAt(percent, nullptr); }
+    // Sets the zoom, recomputes resolutions and page sizes, and keeps the given
+    // point (view coordinates), or else the visible part of the current page,
+    // where it shows.
+    void SetZoomAt(int32_t percent, const TPoint* keep);
+    // The zoom the zoom kind asks for in the view's client area, 10 to 500.
+    int32_t CalcZoom();
+    // Brings a view origin within what can be scrolled.
+    void ClampViewOrigin(TPoint& origin);
+    // Clamps the point and scrolls the view there.
+    void ScrollTo(TPoint point);
+    // Scrolls a new or just opened document to the first page's top margin.
+    void SetInitialScrollPos();
+    bool IsFullScreen() const { return FFullScreen; }
+    // Enters or leaves full-screen mode: the view mode, zoom and zoom kind are
+    // saved and the options' full-screen ones applied, or restored.
+    void SetFullScreen(bool fullScreen);
+
+    // --- Sizes of the pages ---------------------------------------------------
+    // Recomputes the layout and device values of every section's page
+    // parameters and the largest page.
+    void UpdateSectionDeviceSizes();
+    // Recomputes the largest page over all sections.
+    void CalcMaxPageSize();
+    const TLargestPage& LargestPage() const { return FLargestPage; }
+    // The largest page after refreshing the section ranges.
+    void GetMaxPageSizes(TLargestPage& sizes);
+
+    // --- Sections -------------------------------------------------------------
+    int32_t SectionCount() const { return static_cast<int32_t>(FSections.size()); }
+    TSection& Sections(int32_t index) const;
+    int32_t IndexOfSection(const TSection* section) const;
+    // A new section with the defaults at index 0 .. SectionCount(); returns it.
+    TSection& InsertSection(int32_t index);
+    uint8_t SectionsDirty = 1;
+    uint8_t ColumnsDirty = 1;
+    // Recomputes the section ranges when the sections-dirty flag is set.
+    void RebuildSectionRanges();
+    TSection& GetSectionOfParagraph(int32_t index);
+    // The section whose page setup governs the paragraph: its own, or the first
+    // of the run of continuous breaks that leads to it.
+    TSection& GetPageSection(int32_t index);
+    TSection& GetPageSectionOf(const TSection& section) const;
+    TSection& GetPageSectionOfPage(int32_t page);
+    void GetCaretPageParams(TPageParams& params);
+    void GetSectionsOfRange(const TTextRange& range, std::vector<TSection*>& list);
+    // The settings common to the selected sections; column values, the equal
+    // flag and the last value NotSet where they differ.
+    void GetSelectionSectionSettings(TSectionSettings& settings);
+    bool HasMultiColumnSections() const;
+    bool HasDifferentPageSizes() const;
+
+    // --- Positions and ranges ------------------------------------------------
+    void GetAllRange(TTextRange& range) const;
+    void GetBodyRange(TTextRange& range) const;
+    // The range of the header or footer being edited (the body range when none is).
+    void GetHeaderFooterRange(TTextRange& range) const;
+    void GetEditRange(TTextRange& range) const;
+    void GetSelectedParagraphs(int32_t& first, int32_t& last) const;
+    // The header or footer being edited; null while the body is edited.
+    TField* EditedHeaderFooter = nullptr;
+    // The page on which it is edited.
+    int32_t EditedHeaderFooterPage = -1;
+
+    // --- Selection and formats ------------------------------------------------
+    const TTextSelection& Selection() const { return FSelection; }
+    TCaret Caret;
+    TParFormat SelParFormat{};
+    TCharFormat SelCharFormat{};
+    TCharFormat PrecedingFormat{};
+    TCharFormat FollowingFormat{};
+    TCharFormat InsertFormat{};
+    TCharFormat PositionFormat{};
+    TCharFormat DeletedStartFormat{};
+    // The formats one character after a range's start and end.
+    TCharFormat RangeStartFormat{};
+    TCharFormat RangeEndFormat{};
+    // While set, an empty selection keeps the stored character format.
+    uint8_t KeepFormat = 0;
+    // While set, the insertion formats do not change.
+    uint8_t InsertionFreeze = 0;
+    // The caret takes the format before it for both sides of an insertion.
+    uint8_t CaretFormatFlag = 0;
+    // The format at an offset is that of the character before it only; the
+    // format records that follow that character are not applied.
+    uint8_t PrecedingFormatOnly = 0;
+
+    void SetSelection(int32_t startParagraph, int32_t startOffset, int32_t endParagraph, int32_t endOffset,
+                      uint32_t flags = 0);
+    bool HasSelection() const;
+    bool IsInSelection(const TTextPosition& position) const;
+    void SelectAll();
+    void ClearSelection(uint32_t flags = 0);
+    bool IsObjectSelected() const;
+    // The picture or embedded object of the character at the position; null
+    // when it is none.
+    TDocObject* GetObjectAt(const TTextPosition& position) const;
+    bool RangeMeetsMultiParagraphObject(const TTextRange& range) const;
+    bool IsWordRange(const TTextRange& range) const;
+    bool HasControlCodes(const TTextRange& range) const;
+    void RepaintRange(const TTextRange& range);
+    void RepaintSelectionChange(const TTextSelection& old);
+    void GetCommonParFormat(const TTextRange& range, TParFormat& format, bool incremental);
+    void GetCommonCharFormat(const TTextRange& range, TCharFormat& format, bool incremental);
+    bool RangeFormatDiffers(const TTextRange& range, const TCharFormat& format);
+    void GetCharFormatAt(const TTextPosition& position, TCharFormat& format);
+    void GetParagraphCharFormat(int32_t paragraph, int32_t offset, TCharFormat& format);
+    int32_t GetLanguageAt(int32_t paragraph, int32_t offset);
+    // mode 1: for typing at the caret or over the selection; any other: at a
+    // position.
+    void PrepareTypingFormat(const TTextPosition& position, int32_t mode);
+    void CaptureRangeEndFormats(const TTextRange& range);
+
+    // --- Document data --------------------------------------------------------
+    std::string FileName;
+    int32_t Format = ciRtf;
+    TDocProperties Properties;
+    uint8_t PropertiesChanged = 0;
+    TNoteNumbering FootnoteNumbering{1, 0, 1};
+    TNoteNumbering EndnoteNumbering{3, 2, 1};
+    TCharFormat DocCharFormat{};
+    uint8_t AutoHyphenation = 1;
+    int32_t HyphenationZone = 360;
+    // Page count, word count and character count that information fields show.
+    int32_t FieldStatistics[3] = {1, 1, 1};
+    // The operation kind the next dispatched operation is recorded under; 255: none.
+    uint8_t KindOverride = 255;
+    // 1: the text must be (re)checked for spelling.
+    uint8_t SpellingState = 1;
+    uint8_t BookmarkListDirty = 1;
+    int32_t PageGridCount = 0;
+    uint8_t NewView = 0;
+    uint8_t NewDocument = 0;
+    uint8_t FirstPaint = 0;
+    uint8_t LaidOut = 0;
+    uint8_t Initializing = 0;
+    // Paragraph-index markers of pagination, the bookmark list and editing.
+    int32_t ParagraphMarkers[2] = {NotSet, NotSet};
+    // The temporary file the file layer keeps for the document, closed and
+    // deleted with it (overwritten first for an encrypted container).
+    std::string WorkingFileName;
+    THandle WorkingFileHandle = 0;
+    uint8_t KeepsWorkingFile = 0;
+    uint8_t WorkingFileWiped = 0;
+
+    // --- New documents and names ------------------------------------------------
+    // "Doc" + the next two-digit counter value of the options + "." + the
+    // format's extension, in the default document folder; the next value while
+    // an open document has that name.
+    std::string MakeUntitledName();
+    // Properties, the first paragraph's mark, the default style, the caret.
+    void InitNewDocument();
+    // The document's file lies in the templates folder.
+    bool IsTemplate() const;
+    void RestoreWindow();
+    // Shows the properties dialog; on OK marks the properties changed and the
+    // document modified, and no position of the undo list matches the file.
+    void EditProperties();
+
+private:
+    void Reindex(int32_t from);
+    void ComputeSectionRanges();
+    void RefitColumns();
+    TCharFormat FormatBeforeChar(TParagraph& paragraph, int32_t charIndex);
+    void MergeRecords(TParagraph& paragraph, int32_t fromByte, int32_t toByte, TCharFormat& format) const;
+    void RecomputeSelectionFormats(bool parFormat, bool charFormat);
+    void PrepareParagraph(TParagraph& paragraph) const;
+    void CloseWorkingFile();
+
+    // Destroyed last: every object with a handle leaves it as it goes.
+    TObjectTable FObjects;
+    bool FModified = false;
+    bool FHidden = false;
+    bool FViewConstructing = false;
+    bool FFullScreen = false;
+    uint8_t FChangeFlags[ChangeFlagCount] = {};
+    std::vector<uint32_t> FChangeStack;
+    std::vector<std::unique_ptr<TParagraph>> FParagraphs;
+    int32_t FStoryCounts[StoriesPerDocument] = {};
+    std::vector<std::unique_ptr<TPage>> FPages;
+    int32_t FZoom = 100;
+    int32_t FSecondScale = 100;
+    int32_t FDeviceResolutionY = 96;
+    int32_t FDeviceResolutionX = 96;
+    int32_t FLayoutResolution = 96;
+    TViewScale FViewScale;
+    TLargestPage FLargestPage;
+    TFullScreenSettings FSavedView;
+    TTextSelection FSelection;
+    HRGN FUpdateRegion = nullptr;
+    TDocumentView* FView = nullptr;
+    std::unique_ptr<TObjectManager> FObjectManager;
+    std::unique_ptr<TTabManager> FTabManager;
+    std::unique_ptr<TStyleList> FStyles;
+    std::unique_ptr<TParReformatingManager> FReformatingManager;
+    std::unique_ptr<TOperationManager> FUndoManager;
+    std::vector<std::unique_ptr<TSection>> FSections;
+    std::vector<std::unique_ptr<TField>> FRangeObjects;
+    std::unique_ptr<TStringList> FBookmarkNames;
+};

@@ -1,0 +1,96 @@
+#pragma once
+// The services of the higher subsystems that the document model calls: the
+// main window, the document dispatcher, the program options and the dialogs.
+// The shell installs its host at start-up. Without one, the options keep their
+// factory values (kept here, so untitled names still advance), no other
+// document is open, and notifications reach nobody, which is right while no
+// main window exists.
+#include "foundation/CharFormat.h"
+#include "platform/runtime/DateTime.h"
+
+#include <cstdint>
+#include <string>
+
+class TDocument;
+
+// The properties that the properties dialog edits and information fields show.
+struct TDocProperties {
+    std::string Title;
+    std::string Subject;
+    std::string Author;
+    std::string Keywords;
+    std::string Comments;
+    std::string LastAuthor;
+    TDateTime Created = 0;
+    TDateTime LastSaved = 0;
+    TDateTime LastPrinted = 0;
+};
+
+// The view settings the options keep for full-screen mode.
+struct TFullScreenSettings {
+    uint8_t ViewMode = 0;
+    int32_t Zoom = 100;
+    uint8_t ZoomKind = 0;
+};
+
+// The main window's editing tool, which shapes the typing format.
+enum TEditTool : uint8_t {
+    etNone = 0,
+    etFormatPainter = 1,
+    etHighlighter = 2,
+    etFontColorPen = 3,
+};
+
+class TDocumentHost {
+public:
+    virtual ~TDocumentHost() = default;
+
+    // Main window: recompute the frame layout (toolbars, document bar, status
+    // bar) in the next idle handling.
+    virtual void RequestLayout() {}
+    // The main window's current editing tool, with the format painter's
+    // format, the highlighter's colour and the font-colour pen's colour.
+    virtual TEditTool EditTool() { return etNone; }
+    virtual TCharFormat PainterFormat() { return TCharFormat{}; }
+    virtual int32_t HighlightColor() { return 0; }
+    virtual int32_t FontColor() { return 0; }
+
+    // Document dispatcher: a document is being changed, and the change is over
+    // (nested).
+    virtual void BeginDocumentUpdate(TDocument& /*document*/) {}
+    virtual void EndDocumentUpdate() {}
+    // An open document has this file name.
+    virtual bool IsDocumentOpen(const std::string& /*fileName*/) { return false; }
+    // The document is one of the dispatcher's open documents.
+    virtual bool IsOpenDocument(const TDocument& /*document*/) { return false; }
+    // The file lies in the templates folder.
+    virtual bool IsTemplateFile(const std::string& /*fileName*/) { return false; }
+
+    // Options: the untitled-document counter, 1 to 99 (0: none used yet).
+    virtual int32_t UntitledCounter() { return FUntitledCounter; }
+    virtual void SetUntitledCounter(int32_t counter) { FUntitledCounter = counter; }
+    // The default document folder when the options say to use one; empty
+    // otherwise (the user's documents folder is taken).
+    virtual std::string DefaultDocumentFolder() { return {}; }
+    // The author name of the options.
+    virtual std::string AuthorName() { return {}; }
+    // The option that detects web addresses under the mouse and the caret.
+    virtual bool UrlDetection() { return false; }
+    virtual void SetUrlDetection(bool /*on*/) {}
+    // The options forbid scrolling a new document to its first page's margin.
+    virtual bool NoInitialScroll() { return false; }
+    virtual TFullScreenSettings FullScreenSettings() { return {}; }
+    virtual void SetFullScreenZoom(int32_t /*zoom*/, uint8_t /*zoomKind*/) {}
+
+    // Dialogs: the document properties dialog; true when the user confirmed
+    // with OK, the edited properties written back.
+    virtual bool ExecuteDocPropertiesDialog(TDocProperties& /*properties*/) { return false; }
+
+private:
+    int32_t FUntitledCounter = 0;
+};
+
+// The installed host, or one with the factory values when none is.
+TDocumentHost& DocumentHost();
+// Installs the host (nullptr removes it); returns the previous one.
+TDocumentHost* SetDocumentHost(TDocumentHost* host);

@@ -1,0 +1,33 @@
+#pragma once
+// What a document asks of layout beyond laying out single paragraphs (see
+// ParLine.h): its pages in the view and painting. Layout lies above the
+// document model and installs this service at start-up. Without it a document
+// has no page grid: nothing is painted and nothing needs to be kept in place
+// when the zoom changes.
+#include "document/TextPosition.h"
+#include "platform/win/Geometry.h"
+
+#include <cstdint>
+
+class TDocument;
+
+class TDocumentLayout {
+public:
+    virtual ~TDocumentLayout() = default;
+    // Releases layout's state of a document being freed.
+    virtual void ReleaseDocument(TDocument& document) = 0;
+    // Recomputes the page grid and the view extent after a change of zoom,
+    // view mode or page size.
+    virtual void UpdatePageLayout(TDocument& document) = 0;
+    // The page under the top of the view; -1 when there is none.
+    virtual int32_t GetCurrentPage(TDocument& document) = 0;
+    // A page's rectangle in view coordinates; false when it does not exist.
+    virtual bool GetPageRect(TDocument& document, int32_t page, TRect& rect) = 0;
+    // Draws again, at once, the laid-out lines of the visible pages that the
+    // range covers.
+    virtual void RepaintRange(TDocument& document, const TTextRange& range) = 0;
+};
+
+// The program's document layout service (nullptr: none); returns the previous one.
+TDocumentLayout* SetDocumentLayout(TDocumentLayout* layout);
+TDocumentLayout* GetDocumentLayout();

@@ -1,0 +1,44 @@
+#pragma once
+// The window of a document as the document model sees it. The document window
+// lies above the document model, so the model declares here what it asks of
+// its window; the window subsystem installs a factory that creates one for
+// every document that is not hidden. Without a factory a document has no view,
+// as a hidden one.
+//
+// The window belongs to the window system, not to the document: when the
+// document goes away it tells the window, which drops its link and frees
+// itself (after the current message, or at once when asked).
+//
+// Coordinates are the document's view units (those of its view origin).
+#include <cstdint>
+
+class TDocument;
+
+class TDocumentView {
+public:
+    virtual ~TDocumentView() = default;
+
+    virtual int32_t ClientWidth() const = 0;
+    virtual int32_t ClientHeight() const = 0;
+    // Sets both scroll bars to the document's view origin without treating it
+    // as a scroll request of the user.
+    virtual void SetScrollPositions(int32_t x, int32_t y) = 0;
+    // Moves what the window shows by the distances given (one of them 0) and
+    // paints what is uncovered.
+    virtual void ScrollContent(int32_t dx, int32_t dy) = 0;
+    // Paints the whole window again.
+    virtual void Repaint() = 0;
+    // Hides the caret when the window shows it; shows it again afterwards.
+    virtual void HideCaret() = 0;
+    virtual void ShowCaret() = 0;
+    // Restores the window when it is minimised and activates it.
+    virtual void RestoreAndActivate() = 0;
+    // The document is being freed: drop the link to it and free the window,
+    // at once when `now` is set, else after the current message.
+    virtual void DocumentDestroyed(bool now) = 0;
+};
+
+using TDocumentViewFactory = TDocumentView* (*)(TDocument& document);
+// Installs the factory (nullptr: none); returns the previous one.
+TDocumentViewFactory SetDocumentViewFactory(TDocumentViewFactory factory);
+TDocumentViewFactory GetDocumentViewFactory();

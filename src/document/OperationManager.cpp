@@ -1,0 +1,3 @@
+#include "document/OperationManager.h"
+
+TOperationManager::TOperationManager(TDocument* document) : FDocument(document) {}
