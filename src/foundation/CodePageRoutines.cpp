@@ -1,5 +1,6 @@
 #include "foundation/CodePageRoutines.h"
 
+#include "platform/framework/GraphicsObjects.h"
 #include "platform/runtime/CodePages.h"
 
 #include <array>
@@ -124,6 +125,16 @@ void SetDefaultCodePagesForLocale(LCID locale)
     const uint32_t codePage = GetLocaleAnsiCodePage(locale);
     g_DefaultAnsiCodePage = codePage ? codePage : GetACP();
     g_DefaultCharset = GetLocaleCharset(locale, true);
+}
+
+std::string GetLocaleLanguageName(LCID locale)
+{
+    return LocaleDisplayName(locale);
+}
+
+void SetFontCharsetForLocale(TFont& font, LCID locale)
+{
+    font.SetCharset(GetLocaleCharset(locale, false));
 }
 
 uint32_t CharsetToCodePage(uint8_t charset)

@@ -13,6 +13,8 @@
 
 #include "platform/runtime/Locale.h"
 
+class TFont;
+
 // The program-wide default ANSI code page and font character set, set at
 // start-up (1252 and the ANSI character set until then).
 uint32_t DefaultAnsiCodePage();
@@ -26,6 +28,10 @@ uint32_t GetLocaleAnsiCodePage(LCID locale);
 // The font character set of the locale's ANSI code page; when there is none,
 // that of the system's code page with fallback, else the default character set.
 uint8_t GetLocaleCharset(LCID locale, bool fallback);
+// The locale's language name as the desktop shows it; empty when unknown.
+std::string GetLocaleLanguageName(LCID locale);
+// Gives the font the character set of the locale (no fallback).
+void SetFontCharsetForLocale(TFont& font, LCID locale);
 // Sets the default ANSI code page and character set from a locale (the system's
 // code page when the locale has none).
 void SetDefaultCodePagesForLocale(LCID locale);

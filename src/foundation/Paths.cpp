@@ -1,5 +1,6 @@
 #include "foundation/Paths.h"
 
+#include "platform/framework/Canvas.h"
 #include "foundation/StringRoutines.h"
 #include "platform/runtime/FileHandles.h"
 #include "platform/runtime/FileNames.h"
@@ -171,6 +172,11 @@ std::string GetDisplayFileName(const std::string& path, const std::function<int3
         --separators;
     }
     return kept + ellipsis + rest;
+}
+
+std::string GetDisplayFileName(const std::string& path, TCanvas& canvas, int32_t width)
+{
+    return GetDisplayFileName(path, [&canvas](const std::string& text) { return canvas.TextWidth(text); }, width);
 }
 
 std::string ExpandLongPathName(const std::string& path)

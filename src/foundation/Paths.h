@@ -10,6 +10,7 @@
 
 #include "platform/runtime/DateTime.h"
 
+class TCanvas;
 class TStrings;
 
 // Paths.
@@ -26,6 +27,8 @@ std::string RemoveFileExt(const std::string& path);
 // measures a text in the font it is shown in.
 std::string GetDisplayFileName(const std::string& path, const std::function<int32_t(const std::string&)>& textWidth,
                                int32_t width);
+// The same, measured in the canvas's font.
+std::string GetDisplayFileName(const std::string& path, TCanvas& canvas, int32_t width);
 // The full form of a path handed in from outside: the absolute path of an
 // existing file or folder; any other text unchanged.
 std::string ExpandLongPathName(const std::string& path);

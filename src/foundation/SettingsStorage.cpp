@@ -1,19 +1,9 @@
 #include "foundation/SettingsStorage.h"
+#include "platform/runtime/SysUtils.h"
 
 #include <cstring>
 
 namespace {
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsBlankOrControl(char c)
 {
@@ -93,8 +83,8 @@ std::vector<uint8_t> TSettingsStorage::ReadBinary(const std::string& name)
     // hexadecimal number stay zero.
     std::vector<uint8_t> block(text.size() / 2, 0);
     for (size_t i = 0; i < block.size(); ++i) {
-        const int hi = HexDigit(text[2 * i]);
-        const int lo = HexDigit(text[2 * i + 1]);
+        const int hi = HexDigitValue(text[2 * i]);
+        const int lo = HexDigitValue(text[2 * i + 1]);
         if (hi < 0 || lo < 0)
             break;
         block[i] = static_cast<uint8_t>(hi * 16 + lo);

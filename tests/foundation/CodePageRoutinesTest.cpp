@@ -1,4 +1,5 @@
 #include "foundation/CodePageRoutines.h"
+#include "platform/framework/GraphicsObjects.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/testing/Testing.h"
 
@@ -186,4 +187,17 @@ TEST(CodePageRoutines, LocalesGiveTheirCodePageAndCharacterSet)
     SetUserDefaultLCID(user);
     SetDefaultAnsiCodePage(1252);
     SetDefaultCharset(ANSI_CHARSET);
+}
+
+TEST(CodePageRoutines, LocalesAreNamedAndGiveTheirCharacterSetToFonts)
+{
+    EXPECT_EQ(GetLocaleLanguageName(0x040C), "Français (France)");
+    EXPECT_EQ(GetLocaleLanguageName(0x0409), "Anglais (États-Unis)");
+    EXPECT_EQ(GetLocaleLanguageName(0x0C0C), "Français (Canada)");
+    EXPECT_EQ(GetLocaleLanguageName(0x7FFF), "");
+    TFont font;
+    SetFontCharsetForLocale(font, 0x0419);
+    EXPECT_EQ(font.Charset(), RUSSIAN_CHARSET);
+    SetFontCharsetForLocale(font, 0x0439);  // no ANSI code page, no fallback
+    EXPECT_EQ(font.Charset(), DEFAULT_CHARSET);
 }

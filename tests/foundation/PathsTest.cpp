@@ -1,3 +1,5 @@
+#include "platform/framework/Bitmap.h"
+#include "platform/framework/Canvas.h"
 #include "foundation/Paths.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/FileHandles.h"
@@ -92,6 +94,22 @@ TEST(Paths, DisplayNamesAreShortenedInTheMiddle)
     // Paths written on Windows keep their drive and first folder.
     EXPECT_EQ(GetDisplayFileName("C:\\Mes documents\\2024\\courrier\\banque\\lettre.rtf", width, 300),
               "C:\\Mes documents\\...\\banque\\lettre.rtf");
+    SetShowFullPathsQuery(previous);
+}
+
+TEST(Paths, DisplayNamesAreMeasuredInTheCanvasFont)
+{
+    TShowFullPathsQuery previous = SetShowFullPathsQuery(ShowFullPaths);
+    g_ShowFullPaths = true;
+    TBitmap bitmap;
+    bitmap.SetSize(8, 8);
+    TCanvas& canvas = bitmap.Canvas();
+    canvas.Font().SetName("Courier New");
+    canvas.Font().SetSize(10);
+    const std::string deep = "/home/jeanne/documents/2024/courrier/banque/lettre.rtf";
+    const std::string shortened = "/home/.../banque/lettre.rtf";
+    EXPECT_EQ(GetDisplayFileName(deep, canvas, canvas.TextWidth(shortened) + 1), shortened);
+    EXPECT_EQ(GetDisplayFileName(deep, canvas, canvas.TextWidth(deep)), deep);
     SetShowFullPathsQuery(previous);
 }
 

@@ -13,6 +13,19 @@
 #include <set>
 #include <vector>
 
+// The current folder as the file system names it (UTF-8).
+std::string CurrentFsDir()
+{
+    std::string buf(256, '\0');
+    while (!getcwd(buf.data(), buf.size())) {
+        if (errno != ERANGE)
+            return {};
+        buf.resize(buf.size() * 2);
+    }
+    buf.resize(buf.find('\0'));
+    return buf;
+}
+
 namespace {
 
 // Aliases given out in one folder: upper-cased alias -> real name, and back.
@@ -61,17 +74,6 @@ std::string WithSuffix(const std::string& base, int n)
     return base.substr(0, dot) + suffix + base.substr(dot);
 }
 
-std::string CurrentFsDir()
-{
-    std::string buf(256, '\0');
-    while (!getcwd(buf.data(), buf.size())) {
-        if (errno != ERANGE)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-    buf.resize(buf.find('\0'));
-    return buf;
-}
 
 // Adds one component to an absolute path, resolving "." and ".." by the text.
 void AppendComponent(std::string& abs, std::string_view comp)

@@ -32,6 +32,8 @@ inline bool IsPathDelimiter(char c)
 std::string FileSystemName(std::string_view path);
 // UTF-8 file-system path -> 1252 program path (aliases for names 1252 cannot hold).
 std::string ProgramFileName(std::string_view fsPath);
+// The current folder as the file system names it (UTF-8); empty on failure.
+std::string CurrentFsDir();
 // The 1252 name of one entry of a folder (both UTF-8), as a folder listing gives it.
 std::string ProgramNameInFolder(std::string_view fsFolder, std::string_view fsName);
 

@@ -17,18 +17,6 @@
 
 namespace {
 
-std::string CurrentFsDir()
-{
-    std::string buf(256, '\0');
-    while (!getcwd(buf.data(), buf.size())) {
-        if (errno != ERANGE)
-            return {};
-        buf.resize(buf.size() * 2);
-    }
-    buf.resize(buf.find('\0'));
-    return buf;
-}
-
 struct TDirStack {
     std::mutex Lock;
     std::vector<std::string> Dirs;  // file-system paths

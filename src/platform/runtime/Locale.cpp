@@ -138,6 +138,24 @@ std::string LocaleNameFromLCID(LCID locale)
     return std::string(name, static_cast<size_t>(len));
 }
 
+std::string LocaleDisplayName(LCID locale)
+{
+    char name[ULOC_FULLNAME_CAPACITY] = {};
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t len = uloc_getLocaleForLCID(Resolve(locale), name, sizeof name, &status);
+    if (U_FAILURE(status) || len <= 0)
+        return {};
+    UChar display[128];
+    status = U_ZERO_ERROR;
+    const int32_t n = uloc_getDisplayName(name, "fr", display, 128, &status);
+    if (U_FAILURE(status) || n <= 0 || n > 128)
+        return {};
+    std::string text = FromWide(std::u16string_view(reinterpret_cast<const char16_t*>(display), static_cast<size_t>(n)), 1252);
+    // The desktop names languages with a capital: "Français (France)".
+    text[0] = AnsiUpperCase(text.substr(0, 1))[0];
+    return text;
+}
+
 LCID LCIDFromLocaleName(std::string_view name)
 {
     std::string n(name);

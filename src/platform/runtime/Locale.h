@@ -44,6 +44,9 @@ void SetUserDefaultLCID(LCID locale);
 
 // The locale's name in the form "fr_FR" ("en_US" for one ICU does not know).
 std::string LocaleNameFromLCID(LCID locale);
+// The locale's language (and country) named in French, as the desktop shows it:
+// "Français (France)", "Anglais (États-Unis)"; empty for an unknown locale.
+std::string LocaleDisplayName(LCID locale);
 // The identifier of a locale name such as "fr_FR.UTF-8"; 0 when unknown.
 LCID LCIDFromLocaleName(std::string_view name);
 

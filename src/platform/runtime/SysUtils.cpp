@@ -638,6 +638,17 @@ std::string IntToStr(int64_t value)
     return std::to_string(value);
 }
 
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string IntToHex(int32_t value, int32_t digits)
 {
     return HexDigits(static_cast<uint32_t>(value), digits);

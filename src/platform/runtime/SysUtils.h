@@ -115,6 +115,8 @@ std::string IntToStr(int32_t value);
 std::string IntToStr(int64_t value);
 // Upper-case hexadecimal with at least digits digits; negative values in two's
 // complement over 8 (32-bit) or 16 (64-bit) digits.
+// Value of a hexadecimal digit (either case), -1 for any other character.
+int HexDigitValue(char c);
 std::string IntToHex(int32_t value, int32_t digits);
 std::string IntToHex(int64_t value, int32_t digits);
 // Decimal, or hexadecimal after "$", "0x" or "x"; leading blanks and a sign are

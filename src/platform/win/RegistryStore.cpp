@@ -1,6 +1,7 @@
 #include "platform/win/RegistryStore.h"
 
 #include "platform/runtime/CodePages.h"
+#include "platform/runtime/SysUtils.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -50,17 +51,6 @@ namespace {
 using TNode = TRegistryStore::TNode;
 
 const char kHex[] = "0123456789abcdef";
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 TNode* FindNode(TNode& tree, const TRegistryStore::TPath& path)
 {
@@ -223,7 +213,7 @@ bool ParseQuoted(const std::string& s, size_t& pos, std::string& out)
         if (esc == 'x') {
             if (pos + 2 > s.size())
                 return false;
-            int hi = HexDigit(s[pos]), lo = HexDigit(s[pos + 1]);
+            int hi = HexDigitValue(s[pos]), lo = HexDigitValue(s[pos + 1]);
             if (hi < 0 || lo < 0)
                 return false;
             out += static_cast<char>(hi * 16 + lo);
@@ -245,7 +235,7 @@ bool ParseHexBytes(const std::string& s, size_t pos, std::string& out)
         }
         if (pos + 2 > s.size())
             return false;
-        int hi = HexDigit(s[pos]), lo = HexDigit(s[pos + 1]);
+        int hi = HexDigitValue(s[pos]), lo = HexDigitValue(s[pos + 1]);
         if (hi < 0 || lo < 0)
             return false;
         out += static_cast<char>(hi * 16 + lo);
@@ -287,7 +277,7 @@ bool ParseValueLine(const std::string& line, std::string& name, TRegValue& value
             return false;
         uint32_t v = 0;
         for (size_t i = pos; i <= end; ++i) {
-            int d = HexDigit(line[i]);
+            int d = HexDigitValue(line[i]);
             if (d < 0)
                 return false;
             v = v * 16 + static_cast<uint32_t>(d);
@@ -322,8 +312,8 @@ TRegistryStore::TPath ParseKeyPath(const std::string& text)
         char ch = text[i];
         if (ch == '\\') {
             finish();
-        } else if (ch == '%' && i + 2 < text.size() && HexDigit(text[i + 1]) >= 0 && HexDigit(text[i + 2]) >= 0) {
-            name += static_cast<char>(HexDigit(text[i + 1]) * 16 + HexDigit(text[i + 2]));
+        } else if (ch == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+            name += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
             i += 2;
         } else {
             name += ch;
