@@ -488,6 +488,8 @@ std::string TFontManager::SubstituteOf(std::string_view face) const
 
 void TFontManager::RecordSubstitution(const std::string& requested, const std::string& actual)
 {
+    if (requested.empty())
+        return;  // the system's default face was asked for: nothing was replaced
     for (const std::string& face : FRequestedFaces)
         if (SameName(face, requested))
             return;
