@@ -1,9 +1,23 @@
 #include "foundation/ColorManager.h"
 
+#include "foundation/SharedManagersHost.h"
+#include "platform/gdi/Drawing.h"
+#include "platform/win/SysColors.h"
+
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
+
+std::unique_ptr<TColorManager> g_Manager;
+
+// Per element: a literal colour when the high byte is set, else the index of
+// a system colour.
+constexpr uint32_t kElementDefaults[ColorElementCount] = {
+    COLOR_WINDOWTEXT, COLOR_WINDOWTEXT, COLOR_WINDOW, 0xFFFF0000,     COLOR_BTNSHADOW,
+    COLOR_WINDOWTEXT, COLOR_BTNFACE,    COLOR_BTNSHADOW, COLOR_WINDOW, COLOR_WINDOWTEXT,
+    COLOR_WINDOWTEXT, COLOR_BTNFACE,    0xFF0000FF,
+};
 
 constexpr int32_t kBasicColors[BasicColorCount] = {
     0x000000, 0xFF0000, 0xFFFF00, 0x00FF00, 0xFF00FF, 0x0000FF, 0x00FFFF, 0xFFFFFF,
@@ -69,6 +83,132 @@ void TColorScheme::SetAsText(const std::string& text)
         }
         Colors[i] = static_cast<int32_t>(value);
     }
+}
+
+int32_t TColorScheme::GetColor(int32_t element) const
+{
+    if (element < 0 || element >= ColorElementCount)
+        return 0;
+    return Colors[element] != DefaultElementColor ? Colors[element] : DefaultElementColorOf(element);
+}
+
+int32_t DefaultElementColorOf(int32_t element)
+{
+    if (element < 0 || element >= ColorElementCount)
+        return 0;
+    const uint32_t entry = kElementDefaults[element];
+    if ((entry >> 24) != 0)
+        return static_cast<int32_t>(entry & 0xFFFFFF);
+    return static_cast<int32_t>(GetSysColor(static_cast<int>(entry)));
+}
+
+// --- TPaletteColor ---
+
+TPaletteColor::~TPaletteColor()
+{
+    if (FBrush)
+        DeleteObject(FBrush);
+}
+
+void TPaletteColor::SetColor(int32_t color)
+{
+    if (FBrush) {
+        DeleteObject(FBrush);
+        FBrush = nullptr;
+    }
+    FColor = color;
+}
+
+HBRUSH TPaletteColor::GetBrush()
+{
+    if (!FBrush)
+        FBrush = CreateSolidBrush(static_cast<COLORREF>(FColor));
+    return FBrush;
+}
+
+// --- TColorPalette ---
+
+void TColorPalette::ApplyScheme(const TColorScheme& scheme)
+{
+    for (int32_t i = 0; i < ColorElementCount; ++i)
+        FColors[i].SetColor(scheme.GetColor(i));
+}
+
+// --- TColorManager ---
+
+TColorManager::TColorManager() : FScreen(std::make_unique<TColorPalette>()), FCurrent(FScreen.get())
+{
+    // The element defaults until the options' scheme is applied.
+    FScreen->ApplyScheme(TColorScheme());
+}
+
+TColorManager::~TColorManager() = default;
+
+TColorScheme TColorManager::FactoryScheme()
+{
+    TColorScheme scheme;
+    const int32_t colors[] = {0x000000, 0x000000, 0xFFFFFF, 0xFF0000, 0x808080, 0x000000};
+    std::copy(std::begin(colors), std::end(colors), scheme.Colors);
+    return scheme;
+}
+
+TColorPalette& TColorManager::GetDefaultPalette()
+{
+    if (!FDefault) {
+        FDefault = std::make_unique<TColorPalette>();
+        FDefault->ApplyScheme(FactoryScheme());
+    }
+    return *FDefault;
+}
+
+void TColorManager::UseScreenPalette()
+{
+    FCurrent = FScreen.get();
+}
+
+void TColorManager::UseDefaultPalette()
+{
+    FCurrent = &GetDefaultPalette();
+}
+
+void TColorManager::ApplyOptionsScheme()
+{
+    const TColorScheme* scheme = SharedManagersHost().OptionsColorScheme();
+    FScreen->ApplyScheme(scheme ? *scheme : TColorScheme());
+    if (FDefault) {
+        const bool current = FCurrent == FDefault.get();
+        FDefault.reset();
+        GetDefaultPalette();
+        if (current)
+            FCurrent = FDefault.get();
+    }
+    SharedManagersHost().ColorsChanged();
+}
+
+void TColorManager::MapDocumentColors(std::vector<TDocColorEntry>& table) const
+{
+    for (TDocColorEntry& entry : table)
+        entry.Index = entry.Automatic ? 0 : FindNearestBasicColor(entry.Color);
+}
+
+bool TColorManager::SameSchemes(const TColorScheme& a, const TColorScheme& b)
+{
+    return std::equal(std::begin(a.Colors), std::end(a.Colors), std::begin(b.Colors));
+}
+
+TColorManager* GetColorManager()
+{
+    return g_Manager.get();
+}
+
+void CreateColorManager()
+{
+    g_Manager = std::make_unique<TColorManager>();
+}
+
+void FreeColorManager()
+{
+    g_Manager.reset();
 }
 
 // --- Basic colours ---

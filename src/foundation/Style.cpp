@@ -1,6 +1,7 @@
 #include "foundation/Style.h"
 
 #include "foundation/ColorManager.h"
+#include "foundation/FontManager.h"
 #include "foundation/MeasurementsManager.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/SharedManagersHost.h"
@@ -100,6 +101,11 @@ private:
 
 void DescribeCharFormat(const TCharFormat& f, TPhrases& out)
 {
+    if (IsSet(f[cfFont])) {
+        const TFontManager* fonts = GetFontManager();
+        if (const TRegisteredFont* font = fonts ? fonts->FindFont(f[cfFont]) : nullptr)
+            out.Add(Format("police : %s", {font->GetFaceName(*fonts)}));
+    }
     if (IsSet(f[cfSize]))
         out.Add(Format("taille de la police : %f%s", {f[cfSize] / 2.0, " pt"}));
     out.AddSwitch(f[cfBold], "non gras", "gras");

@@ -1,8 +1,10 @@
 #include "foundation/StyleManager.h"
 
+#include "foundation/FontManager.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/SharedManagersHost.h"
 #include "foundation/TabManager.h"
+#include "platform/runtime/Exception.h"
 #include "platform/runtime/SysUtils.h"
 
 #include <array>
@@ -239,6 +241,15 @@ bool TStyleManager::FindOrAddStyle(const TStyleList& list, const std::string& te
 TStyleManager* GetStyleManager()
 {
     return g_Manager.get();
+}
+
+void CreateStyleManager()
+{
+    // The default sheet's Normal style uses the font manager's Arial.
+    const TFontManager* fonts = GetFontManager();
+    if (!fonts)
+        throw EInternalError("Le gestionnaire de styles est créé avant le gestionnaire de polices");
+    g_Manager = std::make_unique<TStyleManager>(fonts->ArialIndex());
 }
 
 void FreeStyleManager()

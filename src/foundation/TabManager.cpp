@@ -2,6 +2,12 @@
 
 #include <algorithm>
 
+namespace {
+
+std::unique_ptr<TParFormatingStateClipboard> g_ParFormatClipboard;
+
+}  // namespace
+
 TTabStop PackTabStop(int32_t position, uint8_t kind, uint8_t leader)
 {
     if (position < 16)
@@ -140,3 +146,18 @@ void TTabManager::PrepareParagraphTabs(const TParFormat& format)
 TParFormatingStateClipboard::TParFormatingStateClipboard() : FTabs(std::make_unique<TTabTable>()) {}
 
 TParFormatingStateClipboard::~TParFormatingStateClipboard() = default;
+
+TParFormatingStateClipboard* GetParFormatingStateClipboard()
+{
+    return g_ParFormatClipboard.get();
+}
+
+void CreateParFormatingStateClipboard()
+{
+    g_ParFormatClipboard = std::make_unique<TParFormatingStateClipboard>();
+}
+
+void FreeParFormatingStateClipboard()
+{
+    g_ParFormatClipboard.reset();
+}

@@ -140,3 +140,9 @@ public:
 private:
     std::unique_ptr<TTabTable> FTabs;
 };
+
+// The program-wide instance; null outside CreateParFormatingStateClipboard
+// and FreeParFormatingStateClipboard.
+TParFormatingStateClipboard* GetParFormatingStateClipboard();
+void CreateParFormatingStateClipboard();
+void FreeParFormatingStateClipboard();

@@ -1,5 +1,9 @@
 #include "foundation/ColorManager.h"
 
+#include "foundation/SharedManagersHost.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/win/SysColors.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,4 +85,103 @@ TEST(BasicColorTest, NearestBasicColour)
     EXPECT_EQ(BasicColorName(0), "Automatique");
     EXPECT_EQ(BasicColorName(11), "Vert foncé");
     EXPECT_EQ(BasicColorName(17), "");
+}
+
+TEST(ColorSchemeTest, ElementDefaults)
+{
+    TColorScheme scheme;
+    // Literal defaults whatever the desktop's colours are.
+    EXPECT_EQ(scheme.GetColor(3), 0xFF0000);
+    EXPECT_EQ(scheme.GetColor(12), 0x0000FF);
+    // The others are the desktop's colours.
+    EXPECT_EQ(scheme.GetColor(0), static_cast<int32_t>(GetSysColor(COLOR_WINDOWTEXT)));
+    EXPECT_EQ(scheme.GetColor(2), static_cast<int32_t>(GetSysColor(COLOR_WINDOW)));
+    EXPECT_EQ(scheme.GetColor(6), static_cast<int32_t>(GetSysColor(COLOR_BTNFACE)));
+    EXPECT_EQ(scheme.GetColor(7), static_cast<int32_t>(GetSysColor(COLOR_BTNSHADOW)));
+    scheme.SetAsText("000000FF00000000");
+    EXPECT_EQ(scheme.GetColor(0), 0x0000FF);
+    EXPECT_EQ(scheme.GetColor(1), 0);
+    EXPECT_EQ(scheme.GetColor(13), 0);  // no such element
+}
+
+namespace {
+
+class TSchemeHost : public TSharedManagersHost {
+public:
+    TSchemeHost() : FPrevious(SetSharedManagersHost(this)) {}
+    ~TSchemeHost() override { SetSharedManagersHost(FPrevious); }
+    const TColorScheme* OptionsColorScheme() override { return &Scheme; }
+    void ColorsChanged() override { ++Repaints; }
+    TColorScheme Scheme;
+    int Repaints = 0;
+
+private:
+    TSharedManagersHost* FPrevious;
+};
+
+}  // namespace
+
+TEST(ColorManagerTest, PalettesAndBrushes)
+{
+    TSchemeHost host;
+    TColorManager manager;
+    EXPECT_EQ(&manager.CurrentPalette(), &manager.ScreenPalette());
+    EXPECT_EQ(manager.ScreenPalette().Colors(3).Color(), 0xFF0000);  // the defaults until the options apply
+
+    // The default palette: the factory colours, the element defaults after them.
+    TColorPalette& printing = manager.GetDefaultPalette();
+    EXPECT_EQ(printing.Colors(2).Color(), 0xFFFFFF);
+    EXPECT_EQ(printing.Colors(3).Color(), 0xFF0000);
+    EXPECT_EQ(printing.Colors(4).Color(), 0x808080);
+    EXPECT_EQ(printing.Colors(12).Color(), 0x0000FF);
+    manager.UseDefaultPalette();
+    EXPECT_EQ(&manager.CurrentPalette(), &printing);
+
+    // The options' scheme goes to the screen; the default palette is made again and stays
+    // the current one; documents are repainted.
+    host.Scheme.SetAsText("00112233");
+    HBRUSH brush = manager.ScreenPalette().Colors(0).GetBrush();
+    EXPECT_NE(brush, nullptr);
+    EXPECT_EQ(manager.ScreenPalette().Colors(0).GetBrush(), brush);  // kept
+    manager.ApplyOptionsScheme();
+    EXPECT_EQ(manager.ScreenPalette().Colors(0).Color(), 0x112233);
+    EXPECT_EQ(manager.CurrentPalette().Colors(4).Color(), 0x808080);
+    EXPECT_EQ(&manager.CurrentPalette(), &manager.GetDefaultPalette());
+    EXPECT_EQ(host.Repaints, 1);
+    manager.UseScreenPalette();
+    EXPECT_EQ(manager.CurrentPalette().Colors(0).Color(), 0x112233);
+
+    // A brush in the colour it stands for.
+    HDC screen = GetScreenDC();
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    ReleaseDC(screen);
+    HDC dc = CreateCompatibleDC(nullptr);
+    SelectObject(dc, bitmap);
+    const TRect all{0, 0, 4, 4};
+    FillRect(dc, all, manager.ScreenPalette().Colors(0).GetBrush());
+    EXPECT_EQ(GetPixel(dc, 1, 1), 0x112233u);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+
+    EXPECT_TRUE(TColorManager::SameSchemes(host.Scheme, host.Scheme));
+    EXPECT_FALSE(TColorManager::SameSchemes(host.Scheme, TColorScheme()));
+}
+
+TEST(ColorManagerTest, DocumentColoursMapToBasicColours)
+{
+    TColorManager manager;
+    std::vector<TDocColorEntry> table = {{0xFFFFFF, false, -1}, {0x123456, true, -1}, {0x7F7F7F, false, -1}};
+    manager.MapDocumentColors(table);
+    EXPECT_EQ(table[0].Index, 8);
+    EXPECT_EQ(table[1].Index, 0);
+    EXPECT_EQ(table[2].Index, 15);
+}
+
+TEST(ColorManagerTest, ProgramWideManager)
+{
+    EXPECT_EQ(GetColorManager(), nullptr);
+    CreateColorManager();
+    ASSERT_NE(GetColorManager(), nullptr);
+    FreeColorManager();
+    EXPECT_EQ(GetColorManager(), nullptr);
 }

@@ -1,8 +1,10 @@
 #include "foundation/StyleManager.h"
 
+#include "foundation/FontManager.h"
 #include "foundation/MessageAnswers.h"
 #include "foundation/SharedManagersHost.h"
 #include "foundation/TabManager.h"
+#include "platform/runtime/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -243,4 +245,31 @@ TEST(StyleManagerTest, FindOrAddStyle)
         EXPECT_EQ((*other.NewList)[22].BasedOn, c.BasedOn) << c.SelectionStyle;
         EXPECT_EQ((*other.NewList)[22].NextStyle, c.Next) << c.SelectionStyle;
     }
+}
+
+TEST(StyleManagerTest, ProgramWideManagerNeedsTheFontManager)
+{
+    const int32_t saved[3] = {DefaultCharFormat()[cfFont], PresetCharFormat()[cfFont], PresetBoldCharFormat()[cfFont]};
+    EXPECT_THROW(CreateStyleManager(), EInternalError);
+    EXPECT_EQ(GetStyleManager(), nullptr);
+
+    CreateFontManager();
+    CreateStyleManager();
+    ASSERT_NE(GetStyleManager(), nullptr);
+    TFontManager& fonts = *GetFontManager();
+    TStyleList& sheet = GetStyleManager()->DefaultStyles();
+    EXPECT_EQ(sheet[0].CharFormat[cfFont], fonts.ArialIndex());
+    // Descriptions name the fonts: an installed one by its family's name.
+    EXPECT_EQ(sheet[0].GetDescription(false), "police : Arial; taille de la police : 10,00 pt");
+    sheet[1].CharFormat[cfFont] = fonts.GetFontIndex("LIBERATION SANS", 238, false, 0);
+    EXPECT_EQ(sheet[1].GetDescription(false), "police : Liberation Sans");
+    // A root style without a font of its own shows the program's default font in full.
+    EXPECT_EQ(sheet[12].GetDescription(true).rfind("police : Times New Roman; taille de la police : 12,00 pt; gras", 0),
+              0u);
+    FreeStyleManager();
+    FreeFontManager();
+    EXPECT_EQ(GetStyleManager(), nullptr);
+    DefaultCharFormat()[cfFont] = saved[0];
+    PresetCharFormat()[cfFont] = saved[1];
+    PresetBoldCharFormat()[cfFont] = saved[2];
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-struct TStyleSpec {
+struct TStyleDef {
     std::string Name;
     int32_t BasedOn = -1;
     int32_t NextStyle = -1;
@@ -26,10 +26,10 @@ struct TSheet {
     TTabManager Tabs{nullptr};
     TStyleList Styles{nullptr, &Tabs};
 
-    explicit TSheet(const std::vector<TStyleSpec>& specs = {})
+    explicit TSheet(const std::vector<TStyleDef>& defs = {})
     {
-        for (const TStyleSpec& spec : specs)
-            Add(spec.Name, spec.BasedOn, spec.NextStyle);
+        for (const TStyleDef& def : defs)
+            Add(def.Name, def.BasedOn, def.NextStyle);
         IdentifyStandardStyles(Styles);
     }
     TStyle& Add(const std::string& name, int32_t basedOn = -1, int32_t next = -1)
@@ -228,7 +228,7 @@ TEST(StyleTest, DeletionKeepsEveryIndexInRange)
     // 0 Normal (next 0), 1 Titre (next 0), 2 Sous-titre based on 1 (next 3), 3 Corps based on 0
     // (next 3), 4 Note based on 5 (next 2), 5 Avant based on 6, the style behind it (next 0),
     // 6 Après (next 5).
-    const std::vector<TStyleSpec> specs = {
+    const std::vector<TStyleDef> defs = {
         {"Normal", -1, 0}, {"Titre", -1, 0}, {"Sous-titre", 1, 3}, {"Corps", 0, 3},
         {"Note", 5, 2},    {"Avant", 6, 0},  {"Après", -1, 5},
     };
@@ -249,14 +249,14 @@ TEST(StyleTest, DeletionKeepsEveryIndexInRange)
         {6, {{-1, -1, 1, 0, 5, -1}, {0, 0, 3, 3, 2, 0}}},
     };
     for (const TCase& c : cases) {
-        TSheet sheet(specs);
+        TSheet sheet(defs);
         sheet.Styles.Delete(c.Deleted);
         ASSERT_EQ(sheet.Styles.Count(), 6);
         EXPECT_EQ(Links(sheet.Styles), c.Expected) << "deleting " << c.Deleted;
     }
 
     // Deleting every style from the front leaves every next style in range on the way.
-    TSheet sheet(specs);
+    TSheet sheet(defs);
     while (sheet.Styles.Count() > 0) {
         sheet.Styles.Delete(0);
         for (int32_t i = 0; i < sheet.Styles.Count(); ++i) {

@@ -179,3 +179,14 @@ TEST(TabManagerTest, WorkingListCopesWithOddParagraphs)
             << "table " << c.TableIndex << ", right indent " << c.RightIndent << ", interval " << c.Interval;
     }
 }
+
+TEST(ParFormatClipboardTest, ProgramWideInstanceStartsEmpty)
+{
+    EXPECT_EQ(GetParFormatingStateClipboard(), nullptr);
+    CreateParFormatingStateClipboard();
+    ASSERT_NE(GetParFormatingStateClipboard(), nullptr);
+    EXPECT_EQ(GetParFormatingStateClipboard()->Captured, 0);
+    EXPECT_EQ(GetParFormatingStateClipboard()->Tabs().Count(), 0);
+    FreeParFormatingStateClipboard();
+    EXPECT_EQ(GetParFormatingStateClipboard(), nullptr);
+}
