@@ -195,9 +195,9 @@ int32_t TSection::GetPageCount()
     if (FDocument) {
         const auto& pages = FDocument->Pages();
         size_t first = pages.size();
+        // A blank page (before an odd or even page break) does not end the
+        // search: the sections after it have pages too.
         for (size_t i = 0; i < pages.size(); ++i) {
-            if (!pages[i]->HasParagraphs())
-                break;
             if (pages[i]->HoldsParagraph(FirstParagraph)) {
                 first = i;
                 break;
