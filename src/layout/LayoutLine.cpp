@@ -125,6 +125,9 @@ class TLineBuilder {
 public:
     TLineBuilder(TLayoutLine& line, const TLayoutUnits& units);
     void Run(TLineBuildState& state);
+    // The bytes given end at a hyphenation point (a line built again over
+    // the bytes it had): when the line takes them all, it ends hyphenated.
+    bool EndsAtHyphenPoint = false;
 
 private:
     enum TAddResult { arAdded, arEnded, arRestart };
@@ -172,6 +175,7 @@ private:
     bool FHung = false;        // a space or tab hangs past the right limit
     bool FOverflowAccepted = false;
     bool FPointsKnown = false;
+    bool FZoneAllows = true;
     bool FBulletChecked = false;
     bool FExact = false;
     int32_t FLastBreak = 0;
@@ -303,6 +307,8 @@ void TLineBuilder::Run(TLineBuildState& state)
         }
     }
     FinishPendingTab();
+    if (EndsAtHyphenPoint && line.CharCount > 0)
+        line.HyphenEnd = 1;
     TrailingHyphen();
     FByteLength = FRemaining;
     EndLine(state);
@@ -710,13 +716,7 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
                 if (hyphen < inWord)
                     --position;
             const auto& points = FState.HyphenationPoints;
-            hyphenBreak = std::find(points.begin(), points.end(), position) != points.end();
-            const int32_t zone = FDocument.HyphenationZone;
-            if (hyphenBreak && zone != 0) {
-                const int32_t room = line.RightLimit - line.GetCharPosition(FLastBreak);
-                if (FUnits.FromViewY(FDocument.LayoutToTwips(room)) <= zone)
-                    hyphenBreak = false;
-            }
+            hyphenBreak = FZoneAllows && std::find(points.begin(), points.end(), position) != points.end();
         }
     }
     // 2. Overflow test.
@@ -814,6 +814,15 @@ bool TLineBuilder::TryHyphenate(int32_t atChar)
     if (!FindHyphenationPoints(FParagraph, FLine, atChar, FLastBreak, candidate, FState.HyphenationPoints))
         return false;
     FPointsKnown = true;
+    // The hyphenation zone: no point is used when a break before the word
+    // leaves no more room than the zone. The room is that of the break point
+    // before the word, not of a hyphenation point taken since, which would
+    // make the first point of the word the only one ever used.
+    const int32_t zone = FDocument.HyphenationZone;
+    if (zone != 0) {
+        const int32_t room = FLine.RightLimit - FLine.GetCharPosition(FLastBreak);
+        FZoneAllows = FUnits.FromViewY(FDocument.LayoutToTwips(room)) > zone;
+    }
     FWordStart = candidate.WordStart;
     FWordLength = candidate.WordLength;
     FWordHyphens = std::move(candidate.ConditionalHyphens);
@@ -898,9 +907,10 @@ void TLayoutLine::AppendPosition(int32_t value, bool flag)
     FPositions[CharCount + 1] = EncodePosition(value, flag);
 }
 
-void TLayoutLine::Build(const TLayoutUnits& units, TLineBuildState& state)
+void TLayoutLine::Build(const TLayoutUnits& units, TLineBuildState& state, bool endsAtHyphenPoint)
 {
     TLineBuilder builder(*this, units);
+    builder.EndsAtHyphenPoint = endsAtHyphenPoint;
     builder.Run(state);
 }
 
@@ -1079,6 +1089,7 @@ bool TLayoutLine::TryRebuild()
     const int32_t oldCount = CharCount;
     const int32_t oldLength = ByteLength;
     const uint8_t oldOverlap = Overlap;
+    const bool oldHyphenEnd = HyphenEnd != 0;
 
     TLineBuildState state;
     FParagraph->ExpandFormatDiff(state.Format, StartFormat);
@@ -1090,7 +1101,7 @@ bool TLayoutLine::TryRebuild()
         return false;
     state.Text = FParagraph->GetText().Data() + StartByte;
     state.Remaining = oldLength;
-    Build(units, state);
+    Build(units, state, oldHyphenEnd);
     if (CharCount > 0)
         FinishLine();
     if (CharCount > 0 && ByteLength == oldLength)

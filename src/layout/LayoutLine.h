@@ -107,7 +107,7 @@ private:
     friend class TLineBuilder;
     friend class TLineAligner;
 
-    void Build(const TLayoutUnits& units, TLineBuildState& state);
+    void Build(const TLayoutUnits& units, TLineBuildState& state, bool endsAtHyphenPoint = false);
     void AlignLine(const TLayoutUnits& units);
     void ResizePositions(int32_t entries);
     // The character of the line at an index, from the paragraph's plain characters.

@@ -64,7 +64,7 @@ void TLayoutLine::UpdateDisplayWidths()
         document.TabManager().PrepareParagraphTabs(FParagraph->Format);
         build.Text = FParagraph->GetText().Data() + StartByte;
         build.Remaining = ByteLength;
-        copy.Build(display, build);
+        copy.Build(display, build, HyphenEnd != 0);
         copy.AlignLine(display);
         if (copy.CharCount == count) {
             for (int32_t i = 0; i < count; ++i)

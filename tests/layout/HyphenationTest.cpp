@@ -1,0 +1,81 @@
+// Automatic hyphenation while lines are built.
+#include "LayoutFixtures.h"
+
+#include "proofing/HyphDataFile.h"
+#include "proofing/HyphManager.h"
+#include "platform/testing/Testing.h"
+
+namespace {
+
+// French hyphenation data without patterns: the syllable rule alone.
+class HyphenationTest : public LayoutTest {
+protected:
+    HyphenationTest()
+    {
+        const std::string path = MakeTestDir("hyphenation") + "/Coupe de mots.dat";
+        WriteTestFile(path, HyphDataFile({{12, HyphLanguageBlock("", "", "")}}));
+        FPrevious = SetHyphManager(std::make_unique<THyphManager>(path));
+    }
+    ~HyphenationTest() override { SetHyphManager(std::move(FPrevious)); }
+
+    // The width in twips that holds the text in 12 pt Times and a little more.
+    int32_t WidthFor(const std::string& text) { return TextWidth("Times New Roman", 24, text) * 1440 / 768 + 2; }
+
+private:
+    std::unique_ptr<THyphManager> FPrevious;
+};
+
+const std::string kFrench = "{21:1036}";
+
+}  // namespace
+
+// A word that overflows is cut at its last hyphenation point that fits, and
+// the line shows a hyphen.
+TEST_F(HyphenationTest, WordsAreCutAtTheirHyphenationPoints)
+{
+    Doc->HyphenationZone = 0;
+    TParagraph& p = Lay(kFrench + "Une combinaison" + kMark, TParFormat(DefaultParFormat()), WidthFor("Une combinai"));
+    ASSERT_EQ(p.GetLineCount(), 2);
+    EXPECT_EQ(LineText(p, 0), "Une combi");
+    EXPECT_EQ(LineText(p, 1), "naison<2>");
+    const TLayoutLine& first = Line(p, 0);
+    EXPECT_EQ(first.HyphenEnd, 1);
+    EXPECT_EQ(first.GetCharPosition(first.CharCount), TextWidth("Times New Roman", 24, "Une combi-"));
+    EXPECT_EQ(Line(p, 1).HyphenEnd, 0);
+    // The single-line rebuild finds the same cut.
+    TLayoutLine& line = Line(p, 0);
+    EXPECT_TRUE(line.TryRebuild());
+    EXPECT_EQ(line.CharCount, 9);
+    EXPECT_EQ(line.HyphenEnd, 1);
+}
+
+// No hyphenation: paragraphs that forbid it, documents that switch it off,
+// languages without data, and breaks that would leave less room than the
+// hyphenation zone.
+TEST_F(HyphenationTest, WhenWordsAreNotHyphenated)
+{
+    const int32_t width = WidthFor("Une combinai");
+    TParFormat noHyphenation = DefaultParFormat();
+    noHyphenation[pfNoHyphenation] = 1;
+    EXPECT_EQ(LineText(Lay(kFrench + "Une combinaison" + kMark, noHyphenation, width), 0), "Une ");
+    EXPECT_EQ(LineText(Lay("{21:1031}Une combinaison" + kMark, DefaultParFormat(), width), 0), "Une ");
+    Doc->HyphenationZone = 0;
+    EXPECT_EQ(LineText(Lay(kFrench + "Une combinaison" + kMark, DefaultParFormat(), width), 0), "Une combi");
+    // The room after "Une " is about 0.6 in: a zone of 1 in keeps the word
+    // whole, one of half an inch does not.
+    Doc->HyphenationZone = 720;
+    EXPECT_EQ(LineText(Lay(kFrench + "Une combinaison" + kMark, DefaultParFormat(), width), 0), "Une combi");
+    Doc->HyphenationZone = 1440;
+    EXPECT_EQ(LineText(Lay(kFrench + "Une combinaison" + kMark, DefaultParFormat(), width), 0), "Une ");
+    Doc->HyphenationZone = 0;
+    Doc->AutoHyphenation = 0;
+    EXPECT_EQ(LineText(Lay(kFrench + "Une combinaison" + kMark, DefaultParFormat(), width), 0), "Une ");
+    Doc->AutoHyphenation = 1;
+    // An elided article is no part of the word.
+    EXPECT_EQ(LineText(Lay(kFrench + "Une l'association" + kMark, DefaultParFormat(), WidthFor("Une l'associ")), 0),
+              "Une l'asso");
+    // A word that holds a conditional hyphen is cut there only.
+    EXPECT_EQ(LineText(Lay(kFrench + "Une combinai" + kSoftHyphen + "son" + kMark, DefaultParFormat(),
+                           WidthFor("Une combinai-")), 0),
+              "Une combinai<14>");
+}
