@@ -306,7 +306,7 @@ public:
     // The section whose page setup governs the paragraph: its own, or the first
     // of the run of continuous breaks that leads to it.
     TSection& GetPageSection(int32_t index);
-    TSection& GetPageSectionOf(const TSection& section) const;
+    const TSection& GetPageSectionOf(const TSection& section) const;
     TSection& GetPageSectionOfPage(int32_t page);
     void GetCaretPageParams(TPageParams& params);
     void GetSectionsOfRange(const TTextRange& range, std::vector<TSection*>& list);
@@ -426,6 +426,7 @@ public:
 
 private:
     void Reindex(int32_t from);
+    int32_t PageSectionIndex(int32_t index) const;
     void ComputeSectionRanges();
     void RefitColumns();
     TCharFormat FormatBeforeChar(TParagraph& paragraph, int32_t charIndex);
