@@ -2,11 +2,9 @@
 // Pictures and embedded objects in a document's text. The text refers to an
 // object through an inline record whose argument is the object's handle in
 // its document's object table (code 24 for a TDocPicture, code 25 for a
-// TDocOLEObject). The document's TObjectManager owns its objects.
-//
-// Only what the document model needs so far is here: the object's document,
-// kind, handle and natural size. The stored and drawable images, drawing and
-// the picture memory regime come with the objects' own work.
+// TDocOLEObject). The document's TObjectManager owns its objects. An object
+// knows its document, its kind, its handle in the document's object table and
+// its natural size.
 #include "document/ObjectTable.h"
 
 #include <cstdint>

@@ -675,6 +675,24 @@ void TDocument::SetInitialScrollPos()
               Saturate(static_cast<int64_t>(pageRect.Top) + top - static_cast<int64_t>(top) * 6 / 5)});
 }
 
+void TDocument::SetPageCount(int32_t count)
+{
+    if (count == PageGridCount)
+        return;
+    PageGridCount = count;
+    TDocumentLayout* layout = GetDocumentLayout();
+    if (!layout)
+        return;
+    const int32_t page = layout->GetCurrentPage(*this);
+    TRect before;
+    const bool hadPage = page >= 0 && layout->GetPageRect(*this, page, before);
+    layout->UpdatePageLayout(*this);
+    TRect after;
+    const bool hasPage = page >= 0 && layout->GetPageRect(*this, page, after);
+    if (FView && !SuppressRepaint && (hadPage != hasPage || before != after || HasDifferentPageSizes()))
+        FView->Repaint();
+}
+
 void TDocument::SetFullScreen(bool fullScreen)
 {
     if (fullScreen == FFullScreen)

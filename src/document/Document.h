@@ -273,6 +273,10 @@ public:
     void ScrollTo(TPoint point);
     // Scrolls a new or just opened document to the first page's top margin.
     void SetInitialScrollPos();
+    // Stores the page-grid count; when it changed, the page grid is recomputed
+    // and the view painted again when the current page moved or the sections'
+    // pages differ in size.
+    void SetPageCount(int32_t count);
     bool IsFullScreen() const { return FFullScreen; }
     // Enters or leaves full-screen mode: the view mode, zoom and zoom kind are
     // saved and the options' full-screen ones applied, or restored.
@@ -302,7 +306,7 @@ public:
     // The section whose page setup governs the paragraph: its own, or the first
     // of the run of continuous breaks that leads to it.
     TSection& GetPageSection(int32_t index);
-    TSection& GetPageSectionOf(const TSection& section) const;
+    const TSection& GetPageSectionOf(const TSection& section) const;
     TSection& GetPageSectionOfPage(int32_t page);
     void GetCaretPageParams(TPageParams& params);
     void GetSectionsOfRange(const TTextRange& range, std::vector<TSection*>& list);
@@ -390,6 +394,7 @@ public:
     // 1: the text must be (re)checked for spelling.
     uint8_t SpellingState = 1;
     uint8_t BookmarkListDirty = 1;
+    // Pages the view's grid and scroll range assume (SetPageCount).
     int32_t PageGridCount = 0;
     uint8_t NewView = 0;
     uint8_t NewDocument = 0;
@@ -421,11 +426,11 @@ public:
 
 private:
     void Reindex(int32_t from);
+    int32_t PageSectionIndex(int32_t index) const;
     void ComputeSectionRanges();
     void RefitColumns();
     TCharFormat FormatBeforeChar(TParagraph& paragraph, int32_t charIndex);
     void MergeRecords(TParagraph& paragraph, int32_t fromByte, int32_t toByte, TCharFormat& format) const;
-    void RecomputeSelectionFormats(bool parFormat, bool charFormat);
     void PrepareParagraph(TParagraph& paragraph) const;
     void CloseWorkingFile();
 

@@ -104,19 +104,24 @@ TSection& TDocument::GetSectionOfParagraph(int32_t index)
     return *FSections.back();
 }
 
-TSection& TDocument::GetPageSectionOf(const TSection& section) const
+int32_t TDocument::PageSectionIndex(int32_t index) const
 {
-    int32_t index = IndexOfSection(&section);
-    if (index < 0)
-        return const_cast<TSection&>(section);
     while (index > 0 && FSections[static_cast<size_t>(index - 1)]->BreakKind() == sbContinuous)
         --index;
-    return *FSections[static_cast<size_t>(index)];
+    return index;
+}
+
+const TSection& TDocument::GetPageSectionOf(const TSection& section) const
+{
+    const int32_t index = IndexOfSection(&section);
+    // A section outside the list (kept by undo) governs its own pages.
+    return index < 0 ? section : *FSections[static_cast<size_t>(PageSectionIndex(index))];
 }
 
 TSection& TDocument::GetPageSection(int32_t index)
 {
-    return GetPageSectionOf(GetSectionOfParagraph(index));
+    const int32_t section = IndexOfSection(&GetSectionOfParagraph(index));
+    return *FSections[static_cast<size_t>(PageSectionIndex(section))];
 }
 
 TSection& TDocument::GetPageSectionOfPage(int32_t page)

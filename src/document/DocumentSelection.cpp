@@ -101,6 +101,8 @@ bool IsSingleObjectRange(const TDocument& document, const TTextRange& range)
 void TDocument::SetSelection(int32_t startParagraph, int32_t startOffset, int32_t endParagraph, int32_t endOffset,
                              uint32_t flags)
 {
+    // Everything is worked out first and taken over at the end, so that a
+    // failure leaves the selection and its formats as they were.
     const int32_t lastParagraph = ParagraphCount() - 1;
     startParagraph = std::clamp(startParagraph, 0, lastParagraph);
     endParagraph = std::clamp(endParagraph, 0, lastParagraph);
@@ -109,11 +111,12 @@ void TDocument::SetSelection(int32_t startParagraph, int32_t startOffset, int32_
     endOffset = std::clamp(endOffset, 0, Paragraphs(endParagraph).GetCharCount());
 
     // 2. The anchor stays while the selection grows or shrinks from it.
-    const bool anchorAtStart = FSelection.AnchorParagraph == startParagraph && FSelection.AnchorOffset == startOffset;
-    const bool anchorAtEnd = FSelection.AnchorParagraph == endParagraph && FSelection.AnchorOffset == endOffset;
+    TTextSelection next = FSelection;
+    const bool anchorAtStart = next.AnchorParagraph == startParagraph && next.AnchorOffset == startOffset;
+    const bool anchorAtEnd = next.AnchorParagraph == endParagraph && next.AnchorOffset == endOffset;
     if (!(HasSelection() && (anchorAtStart || anchorAtEnd))) {
-        FSelection.AnchorParagraph = startParagraph;
-        FSelection.AnchorOffset = startOffset;
+        next.AnchorParagraph = startParagraph;
+        next.AnchorOffset = startOffset;
     }
 
     // 3. Ordered.
@@ -126,16 +129,16 @@ void TDocument::SetSelection(int32_t startParagraph, int32_t startOffset, int32_
     TTextSelection old = FSelection;
     if (flags & ssfOldIsEmpty)
         old.End = old.Start;
-    MakeTextPos(startParagraph, startOffset, FSelection.Start);
-    FSelection.Start.Placement = SelectionStartHint;
-    MakeTextPos(endParagraph, endOffset, FSelection.End);
-    FSelection.End.Placement = SelectionEndHint;
+    TTextPosition& start = next.Start;
+    TTextPosition& end = next.End;
+    MakeTextPos(startParagraph, startOffset, start);
+    start.Placement = SelectionStartHint;
+    MakeTextPos(endParagraph, endOffset, end);
+    end.Placement = SelectionEndHint;
 
     // 6. A start behind a paragraph mark belongs to the next paragraph, an end
     // before a paragraph's first character to the previous one; neither moves
     // into another story.
-    TTextPosition& start = FSelection.Start;
-    TTextPosition& end = FSelection.End;
     const int32_t startStory = GetStoryOfParagraph(start.Paragraph);
     if (start.Offset == Paragraphs(start.Paragraph).GetCharCount() && start.Paragraph < StoryLast(startStory))
         MakeTextPos(start.Paragraph + 1, 0, start);
@@ -145,62 +148,67 @@ void TDocument::SetSelection(int32_t startParagraph, int32_t startOffset, int32_
     if (CompareTextPos(end, start) < 0)
         MakeTextPos(start.Paragraph, start.Offset, end);
 
-    // 7. What changed is drawn again; a selected object that stays selected is
-    // left as it is.
-    if (!SuppressRepaint) {
-        const bool objectKept = IsSingleObjectRange(*this, {old.Start, old.End}) &&
-                                CompareTextPos(start, old.Start) <= 0 && CompareTextPos(old.End, end) <= 0;
-        if (!objectKept)
-            RepaintSelectionChange(old);
-    }
-
     // 8. and 9. The common formats.
-    if (HasSelection()) {
-        const TTextRange current{start, end};
+    TParFormat parFormat = SelParFormat;
+    TCharFormat charFormat = SelCharFormat;
+    const TTextRange current{start, end};
+    if (!IsRangeEmpty(current)) {
         const TTextRange previous{old.Start, old.End};
         const int32_t startMove = CompareTextPos(start, old.Start);
         const int32_t endMove = CompareTextPos(end, old.End);
         if (IsRangeEmpty(previous)) {
-            RecomputeSelectionFormats(true, true);
+            GetCommonParFormat(current, parFormat, false);
+            GetCommonCharFormat(current, charFormat, false);
         } else if (startMove == 0 && endMove == 0) {
             // Unchanged: nothing to recompute.
         } else if (startMove < 0 && endMove == 0) {
+            // Grown at the start: only the added part is merged in.
             const TTextRange added{start, old.Start};
-            GetCommonParFormat(added, SelParFormat, true);
-            GetCommonCharFormat(added, SelCharFormat, true);
+            GetCommonParFormat(added, parFormat, true);
+            GetCommonCharFormat(added, charFormat, true);
         } else if (startMove == 0 && endMove > 0) {
             const TTextRange added{old.End, end};
-            GetCommonParFormat(added, SelParFormat, true);
-            GetCommonCharFormat(added, SelCharFormat, true);
+            GetCommonParFormat(added, parFormat, true);
+            GetCommonCharFormat(added, charFormat, true);
         } else if ((startMove > 0 && endMove == 0) || (startMove == 0 && endMove < 0)) {
+            // Shrunk at one end: the character format needs recomputing only
+            // when the part taken away does not carry it throughout.
             const TTextRange removed = startMove > 0 ? TTextRange{old.Start, start} : TTextRange{end, old.End};
-            GetCommonParFormat(current, SelParFormat, false);
-            if (RangeFormatDiffers(removed, SelCharFormat))
-                GetCommonCharFormat(current, SelCharFormat, false);
+            GetCommonParFormat(current, parFormat, false);
+            if (RangeFormatDiffers(removed, charFormat))
+                GetCommonCharFormat(current, charFormat, false);
         } else {
-            RecomputeSelectionFormats(true, true);
+            GetCommonParFormat(current, parFormat, false);
+            GetCommonCharFormat(current, charFormat, false);
         }
     } else {
-        Caret.Paragraph = start.Paragraph;
-        Caret.Offset = start.Offset;
-        SelParFormat = Paragraphs(start.Paragraph).Format;
+        parFormat = Paragraphs(start.Paragraph).Format;
         if (!KeepFormat)
-            GetCharFormatAt(start, SelCharFormat);
+            GetCharFormatAt(start, charFormat);
+    }
+
+    FSelection = next;
+    SelParFormat = parFormat;
+    SelCharFormat = charFormat;
+    if (!HasSelection()) {
+        Caret.Paragraph = FSelection.Start.Paragraph;
+        Caret.Offset = FSelection.Start.Offset;
+    }
+
+    // 7. What changed is drawn again; a selected object that stays selected is
+    // left as it is.
+    if (!SuppressRepaint) {
+        const bool objectKept = IsSingleObjectRange(*this, {old.Start, old.End}) &&
+                                CompareTextPos(FSelection.Start, old.Start) <= 0 &&
+                                CompareTextPos(old.End, FSelection.End) <= 0;
+        if (!objectKept)
+            RepaintSelectionChange(old);
     }
 
     // 10.
     if (!(flags & ssfNoNotify))
         DocumentHost().RequestLayout();
     SetChangeFlag(chfToolsRefresh, 1);
-}
-
-void TDocument::RecomputeSelectionFormats(bool parFormat, bool charFormat)
-{
-    const TTextRange range{FSelection.Start, FSelection.End};
-    if (parFormat)
-        GetCommonParFormat(range, SelParFormat, false);
-    if (charFormat)
-        GetCommonCharFormat(range, SelCharFormat, false);
 }
 
 bool TDocument::HasSelection() const

@@ -4,9 +4,6 @@
 // start record (code 26) and an end record (code 27) whose arguments are the
 // object's handle in its document's object table. The document's range-object
 // list owns them.
-//
-// This is the object's record; formatting numbers, dates and results, and the
-// field operations, come with the range objects' own work.
 #include "document/ObjectTable.h"
 #include "document/TextPosition.h"
 

@@ -1,9 +1,8 @@
 #pragma once
-// A document's undo and redo manager. The document creates it and frees it
-// with itself. So far it keeps the positions in the (still empty) operation
-// list that the document and its file layer mark: the last operation done,
-// the position that matches the saved file and the one of the last recovery
-// copy. Recording, undoing and redoing operations come with the operations.
+// A document's undo and redo manager, created by the document and freed with
+// it. It keeps the positions in the document's list of recorded operations
+// that the document and its file layer mark: the last operation done, the
+// position that matches the saved file and the one of the last recovery copy.
 #include "foundation/NotSet.h"
 
 #include <cstdint>
@@ -17,9 +16,7 @@ public:
     TOperationManager& operator=(const TOperationManager&) = delete;
 
     TDocument* GetDocument() const { return FDocument; }
-    int32_t Count() const { return 0; }
     bool CanUndo() const { return FCurrentIndex >= 0; }
-    bool CanRedo() const { return FCurrentIndex < Count() - 1; }
 
     // The last operation done; -1 when nothing can be undone.
     int32_t CurrentIndex() const { return FCurrentIndex; }

@@ -2,8 +2,7 @@
 // A document's re-layout queue. Edits do not lay paragraphs out at once: they
 // queue the index of each paragraph they touch here, and layout drains the
 // queue when the view is not busy. The document creates its queue and frees it
-// with itself. Draining the queue is layout's work (it lies above the document
-// model) and joins this class with layout.
+// with itself; layout, which lies above the document model, drains it.
 #include <cstdint>
 #include <vector>
 

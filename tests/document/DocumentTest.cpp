@@ -494,3 +494,20 @@ TEST(Document, WorkingFileIsDeletedAndWipedForEncryptedDocuments)
             EXPECT_EQ(left, secret);
     }
 }
+
+TEST(Document, PageCountRepaintsWhenThePagesChange)
+{
+    TTestViews views;
+    TTestDocumentLayout layout;
+    TDocument doc(false);
+    EXPECT_EQ(doc.PageGridCount, 100);
+    const int before = views.Log.Repaints;
+    doc.SetPageCount(100);  // unchanged
+    doc.SetPageCount(3);    // the current page stays where it was
+    EXPECT_EQ(doc.PageGridCount, 3);
+    EXPECT_EQ(views.Log.Repaints, before);
+    TSection& wide = doc.InsertSection(0);
+    wide.PageParams[ppPaperWidth] = 20000;
+    doc.SetPageCount(4);
+    EXPECT_EQ(views.Log.Repaints, before + 1);
+}
