@@ -961,6 +961,16 @@ bool TLayoutLine::IsBreakOnlyLine() const
     return CharCount == 1 && EndsWithPageBreak();
 }
 
+bool TLayoutLine::HoldsSelectedObject() const
+{
+    const TDocument* document = FParagraph->GetDocument();
+    if (!document || !document->IsObjectSelected())
+        return false;
+    const TTextSelection& selection = document->Selection();
+    return selection.Start.Paragraph == FParagraph->Index && selection.Start.Offset >= FirstChar &&
+           static_cast<int64_t>(FirstChar) + CharCount >= selection.End.Offset;
+}
+
 // --- Alignment and completion ----------------------------------------------
 
 void TLayoutLine::AlignLine(const TLayoutUnits& units)
@@ -1093,7 +1103,8 @@ bool TLayoutLine::TryRebuild()
 
     TLineBuildState state;
     FParagraph->ExpandFormatDiff(state.Format, StartFormat);
-    state.Format[cfSize] = units.ToViewX(state.Format[cfSize]);
+    if (state.Format[cfSize] != NotSet)
+        state.Format[cfSize] = units.ToViewX(state.Format[cfSize]);
     LayoutWorkingState().Format = state.Format;
     SelectRunFont(units, state.Format, rfLineBuilding);
     document.TabManager().PrepareParagraphTabs(FParagraph->Format);

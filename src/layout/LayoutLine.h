@@ -78,6 +78,10 @@ public:
     bool EndsWithPageBreak() const;
     // One character, and it is such a break.
     bool IsBreakOnlyLine() const;
+    // The selection is exactly one picture or embedded object, in this line's
+    // paragraph, from the line's first character on, and the line reaches
+    // the selection's end.
+    bool HoldsSelectedObject() const;
     // The display widths of the document's zoom, made when the zoom changed.
     void UpdateDisplayWidths();
     int32_t DisplayWidth(int32_t i) const;

@@ -59,7 +59,8 @@ void TLayoutLine::UpdateDisplayWidths()
         copy.Index = Index;
         TLineBuildState build;
         FParagraph->ExpandFormatDiff(build.Format, StartFormat);
-        build.Format[cfSize] = display.ToViewX(build.Format[cfSize]);
+        if (build.Format[cfSize] != NotSet)
+            build.Format[cfSize] = display.ToViewX(build.Format[cfSize]);
         SelectRunFont(display, build.Format, rfLineBuilding);
         document.TabManager().PrepareParagraphTabs(FParagraph->Format);
         build.Text = FParagraph->GetText().Data() + StartByte;

@@ -251,6 +251,13 @@ TEST_F(LayoutTest, ObjectsAndNoteMarks)
     EXPECT_EQ(line.Ascent, 96);                                        // one inch
     EXPECT_EQ(line.TextAscent, 14);
     EXPECT_EQ(line.Height, 96 + 4);
+    // Selecting the picture: the line holds the selected object.
+    EXPECT_FALSE(line.HoldsSelectedObject());
+    Doc->SetSelection(p.Index, 1, p.Index, 2);
+    EXPECT_TRUE(line.HoldsSelectedObject());
+    Doc->SetSelection(p.Index, 0, p.Index, 2);
+    EXPECT_FALSE(line.HoldsSelectedObject());
+    Doc->ClearSelection();
     // A handle that names nothing takes no room.
     TParagraph& stale = Lay("a" + Rec(icPicture, 9999) + "b" + kMark);
     EXPECT_EQ(Line(stale, 0).GetCharPosition(2), Line(stale, 0).GetCharPosition(1));
