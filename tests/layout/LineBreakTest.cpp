@@ -385,4 +385,23 @@ TEST_F(LayoutTest, SpecialCharacterWidths)
     EXPECT_EQ(Line(breaks, 1).GetCharPosition(2), Line(breaks, 1).RightLimit);
     EXPECT_TRUE(Line(breaks, 1).EndsWithPageBreak());
     EXPECT_TRUE(Line(breaks, 0).EndsWithBreak());
+    EXPECT_FALSE(Line(breaks, 0).EndsWithPageBreak());
+    // A section break ends the page when its section starts a new page; a
+    // line of nothing but the break is a break-only line, and the next line
+    // starts as a first line would.
+    TSection& section = Doc->Sections(0);
+    const std::string sectionBreak = Rec(icSectionBreak, section.Handle());
+    section.Settings[ssBreakKind] = sbNewPage;
+    TParagraph& newPage = Lay(sectionBreak);
+    ASSERT_EQ(newPage.GetLineCount(), 1);
+    EXPECT_TRUE(Line(newPage, 0).EndsWithPageBreak());
+    EXPECT_TRUE(Line(newPage, 0).IsBreakOnlyLine());
+    EXPECT_FALSE(Line(newPage, 0).EndsWithBreak());
+    EXPECT_EQ(Line(newPage, 0).Ascent, 10);  // the 8 pt paragraph-mark font: 76 eighths
+    section.Settings[ssBreakKind] = sbContinuous;
+    EXPECT_FALSE(Line(Lay("Fin" + sectionBreak), 0).EndsWithPageBreak());
+    TParagraph& after = Lay(kPageBreak + "Suite" + kMark, Format({{pfFirstIndent, 720}, {pfSpaceBefore, 240}}));
+    EXPECT_EQ(Line(after, 0).GetSpaceBefore(), 0);
+    EXPECT_EQ(Line(after, 1).GetSpaceBefore(), 16);
+    EXPECT_EQ(Line(after, 1).GetCharPosition(0), 384);
 }
