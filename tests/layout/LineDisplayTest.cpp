@@ -290,3 +290,23 @@ TEST_F(LayoutTest, ExactSpacingOverlapsNeighbours)
     above.Invalidate(true, 9000);
     EXPECT_EQ(Line(above, 0).Overlap, 1);
 }
+
+// The plain run before the next record, and the display substitution of a run.
+TEST(LineRunsTest, ControlRecordsAndDisplayMapping)
+{
+    const uint8_t text[] = {'a', 'b', 0, 22, 0, 7, 0, 0, 0, 1};
+    EXPECT_EQ(FindNextControlRecord(text, 10), 2);
+    EXPECT_EQ(FindNextControlRecord(text + 2, 8), 0);
+    EXPECT_EQ(FindNextControlRecord(text, 2), 2);
+    EXPECT_EQ(FindNextControlRecord(text, 0), -1);
+
+    uint8_t table[256] = {};
+    table[' '] = 183;
+    table[160] = 176;
+    uint8_t run[] = {'a', ' ', 160, 'b'};
+    MapDisplayChars(run, 4, table);
+    EXPECT_EQ(run[0], 'a');
+    EXPECT_EQ(run[1], 183);
+    EXPECT_EQ(run[2], 176);
+    EXPECT_EQ(run[3], 'b');
+}
