@@ -258,7 +258,9 @@ std::string TLanguageHyphData::SplitSyllables(const std::string& source) const
 std::string TLanguageHyphData::ApplyPatterns(const std::string& word) const
 {
     std::string r = SplitSyllables(word);
-    const std::string w2 = "." + AnsiLowerCase(word) + ".";
+    std::string w2 = AnsiLowerCase(word);
+    w2.insert(w2.begin(), '.');
+    w2.push_back('.');
     const auto n2 = static_cast<int32_t>(w2.size());
     // Level marks of the gaps before each character of w2; 0 is empty.
     std::vector<char> levels(static_cast<size_t>(n2), 0);
