@@ -41,7 +41,7 @@ TLineSnapshot Snapshot(const TLayoutLine& line)
 const std::string kFrench =
     "Il y avait une fois, dans un petit village au bord de la mer, une vieille femme qui "
     "vendait des coquillages aux passants. Chaque matin elle descendait sur la plage, "
-    "{2:1}remplissait{2:0} son panier et remontait lentement le chemin de pierre.";
+    "{2:1}remplissait son panier{3:1} et remontait lentement{2:0} le chemin{3:0} de pierre.";
 
 }  // namespace
 
@@ -135,6 +135,14 @@ TEST_F(LayoutTest, TryRebuildMatchesFullLayout)
         for (int32_t i = p.GetLineCount() - 1; i >= 0; --i) {
             EXPECT_TRUE(Line(p, i).TryRebuild()) << i;
             EXPECT_EQ(Snapshot(Line(p, i)), before[static_cast<size_t>(i)]) << i;
+        }
+        // Laying the paragraph out again from a later line starts from that
+        // line's format and gives the same lines.
+        for (int32_t from = 1; from < p.GetLineCount(); ++from) {
+            p.Reformat(from, Line(p, 0).RightLimit);
+            ASSERT_EQ(p.GetLineCount(), static_cast<int32_t>(before.size()));
+            for (int32_t i = 0; i < p.GetLineCount(); ++i)
+                EXPECT_EQ(Snapshot(Line(p, i)), before[static_cast<size_t>(i)]) << from << " " << i;
         }
     }
 
