@@ -192,9 +192,9 @@ bool TPaginator::PendingHasRanges(const TPage* except) const
 }
 
 // Where a run from a page continues: after the last body range of the page
-// before it (the one before that when it is blank). A page whose ranges no
-// longer show their paragraphs (laid out again or gone since) cannot tell:
-// the run then starts a page earlier.
+// before it (the one before that when it is blank). A page some of whose
+// ranges no longer show their paragraphs (laid out again or gone since)
+// cannot tell: the run then starts a page earlier.
 int32_t TPaginator::FindStart(int32_t page)
 {
     auto& pages = FDocument.Pages();
@@ -204,10 +204,15 @@ int32_t TPaginator::FindStart(int32_t page)
         if (pages[static_cast<size_t>(q)]->Lines.empty() && q > 0)
             --q;
         const TPage& before = *pages[static_cast<size_t>(q)];
-        int32_t position = static_cast<int32_t>(before.Ranges.size()) - 1;
-        while (position >= 0 && before.Ranges[static_cast<size_t>(position)].HeaderFooter)
-            --position;
-        const int32_t index = position >= 0 ? before.RangeParagraphIndex(position) : -1;
+        bool intact = true;
+        int32_t position = -1;
+        for (int32_t i = 0; i < static_cast<int32_t>(before.Ranges.size()); ++i) {
+            if (before.Ranges[static_cast<size_t>(i)].HeaderFooter)
+                continue;
+            intact = intact && before.IsRangeIntact(i);
+            position = i;
+        }
+        const int32_t index = intact && position >= 0 ? before.RangeParagraphIndex(position) : -1;
         if (index >= 0 && index <= FBodyLast) {
             const TParagraphOnPageInfo& range = before.Ranges[static_cast<size_t>(position)];
             const TParagraph& paragraph = *range.Paragraph;
