@@ -81,6 +81,19 @@ void TParReformatingManager::ReformatParagraph(int32_t index, int32_t firstChang
     update.Reset();
     TParagraph& paragraph = document.Paragraphs(index);
     manager.GetRelayoutStart(update, index);
+    // A paragraph whose last line stands on no page while earlier ones do
+    // (the page list ends inside it) is paginated again from its last placed
+    // line's page: the lines about to be dropped must not stay on pages.
+    if (update.FirstParagraph == NotSet && !update.IsFull() &&
+        document.GetStoryOfParagraph(index) != stHeadersFooters) {
+        for (int32_t i = paragraph.GetLineCount() - 1; i >= 0; --i) {
+            if (const TPage* page = paragraph.GetLine(i).Page) {
+                update.FirstParagraph = index;
+                update.FirstPage = page->Index;
+                break;
+            }
+        }
+    }
 
     if (LeaveToPagination(document, paragraph, firstChangedLine)) {
         paragraph.SetNormalizedFlag(false);
