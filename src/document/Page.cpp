@@ -159,7 +159,12 @@ bool TPage::IsRangeIntact(int32_t position) const
     for (int32_t slot = first; slot < first + count; ++slot)
         if (!Lines[static_cast<size_t>(slot)])
             return false;
-    return true;
+    // Lines in their slots keep their paragraph alive; it must still be the
+    // document's (an edit may have taken the paragraph object out for undo).
+    // A range without lines (pagination makes none) is taken as it stands.
+    const int32_t index = range.Paragraph->Index;
+    return count == 0 || (index >= 0 && index < FDocument->ParagraphCount() &&
+                          &FDocument->Paragraphs(index) == range.Paragraph);
 }
 
 int32_t TPage::RangeParagraphIndex(int32_t position) const
