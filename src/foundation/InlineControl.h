@@ -68,14 +68,17 @@ constexpr uint8_t FirstSpecialChar = scParagraphMark;
 constexpr uint8_t LastSpecialChar = scControlByte;
 
 // The argument of a special-character record (code 22): the kind in the low
-// byte. The plain-text reader adds, in bits 8 to 16, the file's byte that the
-// character came from (0x100 + the byte) wherever writing the kind as text
-// would not give that byte back (a non-breaking space read from 0xA0, a line
-// break read from a vertical tab, a control byte), so that a text file saves
-// back as it was read. Everything else reads only the kind.
+// byte. The plain-text reader adds where a character came from wherever
+// writing the kind as text would not give back what the file held, so that a
+// text file saves back as it was read: a non-breaking space read from 0xA0, a
+// line break read from a vertical tab, a control byte, a paragraph end read
+// from a line end other than the file's usual one. Everything else reads only
+// the kind.
+constexpr int32_t scfSourceByte = 0x10000;   // bits 8 to 15 hold the file's byte
+constexpr int32_t scfLineEndPair = 0x20000;  // a paragraph end: that byte and the other of CR and LF
 constexpr int32_t MakeSpecialCharArgument(uint8_t kind, uint8_t sourceByte)
 {
-    return kind | ((0x100 | sourceByte) << 8);
+    return kind | (sourceByte << 8) | scfSourceByte;
 }
 constexpr uint8_t SpecialCharKind(int32_t argument)
 {
@@ -84,14 +87,14 @@ constexpr uint8_t SpecialCharKind(int32_t argument)
 // The file's byte a special character came from; -1 when it carries none.
 constexpr int32_t SpecialCharSourceByte(int32_t argument)
 {
-    return (argument & 0x10000) ? (argument >> 8) & 0xFF : -1;
+    return (argument & scfSourceByte) ? (argument >> 8) & 0xFF : -1;
 }
 // A kind that a code-22 record may hold (2 to 16 without 3, 8 and 9, which
-// have records of their own), alone or with its source byte.
+// have records of their own), alone or with where it came from.
 constexpr bool IsValidSpecialCharArgument(int32_t argument)
 {
     const uint32_t high = static_cast<uint32_t>(argument) >> 8;
-    if (high != 0 && (high < 0x100u || high > 0x1FFu))
+    if (high != 0 && (!(high & 0x100u) || high > 0x3FFu))
         return false;
     const uint8_t kind = SpecialCharKind(argument);
     return kind >= FirstSpecialChar && kind <= LastSpecialChar && kind != scSectionBreak && kind != scPicture &&

@@ -65,12 +65,6 @@ public:
             const uint8_t* buffer = FContext.ReadBuffer;
             const uint8_t b = buffer[FContext.BufferPos];
             if (b == kCR || b == kLF) {
-                FContext.CharacterCount += FCharCount;
-                AppendControl(scParagraphMark);
-                FinishParagraph();
-                FParagraph = &FDocument.AppendParagraph(stBody);
-                FText.Assign(FPrefix);
-                FCharCount = 0;
                 ++FContext.BufferPos;
                 // CR LF and LF CR are one line end; two equal bytes are two.
                 std::string lineEnd(1, static_cast<char>(b));
@@ -82,10 +76,21 @@ public:
                         ++FContext.BufferPos;
                     }
                 }
+                // The file's first line end is its usual one; a paragraph end
+                // read from another keeps it.
                 if (!lineEndKnown) {
                     FDocument.FileState.TextLineEnd = lineEnd;
                     lineEndKnown = true;
                 }
+                int32_t mark = scParagraphMark;
+                if (lineEnd != FDocument.FileState.TextLineEnd)
+                    mark = MakeSpecialCharArgument(scParagraphMark, b) | (lineEnd.size() > 1 ? scfLineEndPair : 0);
+                FContext.CharacterCount += FCharCount;
+                AppendControl(mark);
+                FinishParagraph();
+                FParagraph = &FDocument.AppendParagraph(stBody);
+                FText.Assign(FPrefix);
+                FCharCount = 0;
                 FContext.ReadProgressStep();
                 lastWasLineEnd = true;
                 continue;

@@ -23,10 +23,13 @@ std::string_view LineEnd(const TOutputFile& output)
     return output.IsFile() && !own.empty() ? std::string_view(own) : kCrLf;
 }
 
-void WriteSpecialChar(TOutputFile& output, bool singleLine, uint8_t kind, int32_t sourceByte)
+void WriteSpecialChar(TOutputFile& output, bool singleLine, uint8_t kind, int32_t argument)
 {
+    const int32_t sourceByte = output.IsFile() ? SpecialCharSourceByte(argument) : -1;
     if (sourceByte >= 0 && !singleLine) {
         output.OutputWriteChar(static_cast<uint8_t>(sourceByte));
+        if (kind == scParagraphMark && (argument & scfLineEndPair))
+            output.OutputWriteChar(sourceByte == '\r' ? '\n' : '\r');
         return;
     }
     switch (kind) {
@@ -102,9 +105,8 @@ void WriteTextParagraph(TOutputFile& output, const TDocWriteParams& params, int3
         if (!IsCharacterCode(control.Code))
             continue;
         ++ch;
-        const int32_t source =
-            control.Code == icSpecialChar && output.IsFile() ? SpecialCharSourceByte(control.Argument) : -1;
-        WriteSpecialChar(output, singleLine, PlainCharOfControl(control), source);
+        WriteSpecialChar(output, singleLine, PlainCharOfControl(control),
+                         control.Code == icSpecialChar ? control.Argument : 0);
     }
 }
 
@@ -113,13 +115,20 @@ int32_t WriteText(TOutputFile& output, const TDocWriteParams& params, TTextWrite
     TDocument& document = output.Document();
     try {
         const bool file = output.IsFile();
-        // A file does not end with the last paragraph's mark (the line end
-        // after the last line is written below when the file had one).
+        // A file does not end with the last paragraph's mark, unless it is the
+        // document's text file that ended with a line end.
+        const bool finalLineEnd =
+            file && range.EndsBody && document.FileState.TextFinalLineEnd && !(params.Flags & wfSingleLine);
+        bool finalMarkWritten = false;
         const TParagraph& last = document.Paragraphs(range.LastParagraph);
         if (file && range.LastOffset > 0 && range.LastOffset == last.GetCharCount()) {
             const uint8_t mark = last.GetPlainChars().Data()[range.LastOffset - 1];
-            if (mark == scParagraphMark || mark == scSectionBreak)
-                --range.LastOffset;
+            if (mark == scParagraphMark || mark == scSectionBreak) {
+                if (finalLineEnd)
+                    finalMarkWritten = true;
+                else
+                    --range.LastOffset;
+            }
         }
         if (file)
             output.StartSaveProgress(range.FirstParagraph, range.LastParagraph, params.RecoveryCopy != 0);
@@ -133,7 +142,7 @@ int32_t WriteText(TOutputFile& output, const TDocWriteParams& params, TTextWrite
                 output.SaveProgressStep();
             }
         }
-        if (file && range.EndsBody && document.FileState.TextFinalLineEnd && !(params.Flags & wfSingleLine))
+        if (finalLineEnd && !finalMarkWritten)
             output.OutputWriteString(LineEnd(output));
         output.OutputFlush();
         return 0;
