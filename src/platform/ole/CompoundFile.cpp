@@ -136,7 +136,6 @@ TCompoundFile::TCompoundFile(const std::string& fileName, uint32_t share) : FFil
         ReadHeader();
         ReadAllocationTable();
         ReadDirectory();
-        ReadMiniStream();
     } catch (...) {
         FileClose(FHandle);
         throw;
@@ -222,9 +221,13 @@ void TCompoundFile::ReadAllocationTable()
             fatSectors.push_back(DWord(buffer.data() + 4 * i));
         next = DWord(buffer.data() + 4 * (perSector - 1));
     }
-    FFat.resize(static_cast<size_t>(FFatSectorCount) * static_cast<size_t>(perSector));
+    // A table sector that lies beyond the end of a cut file leaves its part of
+    // the table free: only the streams that reach there are lost.
+    FFat.assign(static_cast<size_t>(FFatSectorCount) * static_cast<size_t>(perSector), kFreeSector);
     for (size_t s = 0; s < fatSectors.size(); ++s) {
-        ReadSector(fatSectors[s], buffer.data());
+        if (fatSectors[s] > kMaxRegularSector ||
+            !ReadAt((static_cast<uint64_t>(fatSectors[s]) + 1) << FSectorShift, buffer.data(), FSectorSize))
+            continue;
         for (int32_t i = 0; i < perSector; ++i)
             FFat[s * static_cast<size_t>(perSector) + static_cast<size_t>(i)] = DWord(buffer.data() + 4 * i);
     }
@@ -257,7 +260,8 @@ void TCompoundFile::ReadDirectory()
     std::vector<uint8_t> buffer(static_cast<size_t>(FSectorSize));
     const int32_t perSector = FSectorSize / kDirEntrySize;
     for (uint32_t sector : sectors) {
-        ReadSector(sector, buffer.data());
+        if (!ReadAt((static_cast<uint64_t>(sector) + 1) << FSectorShift, buffer.data(), FSectorSize))
+            break;  // a cut file: the entries read so far
         for (int32_t i = 0; i < perSector; ++i) {
             const uint8_t* p = buffer.data() + i * kDirEntrySize;
             TDirEntry e;
@@ -280,24 +284,34 @@ void TCompoundFile::ReadDirectory()
             FEntries.push_back(std::move(e));
         }
     }
-    if (FEntries[0].Public.Type != stgRoot)
+    if (FEntries.empty() || FEntries[0].Public.Type != stgRoot)
         Invalid("entrée racine");
 }
 
 void TCompoundFile::ReadMiniStream()
 {
-    const TDirEntry& root = FEntries[0];
-    if (root.Public.Size == 0)
+    if (FMiniStreamRead)
         return;
-    if (root.Public.Size > FFileSize)
-        Invalid("mini-flux");
-    FMiniStreamSectors = Chain(FFat, root.Start, CeilDiv(root.Public.Size, static_cast<uint64_t>(FSectorSize)));
-    const std::vector<uint32_t> miniFatSectors = Chain(FFat, FFirstMiniFatSector, FMiniFatSectorCount);
-    std::vector<uint8_t> buffer(static_cast<size_t>(FSectorSize));
-    for (uint32_t sector : miniFatSectors) {
-        ReadSector(sector, buffer.data());
-        for (int32_t i = 0; i < FSectorSize / 4; ++i)
-            FMiniFat.push_back(DWord(buffer.data() + 4 * i));
+    FMiniStreamRead = true;
+    const TDirEntry& root = FEntries[0];
+    if (root.Public.Size == 0 || root.Public.Size > FFileSize)
+        return;
+    // Short streams are lost when the mini stream or its table cannot be
+    // had; the other streams stay readable.
+    try {
+        FMiniStreamSectors =
+            Chain(FFat, root.Start, CeilDiv(root.Public.Size, static_cast<uint64_t>(FSectorSize)));
+        const std::vector<uint32_t> miniFatSectors = Chain(FFat, FFirstMiniFatSector, FMiniFatSectorCount);
+        std::vector<uint8_t> buffer(static_cast<size_t>(FSectorSize));
+        for (uint32_t sector : miniFatSectors) {
+            if (!ReadAt((static_cast<uint64_t>(sector) + 1) << FSectorShift, buffer.data(), FSectorSize))
+                break;
+            for (int32_t i = 0; i < FSectorSize / 4; ++i)
+                FMiniFat.push_back(DWord(buffer.data() + 4 * i));
+        }
+    } catch (const EStorageError&) {
+        FMiniStreamSectors.clear();
+        FMiniFat.clear();
     }
 }
 
@@ -352,6 +366,7 @@ std::unique_ptr<TStream> TCompoundFile::OpenStream(int32_t entry)
         throw EStorageError("L'entrée n'est pas un flux");
     const bool mini = e.Public.Size < FMiniCutoff;
     if (mini) {
+        ReadMiniStream();
         const uint64_t count = CeilDiv(e.Public.Size, static_cast<uint64_t>(FMiniSectorSize));
         return std::make_unique<TStorageStream>(*this, true, Chain(FMiniFat, e.Start, count), e.Public.Size);
     }

@@ -77,6 +77,7 @@ private:
     void ReadHeader();
     void ReadAllocationTable();
     void ReadDirectory();
+    // The mini stream and its table, read when a short stream is first opened.
     void ReadMiniStream();
     // The sectors of a chain, at most maxCount of them; raises EStorageError
     // for a chain that loops or leaves the table.
@@ -103,6 +104,7 @@ private:
     std::vector<uint32_t> FFat;
     std::vector<uint32_t> FMiniFat;
     std::vector<uint32_t> FMiniStreamSectors;  // the regular sectors of the mini stream
+    bool FMiniStreamRead = false;
     struct TDirEntry {
         TStorageEntry Public;
         uint32_t Left = 0xFFFFFFFFu;
