@@ -94,7 +94,10 @@ bool OpenDocumentHandle(TDocLoadContext& context)
                 return true;
             }
             DeleteCopy(context);
-        } else if (error == ERROR_ACCESS_DENIED || error == ERROR_NETWORK_ACCESS_DENIED) {
+        } else if (error == ERROR_ACCESS_DENIED || error == ERROR_NETWORK_ACCESS_DENIED ||
+                   error == ERROR_WRITE_PROTECT) {
+            // A file that may not be written (or lies on a medium that cannot
+            // be) opens for reading only.
             handle = OpenKept(name, false);
             if (handle != INVALID_HANDLE_VALUE) {
                 document.FileState.Handle = handle;

@@ -245,3 +245,47 @@ TEST(PlainText, TheReadBufferNeverReachesPastItsEnd)
         document.CloseFile();
     }
 }
+
+TEST(PlainText, FormattingThatTextLosesIsConfirmedOnce)
+{
+    const std::string bold = [] {
+        uint8_t record[InlineControlSize];
+        WriteInlineControl(record, cfBold, 1);
+        return std::string(reinterpret_cast<const char*>(record), InlineControlSize);
+    }();
+    auto plain = MakeDocument({"simple" + Special(scParagraphMark)}, false);
+    EXPECT_FALSE(ConfirmSaveInCoding(*plain, false, ciAnsiText)) << "one format throughout: nothing to say";
+
+    auto formatted = MakeDocument({"un " + bold + "gras" + Special(scParagraphMark)}, false);
+    formatted->FileName = "/documents/lettre.rtf";
+    {
+        TMessageAnswers answers;
+        answers.Expect("Le document \"/documents/lettre.rtf\" contient des éléments de mise en forme qui seront "
+                       "perdus si le fichier est enregistré sous le format \"Texte pur DOS\".\r\n\r\nAppuyez sur",
+                       mrNo);
+        EXPECT_TRUE(ConfirmSaveInCoding(*formatted, false, ciDosText)) << "No: choose another format";
+        EXPECT_EQ(answers.Asked().at(0).Buttons, mbYesNo);
+    }
+    EXPECT_FALSE(ConfirmSaveInCoding(*formatted, false, ciDosText)) << "asked once per document";
+    {
+        TMessageAnswers answers;
+        answers.Expect("Eldravin ne peut pas pour le moment enregistrer de document au format \"Document MS Write\"",
+                       mrOk);
+        EXPECT_TRUE(ConfirmSaveInCoding(*plain, false, ciWrite));
+    }
+
+    // Word 6.0/95 names what it loses.
+    const std::string highlight = [] {
+        uint8_t record[InlineControlSize];
+        WriteInlineControl(record, cfHighlight, 7);
+        return std::string(reinterpret_cast<const char*>(record), InlineControlSize);
+    }();
+    auto marked = MakeDocument({"un " + highlight + "surligné" + Special(scParagraphMark)}, false);
+    TMessageAnswers answers;
+    answers.Expect("\".\r\nLes éléments de mise en forme suivants seront perdus :\r\n* Les caractères surlignés "
+                   "perdront leur surlignage.\r\n\r\n\r\nAppuyez sur \"Oui\" pour enregistrer ce document au format "
+                   "\"Document MS Word 6.0/95\".",
+                   mrYes);
+    EXPECT_FALSE(ConfirmSaveInCoding(*marked, true, ciWord6));
+    EXPECT_FALSE(marked->FileState.LostFormattingWarned) << "asked every time when told so";
+}
