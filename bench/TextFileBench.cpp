@@ -21,7 +21,7 @@ constexpr size_t kFileSize = 50u << 20;
 std::string g_Folder;
 
 // Lines of French words with accented letters and now and then any byte (but
-// CR and LF), each ended by CR LF: about 70 bytes a line.
+// CR and LF), each ended by CR LF: about 54 bytes a line.
 std::string GenerateText(size_t size)
 {
     static const char* const kWords[] = {"le",        "traitement", "de",   "texte", "\xE9t\xE9",  "\xE0",
