@@ -10,6 +10,7 @@
 #include "formats/OutputFile.h"
 #include "formats/text/TextWriter.h"
 #include "platform/runtime/DateTime.h"
+#include "platform/runtime/Exception.h"
 #include "platform/runtime/FileNames.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Folders.h"
@@ -272,8 +273,10 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
         return wrFailed;
     }
     const bool toFile = params.Target == wtDocumentFile;
+    if (toFile && document.FileName.empty())
+        throw EInternalError("Document sans nom de fichier à enregistrer");
     if (!toFile && !params.Memory)
-        return wrFailed;
+        throw EInternalError("Écriture en mémoire sans mémoire cible");
 
     const bool fullScreen = document.IsFullScreen();
     if (fullScreen)

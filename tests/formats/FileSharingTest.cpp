@@ -3,6 +3,8 @@
 #include "formats/FormatsFixtures.h"
 
 #include "foundation/MessageAnswers.h"
+#include "document/OperationManager.h"
+#include "platform/runtime/FileNames.h"
 #include "platform/runtime/FileStream.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Folders.h"
@@ -191,4 +193,24 @@ TEST(FileSharing, TheLoadShowsItsProgress)
     EXPECT_EQ(host.LastStep, 100000);
     EXPECT_EQ(host.Ended, 1);
     EXPECT_TRUE(host.EndedFull);
+}
+
+TEST(FileSharing, ARecoveryCopyIsNotTheDocumentsFile)
+{
+    const std::string dir = MakeTestDir("sharing-recovery");
+    const std::string path = MakeFile(dir, "copie.ead", "texte sauv\xE9");
+    TDocument document(false);
+    document.FileState.Recovered = 1;
+    TDocLoadRequest request;
+    request.FileName = path;
+    request.Coding = ciAnsiText;
+    ASSERT_TRUE(LoadFromFile(document, request));
+    const std::string name = ExtractFileName(document.FileName);
+    EXPECT_TRUE(name.rfind("Doc", 0) == 0 && name.size() == 9 && name.substr(5) == ".txt") << "untitled: " << name;
+    EXPECT_EQ(document.FileState.Handle, 0);
+    EXPECT_GT(document.FileState.RecoveryHandle, 0);
+    EXPECT_EQ(document.FileState.RecoveryFileName, path);
+    EXPECT_TRUE(document.FileState.HasRecoveryFile);
+    EXPECT_TRUE(document.IsModified()) << "closing it asks to save";
+    EXPECT_EQ(document.UndoManager().SavedIndex, NotSet);
 }

@@ -289,3 +289,25 @@ TEST(PlainText, FormattingThatTextLosesIsConfirmedOnce)
     EXPECT_FALSE(ConfirmSaveInCoding(*marked, true, ciWord6));
     EXPECT_FALSE(marked->FileState.LostFormattingWarned) << "asked every time when told so";
 }
+
+TEST(PlainText, LoadsFromMemoryTouchNoFileAndShowNothing)
+{
+    TRecordingFileHost host;
+    const std::string text = "un\r\ndeux";
+    TDocument document(true);
+    TDocLoadRequest request;
+    request.Source = lsMemory;
+    request.Coding = ciAnsiText;
+    request.Buffer = reinterpret_cast<const uint8_t*>(text.data());
+    request.BufferSize = static_cast<int32_t>(text.size());
+    ASSERT_TRUE(LoadFromFile(document, request));
+    EXPECT_EQ(BodyTexts(document), (std::vector<std::string>{"un" + M, "deux"}));
+    EXPECT_TRUE(document.FileName.empty());
+    EXPECT_EQ(document.FileState.Handle, 0);
+    EXPECT_TRUE(host.Started.empty());
+
+    // A refused content says nothing either (no message box is installed).
+    TDocument rtf(true);
+    request.Coding = ciRtf;
+    EXPECT_FALSE(LoadFromFile(rtf, request));
+}
