@@ -57,7 +57,7 @@ void EndLoad(TDocLoadContext& context, bool keepHandle, bool success)
         DocFileHost().ProgressEnd(success);
 }
 
-// Opens the document's file (step 2 of a load); false when the user gave up.
+// Opens the document's file for the load; false when the user gave up.
 bool OpenDocumentHandle(TDocLoadContext& context)
 {
     TDocument& document = context.Document;
@@ -112,7 +112,7 @@ bool OpenDocumentHandle(TDocLoadContext& context)
     }
 }
 
-// The coding to read (step 5); ciRefused when the content is refused.
+// The coding to read; ciRefused when the content is refused.
 int32_t SettleCoding(TDocLoadContext& context)
 {
     const int32_t requested = context.Request.Coding;
@@ -161,7 +161,8 @@ void RemoveLastChar(TParagraph& paragraph)
     paragraph.DeleteText(paragraph.CharToByteOffset(count - 1), InlineControlSize);
 }
 
-// Step 13: the body's paragraph ends.
+// The body's paragraph ends: no empty paragraph left after the last line,
+// and the last paragraph closed by its mark (in a document with a window).
 void CompleteParagraphs(TDocLoadContext& context)
 {
     TDocument& document = context.Document;
@@ -194,7 +195,7 @@ void CompleteParagraphs(TDocLoadContext& context)
     }
 }
 
-// Step 15: the Normal style is there, styles hold differences, and no style
+// The Normal style is there, styles hold differences, and no style
 // sets a highlight, a language or the bullet flag.
 void FixStyles(TDocument& document)
 {
@@ -209,7 +210,7 @@ void FixStyles(TDocument& document)
     }
 }
 
-// Steps 16 and 17: the caret place and the view.
+// The caret place and the view.
 void FinishView(TDocLoadContext& context)
 {
     TDocument& document = context.Document;
@@ -238,7 +239,7 @@ void FinishView(TDocLoadContext& context)
     }
 }
 
-// Step 11: what a document read from its file keeps of it.
+// What a document read from its file keeps of it.
 void AdoptFile(TDocLoadContext& context)
 {
     TDocument& document = context.Document;
@@ -274,7 +275,7 @@ void AdoptFile(TDocLoadContext& context)
     }
 }
 
-// Step 12: later sections take two page values of the first.
+// Later sections take two page values of the first.
 void ShareFirstSectionValues(TDocument& document)
 {
     if (document.SectionCount() < 2)
