@@ -11,6 +11,7 @@
 // Lengths in the model are twips (1/1440 inch). Every conversion to layout and
 // device units goes through the conversion routines below, which all round the
 // same way.
+#include "document/DocFileState.h"
 #include "document/DocumentHost.h"
 #include "document/ObjectTable.h"
 #include "document/Section.h"
@@ -426,6 +427,10 @@ public:
     // --- Document data --------------------------------------------------------
     std::string FileName;
     int32_t Format = ciRtf;
+    // The file kept open, how it was opened, the recovery copy.
+    TDocFileState FileState;
+    // Closes the kept file, if any.
+    void CloseFile() { FileState.CloseFile(); }
     TDocProperties Properties;
     uint8_t PropertiesChanged = 0;
     TNoteNumbering FootnoteNumbering{1, 0, 1};

@@ -43,9 +43,7 @@ bool ScanEncoded(const uint8_t* p, int32_t count, std::string* plain)
         const TInlineControl c = ReadInlineControl(p + i);
         if (c.Code >= icCodeCount)
             RaiseMalformed("code d'enregistrement inconnu");
-        if (c.Code == icSpecialChar &&
-            (c.Argument < FirstSpecialChar || c.Argument > LastSpecialChar || c.Argument == scSectionBreak ||
-             c.Argument == scPicture || c.Argument == scOleObject))
+        if (c.Code == icSpecialChar && !IsValidSpecialCharArgument(c.Argument))
             RaiseMalformed("caractère spécial inconnu");
         if (plain && IsCharacterCode(c.Code))
             plain->push_back(static_cast<char>(PlainCharOfControl(c)));

@@ -62,9 +62,44 @@ enum TSpecialChar : uint8_t {
     scEnDash = 13,
     scOptionalHyphen = 14,
     scReaderSpecial = 15,  // written by the RTF reader; given no meaning here
+    scControlByte = 16,    // a control byte of a plain-text file that means nothing here: takes no room
 };
 constexpr uint8_t FirstSpecialChar = scParagraphMark;
-constexpr uint8_t LastSpecialChar = scReaderSpecial;
+constexpr uint8_t LastSpecialChar = scControlByte;
+
+// The argument of a special-character record (code 22): the kind in the low
+// byte. The plain-text reader adds where a character came from wherever
+// writing the kind as text would not give back what the file held, so that a
+// text file saves back as it was read: a non-breaking space read from 0xA0, a
+// line break read from a vertical tab, a control byte, a paragraph end read
+// from a line end other than the file's usual one. Everything else reads only
+// the kind.
+constexpr int32_t scfSourceByte = 0x10000;   // bits 8 to 15 hold the file's byte
+constexpr int32_t scfLineEndPair = 0x20000;  // a paragraph end: that byte and the other of CR and LF
+constexpr int32_t MakeSpecialCharArgument(uint8_t kind, uint8_t sourceByte)
+{
+    return kind | (sourceByte << 8) | scfSourceByte;
+}
+constexpr uint8_t SpecialCharKind(int32_t argument)
+{
+    return static_cast<uint8_t>(argument & 0xFF);
+}
+// The file's byte a special character came from; -1 when it carries none.
+constexpr int32_t SpecialCharSourceByte(int32_t argument)
+{
+    return (argument & scfSourceByte) ? (argument >> 8) & 0xFF : -1;
+}
+// A kind that a code-22 record may hold (2 to 16 without 3, 8 and 9, which
+// have records of their own), alone or with where it came from.
+constexpr bool IsValidSpecialCharArgument(int32_t argument)
+{
+    const uint32_t high = static_cast<uint32_t>(argument) >> 8;
+    if (high != 0 && (!(high & 0x100u) || high > 0x3FFu))
+        return false;
+    const uint8_t kind = SpecialCharKind(argument);
+    return kind >= FirstSpecialChar && kind <= LastSpecialChar && kind != scSectionBreak && kind != scPicture &&
+           kind != scOleObject;
+}
 
 // A handle of the owning document's object table; 0 names no object.
 using TObjectHandle = int32_t;

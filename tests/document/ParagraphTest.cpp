@@ -291,7 +291,7 @@ TEST(Paragraph, BadEditsRaiseAndChangeNothing)
         {"truncated record", 0, truncated},
         {"unknown code", 0, Encode("{28:0}")},
         {"picture through code 22", 0, Encode("{22:8}")},
-        {"special code out of range", 0, Encode("{22:16}")},
+        {"special code out of range", 0, Encode("{22:17}")},
         {"record without its end mark", 0, std::string("\0\x02\0\x01\0\0\0\x07", 8)},
     };
     for (const TBad& b : inserts) {

@@ -4,6 +4,8 @@
 #include <unicode/ustring.h>
 
 #include <array>
+#include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -28,12 +30,14 @@ struct TCodePageTable {
     }
 };
 
+std::atomic<uint32_t> g_OemCodePage{437};
+
 uint32_t Normalise(uint32_t codePage)
 {
     if (codePage == CP_ACP)
         return 1252;
     if (codePage == CP_OEMCP)
-        return 437;
+        return g_OemCodePage.load();
     return codePage;
 }
 
@@ -182,7 +186,93 @@ uint32_t GetACP()
 
 uint32_t GetOEMCP()
 {
-    return 437;
+    return g_OemCodePage.load();
+}
+
+bool SetOEMCP(uint32_t codePage)
+{
+    if (codePage != 437 && codePage != 850)
+        return false;
+    g_OemCodePage.store(codePage);
+    return true;
+}
+
+namespace {
+
+struct TOemAnsiTables {
+    uint8_t OemToAnsi[256];
+    uint8_t AnsiToOem[256];
+};
+
+TOemAnsiTables BuildOemAnsiTables(uint32_t oemCodePage)
+{
+    TOemAnsiTables t{};
+    bool oemDone[256] = {};
+    bool ansiTaken[256] = {};
+    auto pair = [&](int oem, int ansi) {
+        t.OemToAnsi[oem] = static_cast<uint8_t>(ansi);
+        t.AnsiToOem[ansi] = static_cast<uint8_t>(oem);
+        oemDone[oem] = true;
+        ansiTaken[ansi] = true;
+    };
+    for (int b = 0; b < 128; ++b)
+        pair(b, b);
+    const TCodePageTable& oem = Table(oemCodePage);
+    const TCodePageTable& ansi = Table(1252);
+    // The characters both code pages hold.
+    for (int b = 128; b < 256; ++b) {
+        auto it = ansi.FromWide.find(oem.ToWide[b]);
+        if (it != ansi.FromWide.end() && it->second >= 128 && !ansiTaken[it->second])
+            pair(b, it->second);
+    }
+    // Best fits that are still free.
+    for (int b = 128; b < 256; ++b) {
+        if (oemDone[b])
+            continue;
+        uint8_t fit = 0;
+        if (BestFit(ansi, oem.ToWide[b], fit) && fit >= 128 && !ansiTaken[fit])
+            pair(b, fit);
+    }
+    // The rest in the order of the codes.
+    int next = 128;
+    for (int b = 128; b < 256; ++b) {
+        if (oemDone[b])
+            continue;
+        while (ansiTaken[next])
+            ++next;
+        pair(b, next);
+    }
+    return t;
+}
+
+const TOemAnsiTables& OemAnsiTables(uint32_t oemCodePage)
+{
+    static const TOemAnsiTables cp437 = BuildOemAnsiTables(437);
+    static const TOemAnsiTables cp850 = BuildOemAnsiTables(850);
+    return oemCodePage == 850 ? cp850 : cp437;
+}
+
+}  // namespace
+
+void OemToCharBuff(const char* source, char* destination, size_t length)
+{
+    const uint8_t* map = OemAnsiTables(GetOEMCP()).OemToAnsi;
+    for (size_t i = 0; i < length; ++i)
+        destination[i] = static_cast<char>(map[static_cast<uint8_t>(source[i])]);
+}
+
+void CharToOemBuff(const char* source, char* destination, size_t length)
+{
+    const uint8_t* map = OemAnsiTables(GetOEMCP()).AnsiToOem;
+    for (size_t i = 0; i < length; ++i)
+        destination[i] = static_cast<char>(map[static_cast<uint8_t>(source[i])]);
+}
+
+void GetOemAnsiTables(uint32_t oemCodePage, uint8_t (&oemToAnsi)[256], uint8_t (&ansiToOem)[256])
+{
+    const TOemAnsiTables& t = OemAnsiTables(oemCodePage);
+    std::memcpy(oemToAnsi, t.OemToAnsi, sizeof oemToAnsi);
+    std::memcpy(ansiToOem, t.AnsiToOem, sizeof ansiToOem);
 }
 
 bool IsValidCodePage(uint32_t codePage)

@@ -9,7 +9,7 @@
 #include <string_view>
 
 constexpr uint32_t CP_ACP = 0;         // the program's code page, 1252
-constexpr uint32_t CP_OEMCP = 1;       // the DOS code page, 437
+constexpr uint32_t CP_OEMCP = 1;       // the DOS code page (437 unless set)
 constexpr uint32_t CP_SYMBOL = 42;     // symbol fonts: byte b is U+F000 + b
 constexpr uint32_t CP_UTF8 = 65001;
 constexpr uint32_t CP_MACROMAN = 10000;
@@ -38,6 +38,19 @@ constexpr uint8_t OEM_CHARSET = 255;
 // The code page of the program's strings, and the DOS code page.
 uint32_t GetACP();
 uint32_t GetOEMCP();
+// Makes 437 or 850 the DOS code page (false, nothing changed, for any other).
+bool SetOEMCP(uint32_t codePage);
+
+// DOS text to ANSI text and back, byte for byte (source and destination may be
+// the same buffer). The conversion is reversible, so that DOS text read and
+// written again comes back unchanged: bytes below 128 stay as they are, a
+// character both code pages hold keeps its meaning, and the DOS characters
+// 1252 lacks (box drawing, Greek letters...) take, one each, the 1252 bytes left
+// over (their best fit when that byte is free, else in the order of the codes).
+void OemToCharBuff(const char* source, char* destination, size_t length);
+void CharToOemBuff(const char* source, char* destination, size_t length);
+// The pair of tables behind them for one DOS code page (437 or 850).
+void GetOemAnsiTables(uint32_t oemCodePage, uint8_t (&oemToAnsi)[256], uint8_t (&ansiToOem)[256]);
 
 // True for the code pages converted here: 1250-1258, 437, 850, Mac Roman,
 // symbol, UTF-8 (and CP_ACP / CP_OEMCP).

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -424,6 +425,66 @@ bool DeleteFile(const std::string& fileName)
     if (unlink(fs.c_str()) != 0)
         return FailMissing(fs);
     return true;
+}
+
+namespace {
+
+// The process's file-creation mask, read without changing it.
+mode_t ProcessUmask()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+    return 022;
+}
+
+}  // namespace
+
+bool ReplaceFile(const std::string& replaced, const std::string& replacement)
+{
+    const std::string fsTarget = FileSystemName(GetFinalPathName(replaced));
+    const std::string fsSource = FileSystemName(replacement);
+    struct stat st, tt;
+    if (lstat(fsSource.c_str(), &st) != 0)
+        return FailMissing(fsSource);
+    if (!S_ISREG(st.st_mode))
+        return Fail(ERROR_ACCESS_DENIED);
+    const bool exists = lstat(fsTarget.c_str(), &tt) == 0;
+    if (exists) {
+        if (!S_ISREG(tt.st_mode) || IsReadOnly(tt))
+            return Fail(ERROR_ACCESS_DENIED);
+        if (tt.st_dev != st.st_dev)
+            return Fail(ERROR_NOT_SAME_DEVICE);
+        if (chmod(fsSource.c_str(), tt.st_mode & 07777) != 0)
+            return FailErrno();
+        if (tt.st_uid != st.st_uid || tt.st_gid != st.st_gid) {
+            // Only a privileged user may give a file away; the permissions set
+            // above stay the replaced file's all the same.
+            [[maybe_unused]] const int ignored = chown(fsSource.c_str(), tt.st_uid, tt.st_gid);
+        }
+    } else if (chmod(fsSource.c_str(), 0666 & ~ProcessUmask()) != 0) {
+        // A new name gets the permissions of a newly created file.
+        return FailErrno();
+    }
+    if (rename(fsSource.c_str(), fsTarget.c_str()) != 0) {
+        if (errno == EXDEV)
+            return Fail(ERROR_NOT_SAME_DEVICE);
+        return FailMissing(fsTarget);
+    }
+    return true;
+}
+
+std::string GetFinalPathName(const std::string& fileName)
+{
+    const std::string fs = FileSystemName(fileName);
+    char* real = realpath(fs.c_str(), nullptr);
+    if (!real)
+        return fileName;
+    std::string result = ProgramFileName(real);
+    free(real);
+    return result;
 }
 
 bool GetDiskFreeSpaceEx(const std::string& path, int64_t* freeToCaller, int64_t* total, int64_t* totalFree)

@@ -92,6 +92,21 @@ bool MoveFile(const std::string& source, const std::string& target, bool replace
 bool RenameFile(const std::string& oldName, const std::string& newName);
 // Deletes a file (never a folder).
 bool DeleteFile(const std::string& fileName);
+// Puts a complete new file in the place of another in one step, for a save
+// that never leaves half a file behind: the replacement, written and flushed
+// beside the replaced file (same file system), takes its name, its permissions
+// and, where allowed, its owner. The replaced name may be missing (the
+// replacement just takes the name, with the permissions of a newly created
+// file) or a symbolic link (its target is replaced,
+// the link stays). Opens of either file stay valid: an open of the replacement
+// now reaches the file under the replaced name, with its sharing, and opens of
+// the replaced file keep its old content. A read-only replaced file is refused
+// (ERROR_ACCESS_DENIED), and so is one on another file system
+// (ERROR_NOT_SAME_DEVICE); nothing changes on failure.
+bool ReplaceFile(const std::string& replaced, const std::string& replacement);
+// The name with its symbolic links resolved (the file itself, where a link
+// leads); the name as it stands when it does not exist.
+std::string GetFinalPathName(const std::string& fileName);
 
 // Space on the file system of a path; a null pointer skips that value.
 bool GetDiskFreeSpaceEx(const std::string& path, int64_t* freeToCaller, int64_t* total, int64_t* totalFree);

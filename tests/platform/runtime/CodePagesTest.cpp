@@ -97,3 +97,40 @@ TEST(CodePages, LanguagesAndCharsets)
         EXPECT_EQ(CodePageFromCharset(CharsetFromCodePage(cp)), cp);
     EXPECT_EQ(CodePageFromCharset(OEM_CHARSET), 437u);
 }
+
+TEST(CodePages, DosTextConvertsReversiblyInBothDosCodePages)
+{
+    for (const uint32_t codePage : {437u, 850u}) {
+        SCOPED_TRACE(codePage);
+        uint8_t toAnsi[256], toOem[256];
+        GetOemAnsiTables(codePage, toAnsi, toOem);
+        bool hit[256] = {};
+        for (int b = 0; b < 256; ++b) {
+            EXPECT_EQ(toOem[toAnsi[b]], b) << "DOS byte " << b << " does not come back";
+            EXPECT_FALSE(hit[toAnsi[b]]) << "two DOS bytes share ANSI byte " << int(toAnsi[b]);
+            hit[toAnsi[b]] = true;
+            if (b < 128) {
+                EXPECT_EQ(toAnsi[b], b) << "controls and ASCII stay";
+            }
+        }
+        // A character both code pages hold keeps its meaning.
+        for (int b = 128; b < 256; ++b) {
+            const char16_t c = ByteToWide(static_cast<uint8_t>(b), codePage);
+            bool lost = false;
+            const std::string ansi = FromWide(std::u16string(1, c), 1252, &lost, '?', false);
+            if (!lost) {
+                EXPECT_EQ(toAnsi[b], static_cast<uint8_t>(ansi[0])) << "DOS byte " << b;
+            }
+        }
+    }
+    // The program's conversion follows the DOS code page in force.
+    const uint32_t previous = GetOEMCP();
+    EXPECT_FALSE(SetOEMCP(1252));
+    ASSERT_TRUE(SetOEMCP(850));
+    char text[] = "\x90t\x82 \xC9";  // "Été" and a box corner
+    OemToCharBuff(text, text, 5);
+    EXPECT_EQ(std::string(text, 4), "\xC9t\xE9 ");
+    CharToOemBuff(text, text, 5);
+    EXPECT_EQ(std::string(text, 5), "\x90t\x82 \xC9");
+    SetOEMCP(previous);
+}

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace {
 std::string Utf8(std::u8string_view s)
 {
@@ -209,4 +211,60 @@ TEST(Files, Folders)
     EXPECT_LE(totalFree, total);
     EXPECT_GT(GetDiskClusterSize(dir), 0);
     EXPECT_EQ(GetDriveType(dir + "/absent"), DRIVE_NO_ROOT_DIR);
+}
+
+TEST(Files, ReplaceFilePutsANewFileInPlaceKeepingWhatTheOldOneHad)
+{
+    const std::string dir = MakeTestDir("replace");
+    const std::string doc = dir + "/lettre.txt", fresh = dir + "/~nouveau.tmp";
+    WriteTestFile(doc, "ancien");
+    std::filesystem::permissions(doc, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                          std::filesystem::perms::group_read);
+    {
+        // The kept handle of the document stays on the old content; the new
+        // file's handle reaches the file under the document's name, with its sharing.
+        TFileStream kept(doc, fmOpenReadWrite | fmShareDenyWrite);
+        TFileStream written(fresh, fmCreate | fmShareDenyWrite);
+        written.WriteString("nouveau");
+        EXPECT_TRUE(ReplaceFile(doc, fresh));
+        EXPECT_FALSE(TestPathExists(fresh));
+        EXPECT_EQ(ReadTestFile(doc), "nouveau");
+        EXPECT_EQ(std::filesystem::status(doc).permissions() & std::filesystem::perms::all,
+                  std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                      std::filesystem::perms::group_read);
+        EXPECT_EQ(FileOpen(doc, fmOpenWrite | fmShareDenyNone), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+        char old[6];
+        kept.SetPosition(0);
+        EXPECT_EQ(kept.Read(old, 6), 6);
+        EXPECT_EQ(std::string(old, 6), "ancien");
+    }
+
+    // A read-only file is not replaced; nothing changes.
+    WriteTestFile(fresh, "refus");
+    FileSetAttr(doc, faReadOnly);
+    EXPECT_FALSE(ReplaceFile(doc, fresh));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ReadTestFile(doc), "nouveau");
+    EXPECT_EQ(ReadTestFile(fresh), "refus");
+    FileSetAttr(doc, 0);
+
+    // Through a link the linked file is replaced and the link stays.
+    const std::string link = dir + "/lien.txt";
+    std::filesystem::create_symlink(doc, link);
+    EXPECT_TRUE(ReplaceFile(link, fresh));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadTestFile(doc), "refus");
+    EXPECT_EQ(GetFinalPathName(link), doc);
+
+    // A new name takes the permissions of a new file.
+    WriteTestFile(fresh, "neuf");
+    std::filesystem::permissions(fresh, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_TRUE(ReplaceFile(dir + "/neuf.txt", fresh));
+    EXPECT_EQ(ReadTestFile(dir + "/neuf.txt"), "neuf");
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(dir + "/neuf.txt").permissions() &
+                                  std::filesystem::perms::all),
+              0666 & ~mask);
 }

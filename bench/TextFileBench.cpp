@@ -1,0 +1,184 @@
+// Opening and saving a 50 MB text file through the document file road,
+// beside the floor of the same bytes moved by iconv and cp.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "document/Document.h"
+#include "formats/DocumentFile.h"
+#include "platform/runtime/CodePages.h"
+#include "platform/runtime/Folders.h"
+#include "platform/runtime/Host.h"
+
+namespace {
+
+constexpr size_t kFileSize = 50u << 20;
+
+std::string g_Folder;
+
+// Lines of French words with accented letters and now and then any byte (but
+// CR and LF), each ended by CR LF: about 54 bytes a line.
+std::string GenerateText(size_t size)
+{
+    static const char* const kWords[] = {"le",        "traitement", "de",   "texte", "\xE9t\xE9",  "\xE0",
+                                         "c\xF4t\xE9", "na\xEFve",  "\x9C" "uvre", "fen\xEAtre", "\xAB",
+                                         "\xBB",      "d\xE9j\xE0",  "\x80", "gar\xE7on", "No\xEBl"};
+    std::string text;
+    text.reserve(size + 256);
+    uint32_t state = 12345;
+    auto next = [&state]() {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    while (text.size() < size) {
+        const uint32_t words = next() % 24;
+        for (uint32_t w = 0; w < words; ++w) {
+            if (w)
+                text += ' ';
+            if (next() % 16 == 0) {
+                const char any = static_cast<char>(next() % 256);
+                text += any == '\r' || any == '\n' ? '#' : any;
+            } else {
+                text += kWords[next() % (sizeof kWords / sizeof kWords[0])];
+            }
+        }
+        text += "\r\n";
+    }
+    text.resize(size);
+    return text;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Path(const char* name)
+{
+    return g_Folder + name;
+}
+
+std::unique_ptr<TDocument> Open(const std::string& path, int32_t coding)
+{
+    auto document = std::make_unique<TDocument>(false);
+    TDocLoadRequest request;
+    request.FileName = path;
+    request.Coding = coding;
+    if (!LoadFromFile(*document, request))
+        std::abort();
+    return document;
+}
+
+void Save(TDocument& document, int32_t coding)
+{
+    TDocWriteParams params;
+    params.Coding = coding;
+    if (WriteToFile(document, params) != wrWritten)
+        std::abort();
+}
+
+void Run(const std::string& command)
+{
+    if (std::system(command.c_str()) != 0)
+        std::abort();
+}
+
+// Opening: the file read, detected and made into paragraphs (freeing the
+// document is not counted).
+void BM_OpenAnsiText(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::unique_ptr<TDocument> document = Open(Path("ansi.txt"), ciDetect);
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
+}
+BENCHMARK(BM_OpenAnsiText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Saving: the paragraphs written into a new file beside the old one, flushed
+// to the disk, and put in the old one's place.
+void BM_SaveAnsiText(benchmark::State& state)
+{
+    std::unique_ptr<TDocument> document = Open(Path("ansi-save.txt"), ciAnsiText);
+    for (auto _ : state)
+        Save(*document, ciAnsiText);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
+}
+BENCHMARK(BM_SaveAnsiText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Both for DOS text in code page 850, converted on the way in and out.
+void BM_OpenSaveDosText(benchmark::State& state)
+{
+    SetOEMCP(850);
+    for (auto _ : state) {
+        std::unique_ptr<TDocument> document = Open(Path("dos.txt"), ciDosText);
+        Save(*document, ciDosText);
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
+}
+BENCHMARK(BM_OpenSaveDosText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_OpenSaveAnsiText(benchmark::State& state)
+{
+    for (auto _ : state) {
+        std::unique_ptr<TDocument> document = Open(Path("ansi-save.txt"), ciAnsiText);
+        Save(*document, ciAnsiText);
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
+}
+BENCHMARK(BM_OpenSaveAnsiText)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The floor: the same bytes converted by iconv, copied by cp and flushed to
+// the disk (as the save flushes its file).
+void BM_FloorIconvCp(benchmark::State& state)
+{
+    const std::string command = "iconv -c -f CP850 -t WINDOWS-1252 '" + Path("dos.txt") + "' > '" +
+                                Path("floor-converted.txt") + "' && cp '" + Path("floor-converted.txt") + "' '" +
+                                Path("floor-copy.txt") + "' && sync '" + Path("floor-copy.txt") + "'";
+    for (auto _ : state)
+        Run(command);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
+}
+BENCHMARK(BM_FloorIconvCp)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FloorCp(benchmark::State& state)
+{
+    const std::string command =
+        "cp '" + Path("ansi.txt") + "' '" + Path("floor-copy.txt") + "' && sync '" + Path("floor-copy.txt") + "'";
+    for (auto _ : state)
+        Run(command);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kFileSize));
+}
+BENCHMARK(BM_FloorCp)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    StartPlatformHost(argc, argv, true);
+    benchmark::Initialize(&argc, argv);
+    g_Folder = GetTempPath() + "textbench/";
+    Run("mkdir -p '" + g_Folder + "'");
+    const std::string text = GenerateText(kFileSize);
+    WriteFile(Path("ansi.txt"), text);
+    WriteFile(Path("ansi-save.txt"), text);
+    WriteFile(Path("dos.txt"), text);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Run("rm -rf '" + g_Folder + "'");
+    StopPlatformHost();
+    return 0;
+}

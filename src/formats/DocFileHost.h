@@ -1,0 +1,71 @@
+#pragma once
+// What opening and saving documents ask of the document dispatcher, the
+// program options and the main frame, all of which lie above or beside the
+// file layer. The application shell installs its host at start-up. Without
+// one, no open request is running (open flags 0), there is no template
+// document, the options keep their factory values and the frame shows nothing.
+#include "document/Document.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// Open flags of the dispatcher's request in progress.
+constexpr uint32_t ofNoRevertQuestion = 0x0001;
+constexpr uint32_t ofOpening = 0x0002;
+constexpr uint32_t ofReadOnly = 0x0010;
+constexpr uint32_t ofKeepFinalMark = 0x0040;
+constexpr uint32_t ofCopyWithoutAsking = 0x0080;
+constexpr uint32_t ofDropFinalMark = 0x0100;
+
+// A template document: an open document of the dispatcher (not owned), or one
+// loaded for the occasion (owned, freed with this record).
+struct TTemplateDocument {
+    TDocument* Document = nullptr;
+    std::unique_ptr<TDocument> Owned;
+};
+
+class TDocFileHost {
+public:
+    virtual ~TDocFileHost() = default;
+
+    // --- Document dispatcher ---------------------------------------------------
+    virtual uint32_t OpenFlags() { return 0; }
+    // The document of a template name (an open document of that name, one
+    // loaded from the templates folder, or the built-in template); none when
+    // it cannot be had.
+    virtual TTemplateDocument GetTemplateDocument(const std::string& /*name*/) { return {}; }
+    // Puts the file at the top of the recent-documents list.
+    virtual void AddRecentDocument(const std::string& /*fileName*/) {}
+
+    // --- Options ----------------------------------------------------------------
+    // DefDocTemplates: 0 the general template, 1 to 5 those of the codings 1,
+    // 2, 4, 5 and 6.
+    virtual std::string DocTemplate(int32_t slot);
+    virtual bool SaveCaretPos() { return false; }
+    virtual bool UndoAfterSave() { return true; }
+    // UsrName, the author written into RTF and encrypted documents.
+    virtual std::string UserName() { return {}; }
+    // The clip-library folder (empty: none).
+    virtual std::string ClipLibraryFolder() { return {}; }
+
+    // --- Main frame ---------------------------------------------------------------
+    // A file name as the status bar shows it in that many pixels.
+    virtual std::string DisplayFileName(const std::string& fileName, int32_t width);
+    // The status bar's progress: start with a text over a total, move to a
+    // value, end (shown full first when asked).
+    virtual void ProgressStart(int64_t /*total*/, const std::string& /*text*/) {}
+    virtual void ProgressStep(int64_t /*done*/) {}
+    virtual void ProgressEnd(bool /*showFull*/) {}
+    // The status bar back to its panels.
+    virtual void ResetStatusBar() {}
+    // Recompute the frame's layout now.
+    virtual void UpdateFrameLayout() {}
+    // The clip library shows the folder's files again.
+    virtual void RefreshClipLibrary() {}
+};
+
+// The installed host, or one with the factory values when none is.
+TDocFileHost& DocFileHost();
+// Installs the host (nullptr removes it); returns the previous one.
+TDocFileHost* SetDocFileHost(TDocFileHost* host);

@@ -1,0 +1,395 @@
+// Detection of a file's format by its content and by its extension, the
+// format question, and the format registry's names and dialog filters.
+#include "formats/FormatsFixtures.h"
+
+#include "foundation/MessageAnswers.h"
+#include "formats/CodingManager.h"
+#include "platform/ole/CompoundFile.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+void PutWord(std::string& s, size_t at, uint16_t v)
+{
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>(v >> 8);
+}
+
+void PutDWord(std::string& s, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        s[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+struct TStreamSpec {
+    std::u16string Name;
+    std::string Data;
+};
+
+// A compound file of 512-byte sectors: the allocation table in sector 0, the
+// directory in sector 1 (root and up to three streams), the mini-stream table
+// in sector 2, then the streams; streams under 4,096 bytes go to the mini
+// stream. With loopChain the first stream's chain turns back on itself at its
+// second sector.
+std::string BuildCompoundFile(const std::vector<TStreamSpec>& streams, bool loopChain = false)
+{
+    constexpr uint32_t kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF, kFatSector = 0xFFFFFFFD;
+    std::vector<uint32_t> fat(128, kFree);
+    fat[0] = kFatSector;
+    fat[1] = kEnd;  // directory
+    fat[2] = kEnd;  // mini-stream table
+    std::vector<uint32_t> miniFat(128, kFree);
+    std::string body;   // sectors from 3 on
+    std::string mini;   // the mini stream
+    std::vector<uint32_t> starts;
+    uint32_t next = 3;
+    for (const TStreamSpec& s : streams) {
+        if (s.Data.size() < 4096) {
+            const uint32_t first = static_cast<uint32_t>(mini.size() / 64);
+            const uint32_t count = static_cast<uint32_t>((s.Data.size() + 63) / 64);
+            for (uint32_t i = 0; i < count; ++i)
+                miniFat[first + i] = i + 1 < count ? first + i + 1 : kEnd;
+            std::string padded = s.Data;
+            padded.resize(count * 64, '\0');
+            mini += padded;
+            starts.push_back(count ? first : kEnd);
+            continue;
+        }
+        const uint32_t count = static_cast<uint32_t>((s.Data.size() + 511) / 512);
+        for (uint32_t i = 0; i < count; ++i)
+            fat[next + i] = i + 1 < count ? next + i + 1 : kEnd;
+        if (loopChain && starts.empty() && count > 2)
+            fat[next + 1] = next;
+        std::string padded = s.Data;
+        padded.resize(count * 512, '\0');
+        body += padded;
+        starts.push_back(next);
+        next += count;
+    }
+    uint32_t miniStart = kEnd;
+    if (!mini.empty()) {
+        const uint32_t count = static_cast<uint32_t>((mini.size() + 511) / 512);
+        for (uint32_t i = 0; i < count; ++i)
+            fat[next + i] = i + 1 < count ? next + i + 1 : kEnd;
+        miniStart = next;
+        std::string padded = mini;
+        padded.resize(count * 512, '\0');
+        body += padded;
+    }
+
+    std::string header(512, '\0');
+    const char signature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+    header.replace(0, 8, signature, 8);
+    PutWord(header, 0x18, 0x3E);
+    PutWord(header, 0x1A, 3);
+    PutWord(header, 0x1C, 0xFFFE);
+    PutWord(header, 0x1E, 9);
+    PutWord(header, 0x20, 6);
+    PutDWord(header, 0x2C, 1);
+    PutDWord(header, 0x30, 1);
+    PutDWord(header, 0x38, 4096);
+    PutDWord(header, 0x3C, mini.empty() ? kEnd : 2);
+    PutDWord(header, 0x40, mini.empty() ? 0 : 1);
+    PutDWord(header, 0x44, kEnd);
+    PutDWord(header, 0x4C, 0);
+    for (int i = 1; i < 109; ++i)
+        PutDWord(header, 0x4C + 4 * static_cast<size_t>(i), kFree);
+
+    std::string fatSector(512, '\0');
+    for (size_t i = 0; i < 128; ++i)
+        PutDWord(fatSector, 4 * i, fat[i]);
+    std::string miniFatSector(512, '\0');
+    for (size_t i = 0; i < 128; ++i)
+        PutDWord(miniFatSector, 4 * i, miniFat[i]);
+
+    std::string directory(512, '\0');
+    auto entry = [&directory](int index, const std::u16string& name, uint8_t type, uint32_t right, uint32_t child,
+                              uint32_t start, uint32_t size) {
+        const size_t at = static_cast<size_t>(index) * 128;
+        for (size_t c = 0; c < name.size(); ++c)
+            PutWord(directory, at + 2 * c, name[c]);
+        PutWord(directory, at + 0x40, static_cast<uint16_t>(2 * (name.size() + 1)));
+        directory[at + 0x42] = static_cast<char>(type);
+        PutDWord(directory, at + 0x44, kFree);
+        PutDWord(directory, at + 0x48, right);
+        PutDWord(directory, at + 0x4C, child);
+        PutDWord(directory, at + 0x74, start);
+        PutDWord(directory, at + 0x78, size);
+    };
+    entry(0, u"Root Entry", stgRoot, kFree, streams.empty() ? kFree : 1, miniStart,
+          static_cast<uint32_t>(mini.size()));
+    for (size_t i = 0; i < streams.size(); ++i)
+        entry(static_cast<int>(i) + 1, streams[i].Name, stgStream, i + 1 < streams.size() ? i + 2 : kFree, kFree,
+              starts[i], static_cast<uint32_t>(streams[i].Data.size()));
+    return header + fatSector + directory + miniFatSector + body;
+}
+
+std::string WordStream(uint16_t ident, uint16_t version, size_t size = 4096)
+{
+    std::string data(size, '\0');
+    PutWord(data, 0, ident);
+    PutWord(data, 2, version);
+    for (size_t i = 4; i < size; ++i)
+        data[i] = static_cast<char>(i * 13);
+    return data;
+}
+
+std::string WriteHead(uint16_t ident, uint16_t word96, size_t size)
+{
+    std::string data(size, 'x');
+    PutWord(data, 0, ident);
+    PutWord(data, 2, 0);
+    PutWord(data, 4, 0xAB00);
+    PutWord(data, 96, word96);
+    return data;
+}
+
+// The coding a load settles on for the bytes (refusals of codings the program
+// cannot read yet answered).
+int32_t DetectedCoding(const std::string& bytes, const std::string& name = "f.bin")
+{
+    const std::string dir = MakeTestDir("detect");
+    TMessageAnswers answers;
+    answers.AnswerOthers(mrOk);
+    TLoaded loaded = LoadFile(MakeFile(dir, name, bytes), ciDetect, true);
+    const int32_t coding = loaded.Document->Format;
+    // A refused format leaves the message of a refused content.
+    if (coding != ciAnsiText) {
+        EXPECT_FALSE(loaded.Ok);
+        EXPECT_EQ(answers.Asked().size(), 1u);
+        if (!answers.Asked().empty()) {
+            EXPECT_NE(answers.Asked()[0].Text.find("Une erreur s'est produite lors de l'ouverture du document"),
+                      std::string::npos);
+        }
+    } else {
+        EXPECT_TRUE(loaded.Ok);
+        EXPECT_TRUE(answers.Asked().empty());
+    }
+    return coding;
+}
+
+std::string Encrypted(size_t size)
+{
+    std::string data(size, '\x5A');
+    data.replace(0, 10, EncryptedSignature, 10);
+    return data;
+}
+
+}  // namespace
+
+TEST(CodingDetection, ByContentInTheOrderRtfEncryptedWriteWord)
+{
+    struct TCase {
+        const char* Name;
+        std::string Bytes;
+        int32_t Coding;
+    } const cases[] = {
+        {"RTF", "{\\rtf1\\ansi Bonjour}", ciRtf},
+        {"RTF in capitals, 6 bytes", "{\\RTF1", ciRtf},
+        {"5 bytes of RTF", "{\\rtf", ciAnsiText},
+        {"RTF after a blank", " {\\rtf1}", ciAnsiText},
+        {"encrypted, 59 bytes", Encrypted(59), ciEncrypted},
+        {"encrypted signature in 58 bytes", Encrypted(58), ciAnsiText},
+        {"Write", WriteHead(0xBE31, 3, 256), ciWrite},
+        {"Write, second identifier", WriteHead(0xBE32, 1, 128), ciWrite},
+        {"Write of 129 bytes", WriteHead(0xBE31, 3, 129), ciAnsiText},
+        {"Write without pages", WriteHead(0xBE31, 0, 256), ciAnsiText},
+        {"Word 97", BuildCompoundFile({{u"WordDocument", WordStream(0xA5EC, 0xC1)}}), ciWord6},
+        {"Word 6.0", BuildCompoundFile({{u"1Table", std::string(4096, 't')}, {u"WordDocument", WordStream(0xA5DC, 0x65)}}),
+         ciWord6},
+        {"Word stream name in other case", BuildCompoundFile({{u"WORDDOCUMENT", WordStream(0xA5EC, 0xC1)}}), ciWord6},
+        {"Word stream in the mini stream", BuildCompoundFile({{u"WordDocument", WordStream(0xA5EC, 0xC1, 600)}}),
+         ciWord6},
+        {"Word version below 101", BuildCompoundFile({{u"WordDocument", WordStream(0xA5EC, 0x64)}}), ciAnsiText},
+        {"other identifier", BuildCompoundFile({{u"WordDocument", WordStream(0x6100, 0xC1)}}), ciAnsiText},
+        {"compound file without Word stream", BuildCompoundFile({{u"Contents", WordStream(0xA5EC, 0xC1)}}),
+         ciAnsiText},
+        {"looping sector chain", BuildCompoundFile({{u"WordDocument", WordStream(0xA5EC, 0xC1, 8192)}}, true),
+         ciAnsiText},
+        {"compound-file header alone", BuildCompoundFile({}).substr(0, 512), ciAnsiText},
+        {"text", "Bonjour\r\n", ciAnsiText},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(DetectedCoding(c.Bytes), c.Coding);
+    }
+}
+
+TEST(CodingDetection, ACompoundFileThatIsNoWordDocumentReadsAsTextAndSavesBack)
+{
+    // The Word test gives the kept file up and takes it again; the text is
+    // then read whole from where detection left it.
+    const std::string dir = MakeTestDir("detect-compound-text");
+    const std::string bytes = BuildCompoundFile({{u"Contents", std::string(5000, 'c')}});
+    const std::string path = MakeFile(dir, "c.txt", bytes);
+    {
+        TLoaded loaded = LoadFile(path);
+        ASSERT_TRUE(loaded.Ok);
+        EXPECT_EQ(loaded.Request.Coding, ciAnsiText);
+        EXPECT_NE(loaded.Document->FileState.Handle, 0) << "the file is kept open again";
+        EXPECT_EQ(SaveAs(*loaded.Document, ciAnsiText), wrWritten);
+    }
+    EXPECT_TRUE(ReadTestFile(path) == bytes);
+}
+
+TEST(CodingDetection, AFormatThatDoesNotMatchIsQuestioned)
+{
+    const std::string dir = MakeTestDir("detect-question");
+    const std::string text = MakeFile(dir, "lettre.rtf", "Pas du RTF\r\n");
+    {
+        // No: the load is refused and the file let go.
+        TMessageAnswers answers;
+        answers.Expect("n'est pas un fichier valide de format \"Document RTF\"", mrNo);
+        TLoaded loaded = LoadFile(text, ciRtf);
+        EXPECT_FALSE(loaded.Ok);
+        EXPECT_EQ(loaded.Request.Coding, ciRefused);
+        EXPECT_EQ(loaded.Document->FileState.Handle, 0);
+        const THandle write = FileOpen(text, fmOpenReadWrite | fmShareExclusive);
+        EXPECT_NE(write, INVALID_HANDLE_VALUE);
+        FileClose(write);
+    }
+    {
+        // Yes: detection finds the text.
+        TMessageAnswers answers;
+        answers.Expect("Voulez-vous qu'Eldravin essaie de détecter le format réel", mrYes);
+        TLoaded loaded = LoadFile(text, ciRtf);
+        EXPECT_TRUE(loaded.Ok);
+        EXPECT_EQ(loaded.Request.Coding, ciAnsiText);
+    }
+    {
+        // An RTF file named like a Word document, asked for as Word: the
+        // question comes first, then detection finds RTF, which cannot be read yet.
+        const std::string rtf = MakeFile(dir, "lettre.doc", "{\\rtf1 Bonjour}");
+        TMessageAnswers answers;
+        answers.Expect("de format \"Document MS Word 6.0/95\"", mrYes)
+            .Expect("Une erreur s'est produite lors de l'ouverture du document", mrOk);
+        TLoaded loaded = LoadFile(rtf, ciWord6);
+        EXPECT_FALSE(loaded.Ok);
+        EXPECT_EQ(loaded.Document->Format, ciRtf);
+    }
+    {
+        // A document that suppresses the question refuses at once.
+        TDocument document(true);
+        document.FileState.SuppressFormatQuestion = 1;
+        TDocLoadRequest request;
+        request.FileName = text;
+        request.Coding = ciRtf;
+        EXPECT_FALSE(LoadFromFile(document, request));
+        EXPECT_EQ(request.Coding, ciRefused);
+    }
+}
+
+TEST(CodingDetection, CorpusFilesAreDetectedAsTheirKind)
+{
+    const std::string corpus = SharedDir() + "/corpus";
+    ELDRAVIN_NEED_SHARED(corpus + "/files.tsv");
+    std::ifstream list(corpus + "/files.tsv");
+    std::string line;
+    std::getline(list, line);
+    int checked = 0;
+    while (std::getline(list, line)) {
+        std::vector<std::string> fields;
+        std::stringstream row(line);
+        for (std::string field; std::getline(row, field, '\t');)
+            fields.push_back(field);
+        if (fields.size() < 4)
+            continue;
+        const std::string& file = fields[0];
+        const std::string& kind = fields[3];
+        int32_t expected;
+        if (kind == "RTF")
+            expected = ciRtf;
+        else if (file == "wri/poi/MSWriteOld.wri")
+            expected = ciAnsiText;  // no page count at offset 96 (a style sheet name instead): no Write document
+        else if (kind.rfind("Windows Write", 0) == 0)
+            expected = ciWrite;
+        else if (kind.find("odd wIdent") != std::string::npos)
+            expected = ciAnsiText;  // a stream that does not start as a Word document's
+        else if (kind.rfind("Word", 0) == 0)
+            expected = ciWord6;
+        else
+            continue;
+        SCOPED_TRACE(file + " (" + kind + ")");
+        TMessageAnswers answers;
+        answers.AnswerOthers(mrOk);
+        TLoaded loaded = LoadFile(corpus + "/" + file, ciDetect, true);
+        EXPECT_EQ(loaded.Document->Format, expected);
+        EXPECT_EQ(loaded.Ok, expected == ciAnsiText);
+        ++checked;
+    }
+    EXPECT_GT(checked, 100);
+}
+
+TEST(CodingDetection, ByExtension)
+{
+    EXPECT_TRUE(IsDocumentFileName("Lettre.DOC"));
+    EXPECT_TRUE(IsDocumentFileName("/dossier/notes.txt"));
+    EXPECT_TRUE(IsDocumentFileName("secret.Cod"));
+    EXPECT_FALSE(IsDocumentFileName("Normal.dot")) << "listed by the open filter, yet no document name";
+    EXPECT_FALSE(IsDocumentFileName("rtf"));
+    EXPECT_FALSE(IsDocumentFileName("dossier.rtf/lettre"));
+    EXPECT_TRUE(IsCodingExtension("WRI"));
+    EXPECT_FALSE(IsCodingExtension(".wri"));
+
+    struct TPicture {
+        const char* Name;
+        TPictureFormat Format;
+    } const pictures[] = {{"photo.JPEG", 3}, {"photo.jpg", 3}, {"dessin.bmp", 0}, {"a.Png", 5}, {"x.ani", 12},
+                          {"sans extension", NoPictureFormat}, {"lettre.rtf", NoPictureFormat}, {"a.", NoPictureFormat}};
+    for (const TPicture& p : pictures)
+        EXPECT_EQ(GetPictureFormat(p.Name), p.Format) << p.Name;
+
+    EXPECT_TRUE(IsWebFileName("page.HTML"));
+    EXPECT_TRUE(IsWebFileName("son.mp3"));
+    EXPECT_FALSE(IsWebFileName("film.mp4"));
+    EXPECT_FALSE(IsWebFileName("html"));
+}
+
+TEST(CodingManager, NamesFiltersAndSavePositions)
+{
+    EXPECT_EQ(CodingLongName(ciDosText), "Texte pur DOS");
+    EXPECT_EQ(CodingShortName(ciWord97), "MS Word 97");
+    EXPECT_EQ(CodingExtension(ciEncrypted), "cod");
+    EXPECT_FALSE(CanSaveCoding(ciWrite));
+    EXPECT_TRUE(CanSaveCoding(ciDosText));
+
+    // Write has no save position: every coding after it sits one lower.
+    EXPECT_EQ(TCodingManager::SaveFilterIndexToCoding(4), ciEncrypted);
+    EXPECT_EQ(TCodingManager::SaveFilterIndexToCoding(5), ciAnsiText);
+    EXPECT_EQ(TCodingManager::CodingToSaveFilterIndex(ciEncrypted), 4);
+    EXPECT_EQ(TCodingManager::CodingToSaveFilterIndex(ciWord97), 3);
+    for (int32_t coding = 0; coding < CodingCount; ++coding) {
+        if (CanSaveCoding(coding)) {
+            EXPECT_EQ(TCodingManager::SaveFilterIndexToCoding(TCodingManager::CodingToSaveFilterIndex(coding)), coding);
+        }
+    }
+
+    EXPECT_EQ(TCodingManager::AddDefaultExtension("lettre", 1), "lettre.rtf");
+    EXPECT_EQ(TCodingManager::AddDefaultExtension("lettre", 6), "lettre.txt");
+    EXPECT_EQ(TCodingManager::AddDefaultExtension("lettre.", 1), "lettre");
+    EXPECT_EQ(TCodingManager::AddDefaultExtension("lettre.doc", 1), "lettre.doc");
+
+    CreateCodingManager();
+    const TCodingManager& manager = *GetCodingManager();
+    EXPECT_EQ(manager.SaveFilter(),
+              "Document RTF (*.rtf)|*.rtf|Document MS Word 6.0/95 (*.doc)|*.doc|Document MS Word 97/2000/XP (*.doc)|*.doc|"
+              "Document COD crypté (*.cod)|*.cod|Texte pur ANSI (*.txt)|*.txt|Texte pur DOS (*.txt)|*.txt");
+    EXPECT_EQ(manager.OpenFilter().substr(0, 27), "Document RTF (*.rtf)|*.rtf|");
+    EXPECT_NE(manager.OpenFilter().find("|Document MS Write (*.wri)|*.wri|"), std::string::npos);
+    const std::string all =
+        "|Texte pur DOS (*.txt)|*.txt|Tous les types de document |*.rtf;*.doc;*.dot;*.wri;*.cod;*.txt|"
+        "Tous les fichiers (*.*)|*.*";
+    EXPECT_EQ(manager.OpenFilter().substr(manager.OpenFilter().size() - all.size()), all);
+    FreeCodingManager();
+
+    // DOS text takes the template of ANSI text.
+    struct TTemplates : TRecordingFileHost {
+        std::string DocTemplate(int32_t slot) override { return "modele" + std::to_string(slot) + ".rtf"; }
+    } host;
+    EXPECT_EQ(TCodingManager::GetTemplateFileName(ciRtf), "modele0.rtf");
+    EXPECT_EQ(TCodingManager::GetTemplateFileName(ciWrite), "modele0.rtf");
+    EXPECT_EQ(TCodingManager::GetTemplateFileName(ciEncrypted), "modele3.rtf");
+    EXPECT_EQ(TCodingManager::GetTemplateFileName(ciDosText), "modele4.rtf");
+}

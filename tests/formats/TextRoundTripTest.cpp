@@ -1,0 +1,169 @@
+// ANSI and DOS text files open and save back byte for byte.
+#include "formats/FormatsFixtures.h"
+
+#include "foundation/MessageAnswers.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+struct TRoundTripCase {
+    const char* Name;
+    std::string Bytes;
+};
+
+std::string AllBytes(bool backwards)
+{
+    std::string bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes += static_cast<char>(backwards ? 255 - i : i);
+    return bytes;
+}
+
+const std::vector<TRoundTripCase>& Cases()
+{
+    static const std::vector<TRoundTripCase> cases = {
+        {"empty", ""},
+        {"one line", "Une seule ligne, sans fin de ligne"},
+        {"one line ended", "Une seule ligne\r\n"},
+        {"no final line end", "premi\xE8re\r\nseconde"},
+        {"CR line ends", "un\rdeux\rtrois\r"},
+        {"LF line ends", "un\ndeux\ntrois\n"},
+        {"CR LF line ends", "un\r\ndeux\r\ntrois\r\n"},
+        {"LF CR line ends", "un\n\rdeux\n\rtrois"},
+        {"blank lines CR LF", "\r\n\r\nmilieu\r\n\r\n\r\n"},
+        {"blank lines LF", "\n\nmilieu\n\n\n"},
+        {"blank lines CR", "\r\rmilieu\r\r"},
+        {"only line ends", "\r\n"},
+        {"mixed line ends", "a\r\nb\nc\rd\n\re\n\nf\r\rg"},
+        {"controls and specials", "a\tb\x0C" "c\x96" "d\x97" "e\xA0" "f\x0B" "g\x0F" "h\x10" "i\x1F" "j\x1A"},
+        {"all 256 byte values", AllBytes(false)},
+        {"all 256 byte values backwards", AllBytes(true)},
+    };
+    return cases;
+}
+
+// Opens the file in the coding, saves it in the same coding and returns what
+// the file then holds.
+std::string OpenAndSave(const std::string& path, int32_t requested, int32_t expected)
+{
+    TLoaded loaded = LoadFile(path, requested);
+    EXPECT_TRUE(loaded.Ok);
+    EXPECT_EQ(loaded.Request.Coding, expected);
+    if (!loaded.Ok)
+        return {};
+    EXPECT_EQ(SaveAs(*loaded.Document, expected), wrWritten);
+    EXPECT_FALSE(loaded.Document->IsModified());
+    return ReadTestFile(path);
+}
+
+// Lines of French words, accented letters and now and then any byte at all
+// (but CR and LF), each ended by CR LF, up to the size asked.
+std::string GenerateText(size_t size, uint32_t seed)
+{
+    static const char* const kWords[] = {"le",        "traitement", "de",   "texte", "\xE9t\xE9",  "\xE0",
+                                         "c\xF4t\xE9", "na\xEFve",  "\x9C" "uvre", "fen\xEAtre", "\xAB",
+                                         "\xBB",      "d\xE9j\xE0",  "\x80", "gar\xE7on", "No\xEBl"};
+    std::string text;
+    text.reserve(size + 256);
+    uint32_t state = seed;
+    auto next = [&state]() {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    while (text.size() < size) {
+        const uint32_t words = next() % 24;
+        for (uint32_t w = 0; w < words; ++w) {
+            if (w)
+                text += ' ';
+            if (next() % 16 == 0) {
+                const char any = static_cast<char>(next() % 256);
+                text += any == '\r' || any == '\n' ? '#' : any;
+            } else {
+                text += kWords[next() % (sizeof kWords / sizeof kWords[0])];
+            }
+        }
+        text += "\r\n";
+    }
+    text.resize(size);
+    return text;
+}
+
+int64_t CountLines(const std::string& text)
+{
+    return std::count(text.begin(), text.end(), '\n');
+}
+
+}  // namespace
+
+TEST(TextRoundTrip, AnsiFilesSaveBackByteForByte)
+{
+    const std::string dir = MakeTestDir("ansi-roundtrip");
+    for (const TRoundTripCase& c : Cases()) {
+        SCOPED_TRACE(c.Name);
+        const std::string path = MakeFile(dir, "texte.txt", c.Bytes);
+        EXPECT_EQ(OpenAndSave(path, ciDetect, ciAnsiText), c.Bytes);
+    }
+}
+
+TEST(TextRoundTrip, DosFilesSaveBackByteForByteInBothDosCodePages)
+{
+    const std::string dir = MakeTestDir("dos-roundtrip");
+    for (const uint32_t codePage : {437u, 850u}) {
+        TOemCodePage oem(codePage);
+        for (const TRoundTripCase& c : Cases()) {
+            SCOPED_TRACE(std::string(c.Name) + " in " + std::to_string(codePage));
+            const std::string path = MakeFile(dir, "texte.txt", c.Bytes);
+            EXPECT_EQ(OpenAndSave(path, ciDosText, ciDosText), c.Bytes);
+        }
+    }
+}
+
+TEST(TextRoundTrip, DosTextReadsAsAnsiText)
+{
+    // "Été à côté" and a box corner in code page 850: the document holds the
+    // ANSI letters; the corner, which 1252 lacks, comes back as it was.
+    TOemCodePage oem(850);
+    const std::string dir = MakeTestDir("dos-letters");
+    const std::string dos = "\x90t\x82 \x85 c\x93t\x82 \xC9";
+    TLoaded loaded = LoadFile(MakeFile(dir, "dos.txt", dos), ciDosText);
+    ASSERT_TRUE(loaded.Ok);
+    const std::string text = ShowText(loaded.Document->Paragraphs(0));
+    EXPECT_EQ(text.substr(0, 11), "\xC9t\xE9 \xE0 c\xF4t\xE9 ");
+    EXPECT_EQ(SaveAs(*loaded.Document, ciDosText), wrWritten);
+    EXPECT_EQ(ReadTestFile(dir + "/dos.txt"), dos);
+}
+
+TEST(TextRoundTrip, LargeFilesSaveBackByteForByte)
+{
+    const std::string dir = MakeTestDir("large-roundtrip");
+    struct TLarge {
+        const char* Name;
+        size_t Size;
+        uint32_t OemCodePage;  // 0: ANSI text
+    };
+    const TLarge cases[] = {
+        {"1 MB ANSI", 1u << 20, 0},
+        {"1 MB DOS 437", 1u << 20, 437},
+        {"1 MB DOS 850", 1u << 20, 850},
+        {"50 MB ANSI", 50u << 20, 0},
+        {"50 MB DOS 850", 50u << 20, 850},
+    };
+    for (const TLarge& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string bytes = GenerateText(c.Size, static_cast<uint32_t>(c.Size) + c.OemCodePage);
+        const std::string path = MakeFile(dir, "grand.txt", bytes);
+        TOemCodePage oem(c.OemCodePage ? c.OemCodePage : GetOEMCP());
+        const int32_t coding = c.OemCodePage ? ciDosText : ciAnsiText;
+        {
+            TLoaded loaded = LoadFile(path, c.OemCodePage ? ciDosText : ciDetect);
+            ASSERT_TRUE(loaded.Ok);
+            EXPECT_EQ(loaded.Request.Coding, coding);
+            // One paragraph per line; the text ends inside a line.
+            EXPECT_EQ(loaded.Document->StoryCount(stBody), CountLines(bytes) + 1);
+            EXPECT_EQ(SaveAs(*loaded.Document, coding), wrWritten);
+        }
+        EXPECT_TRUE(ReadTestFile(path) == bytes) << "the saved file differs";
+    }
+}
