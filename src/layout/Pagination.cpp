@@ -305,18 +305,21 @@ void TPaginator::Run(int32_t firstPage)
 void TPaginator::PrepareNewPage()
 {
     FSectionOffset = 0;
-    if (FParagraph <= FBodyLast) {
-        TSection& pageSection = FDocument.GetPageSection(FParagraph);
-        // The text height as the page setup gives it now.
-        pageSection.PageParams[ppReserved3] = TextHeightLayout(FDocument, pageSection.PageParams);
-        FParams = pageSection.PageParams;
-    } else if (FDocument.PageCount() == 0) {
-        FParams = FDocument.GetPageSection(FBodyLast).PageParams;
-    }
-    FTextHeight = TextHeightLayout(FDocument, FParams);
+    FHeaderSpace = 0;
+    FFooterSpace = 0;
+    FHeader = nullptr;
+    FFooter = nullptr;
+    // At the end of the body no page follows.
+    if (FParagraph > FBodyLast)
+        return;
+    TSection& pageSection = FDocument.GetPageSection(FParagraph);
+    // The text height as the page setup gives it now.
+    pageSection.PageParams[ppReserved3] = TextHeightLayout(FDocument, pageSection.PageParams);
+    FParams = pageSection.PageParams;
+    FTextHeight = FParams[ppReserved3];
 
-    const TSection& section = FDocument.GetSectionOfParagraph(std::min(FParagraph, FBodyLast));
-    const bool firstOfSection = FParagraph <= FBodyLast && FParagraph == section.FirstParagraph && FLine == 0 &&
+    const TSection& section = FDocument.GetSectionOfParagraph(FParagraph);
+    const bool firstOfSection = FParagraph == section.FirstParagraph && FLine == 0 &&
                                 !FDocument.Paragraphs(FParagraph).IsPaginated();
     int32_t header;
     int32_t footer;
