@@ -123,6 +123,8 @@ TDocument::TDocument(bool hidden)
         } else {
             FHidden = true;
         }
+        // Without a window nobody can undo: operations are applied and freed.
+        NoUndo = FView ? 0 : 1;
 
         FReformatingManager = std::make_unique<TParReformatingManager>(this);
         FUndoManager = std::make_unique<TOperationManager>(this);
@@ -140,6 +142,7 @@ TDocument::TDocument(bool hidden)
 
 TDocument::~TDocument()
 {
+    FDestroying = true;
     if (TDocumentLayout* layout = GetDocumentLayout())
         layout->ReleaseDocument(*this);
     CloseWorkingFile();
@@ -304,6 +307,12 @@ void TDocument::RemoveRangeObject(TField* field)
                                  [field](const std::unique_ptr<TField>& item) { return item.get() == field; });
     if (it == FRangeObjects.end())
         return;
+    ForgetRangeObject(field);
+    FRangeObjects.erase(it);
+}
+
+void TDocument::ForgetRangeObject(TField* field)
+{
     if (EditedHeaderFooter == field)
         EditedHeaderFooter = nullptr;
     for (const auto& section : FSections)
@@ -315,7 +324,6 @@ void TDocument::RemoveRangeObject(TField* field)
             other->NoteRecord = nullptr;
     if (field->Kind == rkBookmark)
         BookmarkListDirty = 1;
-    FRangeObjects.erase(it);
 }
 
 // ---------------------------------------------------------------------------
