@@ -211,9 +211,9 @@ void TDocument::ExecuteOperation(TDocOperationCode code, TOperationParams params
         TUpdateRange update;
         bool layoutWide = false;
         if (entry) {
-            op->Kind = entry->KindRule ? entry->KindRule(params) : entry->Kind;
             if (!entry->Routine)
                 RaiseMissingRoutine(code, *entry);
+            op->Kind = entry->KindRule ? entry->KindRule(params) : entry->Kind;
             layoutWide = entry->LayoutWide;
             if (entry->PaintAllowed)
                 DeferPaint = 0;
