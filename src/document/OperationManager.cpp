@@ -141,7 +141,7 @@ void TOperationManager::AddOperation(std::unique_ptr<TOperation>& operation)
 // Undo and redo
 
 bool TOperationManager::ContinuesRun(const TOperation& done, bool doneWasInsertion, bool first,
-                                     const TOperation& next) const
+                                     const TOperation& next, bool redo) const
 {
     // The steps are compared as they stood before this call took the first
     // of them back: both insertions or both deletions.
@@ -149,7 +149,9 @@ bool TOperationManager::ContinuesRun(const TOperation& done, bool doneWasInserti
         return false;
     if (doneWasInsertion != StepInserts(next))
         return false;
-    if (done.Kind == okAutocorrect || next.Kind == okAutocorrect)
+    // An autocorrection ends a run once it is undone; redo never goes into
+    // or out of one through it.
+    if (done.Kind == okAutocorrect || (redo && next.Kind == okAutocorrect))
         return false;
     if (StepIsSpace(done) && !first)
         return false;
@@ -188,7 +190,7 @@ void TOperationManager::Undo(bool updateViews, TUpdateRange& update)
             if (FCurrentIndex < 0)
                 break;
             const TOperation& before = *FOperations[static_cast<size_t>(FCurrentIndex)];
-            if (grouping && typing && ContinuesRun(done, wasInsertion, undone == 1, before))
+            if (grouping && typing && ContinuesRun(done, wasInsertion, undone == 1, before, false))
                 continue;
             if (!done.Joined)
                 break;
@@ -241,7 +243,7 @@ void TOperationManager::Redo()
             if (FCurrentIndex >= Count() - 1)
                 break;
             const TOperation& next = *FOperations[static_cast<size_t>(FCurrentIndex + 1)];
-            if (grouping && typing && ContinuesRun(done, wasInsertion, redone == 1, next))
+            if (grouping && typing && ContinuesRun(done, wasInsertion, redone == 1, next, true))
                 continue;
             if (!next.Joined)
                 break;

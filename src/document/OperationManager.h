@@ -88,8 +88,8 @@ public:
     void UpdateViews(TUpdateRange& update);
 
 private:
-    enum class TReplay { Undo, Redo };
-    bool ContinuesRun(const TOperation& done, bool doneWasInsertion, bool first, const TOperation& next) const;
+    bool ContinuesRun(const TOperation& done, bool doneWasInsertion, bool first, const TOperation& next,
+                      bool redo) const;
     void FinishReplay(bool updateViews);
     void ApplySelection(const TUpdateRange& update);
     void FreeOperation(int32_t index);

@@ -48,6 +48,49 @@ public:
     void FireProgramEvent(int32_t id) override { Events.push_back(id); }
 };
 
+// A line layout for the editing tests: a line holds as many characters as its
+// right limit in layout units, one unit a character.
+class TCharLine : public TParLine {
+public:
+    void BuildLine(TLineBuildState& state) override
+    {
+        int32_t chars = 0;
+        int32_t i = 0;
+        while (i < state.Remaining && chars < RightLimit) {
+            if (state.Text[i] != 0) {
+                ++chars;
+                ++i;
+                continue;
+            }
+            const TInlineControl c = ReadInlineControl(state.Text + i);
+            if (IsFormatCode(c.Code))
+                state.Format[c.Code] = c.Argument;
+            else if (IsCharacterCode(c.Code))
+                ++chars;
+            i += InlineControlSize;
+        }
+        state.Text += i;
+        state.Remaining -= i;
+    }
+    void FinishLine() override {}
+    bool EndsWithBreak() const override { return false; }
+};
+
+class TCharLayout : public TParagraphLayout {
+public:
+    TCharLayout() : FPrevious(SetParagraphLayout(this)) {}
+    ~TCharLayout() override { SetParagraphLayout(FPrevious); }
+    int32_t WidthToLayout(TParagraph&, int32_t twips) override { return twips; }
+    int32_t ScaleToViewX(TParagraph&, int32_t value) override { return value; }
+    int32_t ScaleFromViewX(TParagraph&, int32_t value) override { return value; }
+    void PrepareParagraphTabs(TParagraph&) override {}
+    void SelectRunFont(TParagraph&, const TCharFormat&) override {}
+    std::unique_ptr<TParLine> CreateLine(TParagraph&) override { return std::make_unique<TCharLine>(); }
+
+private:
+    TParagraphLayout* FPrevious;
+};
+
 class EditingTest : public testing::Test {
 protected:
     TTestViews Views;
