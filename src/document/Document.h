@@ -558,9 +558,11 @@ public:
     // Orders the section list as the section breaks follow one another in the
     // body (sections whose break no paragraph carries stay last).
     void SyncSectionOrder();
-    // The same for range objects (no reference to them is touched).
-    std::unique_ptr<TField> TakeRangeObject(TField* field);
-    void PutRangeObject(std::unique_ptr<TField> field);
+    // The same for range objects (no reference to them is touched): taken
+    // out, it tells its place in the list; put back, it goes to the place
+    // given (the end for -1).
+    std::unique_ptr<TField> TakeRangeObject(TField* field, int32_t* index = nullptr);
+    void PutRangeObject(std::unique_ptr<TField> field, int32_t index = -1);
     void ReserveRangeObjects(int32_t extra);
     // Clears every reference to a range object that is about to be freed.
     void ForgetRangeObject(TField* field);

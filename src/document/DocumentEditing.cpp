@@ -150,12 +150,14 @@ void TDocument::SyncSectionOrder()
     ColumnsDirty = 1;
 }
 
-std::unique_ptr<TField> TDocument::TakeRangeObject(TField* field)
+std::unique_ptr<TField> TDocument::TakeRangeObject(TField* field, int32_t* index)
 {
     const auto it = std::find_if(FRangeObjects.begin(), FRangeObjects.end(),
                                  [field](const std::unique_ptr<TField>& item) { return item.get() == field; });
     if (it == FRangeObjects.end())
         return nullptr;
+    if (index)
+        *index = static_cast<int32_t>(it - FRangeObjects.begin());
     std::unique_ptr<TField> taken = std::move(*it);
     FRangeObjects.erase(it);
     if (taken->Kind == rkBookmark)
@@ -163,12 +165,13 @@ std::unique_ptr<TField> TDocument::TakeRangeObject(TField* field)
     return taken;
 }
 
-void TDocument::PutRangeObject(std::unique_ptr<TField> field)
+void TDocument::PutRangeObject(std::unique_ptr<TField> field, int32_t index)
 {
     if (!field || field->GetDocument() != this)
         throw EInternalError("Objet de plage étranger au document");
     const bool bookmark = field->Kind == rkBookmark;
-    FRangeObjects.push_back(std::move(field));
+    const int32_t count = static_cast<int32_t>(FRangeObjects.size());
+    FRangeObjects.insert(FRangeObjects.begin() + (index < 0 || index > count ? count : index), std::move(field));
     if (bookmark)
         BookmarkListDirty = 1;
 }

@@ -146,18 +146,69 @@ std::vector<TObjectHandle> Without(const std::vector<TObjectHandle>& a, const st
     return result;
 }
 
-// The anchors of a byte run, in order.
-void AppendAnchors(TMemory& out, const uint8_t* p, int32_t from, int32_t to)
+// The anchors of a byte run, in order, split by whether their object has an
+// anchor among the handles given.
+void AppendAnchors(TMemory& belonging, TMemory& others, const uint8_t* p, int32_t from, int32_t to,
+                   const std::vector<TObjectHandle>& handles)
 {
     for (int32_t pos = from; pos < to;) {
         if (p[pos] != InlineControlStartByte) {
             ++pos;
             continue;
         }
-        if (IsAnchorCode(CodeAt(p, pos)))
+        if (IsAnchorCode(CodeAt(p, pos))) {
+            const TObjectHandle handle = ReadInlineControl(p + pos).Argument;
+            TMemory& out = std::find(handles.begin(), handles.end(), handle) != handles.end() ? belonging : others;
             out.Append(p + pos, InlineControlSize);
+        }
         pos += InlineControlSize;
     }
+}
+
+// The anchors that stand at the edges of a text (between the character before
+// it and its first character, and between its last character and the one
+// after it) belong to the text when their object's other anchor lies inside
+// it; the others stay where they are.
+struct TEdgeAnchors {
+    TMemory Leading;        // belong to the text, before it
+    TMemory Trailing;       // belong to the text, after it
+    TMemory KeptLeading;    // stay
+    TMemory KeptTrailing;
+};
+
+void SplitEdgeAnchors(TDocument& document, const TTextPosition& start, const TTextPosition& end, TEdgeAnchors& edges)
+{
+    TParagraph& first = document.Paragraphs(start.Paragraph);
+    // An end at the start of the paragraph after the last one has no gap after it.
+    TParagraph* last = end.Paragraph < document.ParagraphCount() ? &document.Paragraphs(end.Paragraph) : nullptr;
+    const int32_t firstCount = first.GetCharCount();
+    const int32_t gapStart = start.Offset > 0 ? ByteAfterChar(first, start.Offset - 1) : 0;
+    const int32_t textStart = start.Offset < firstCount ? first.CharToByteOffset(start.Offset) : first.GetText().Size();
+    const int32_t tailStart = last && end.Offset > 0 ? ByteAfterChar(*last, end.Offset - 1) : 0;
+    const int32_t tailEnd = !last ? 0
+                            : end.Offset < last->GetCharCount() ? last->CharToByteOffset(end.Offset)
+                                                                : last->GetText().Size();
+
+    // The anchors between the text's first and last character.
+    std::vector<TObjectHandle> inside;
+    for (int32_t index = start.Paragraph; index <= end.Paragraph && index < document.ParagraphCount(); ++index) {
+        const TParagraph& paragraph = document.Paragraphs(index);
+        const uint8_t* p = paragraph.GetText().Data();
+        const int32_t from = index == start.Paragraph ? textStart : 0;
+        const int32_t to = index == end.Paragraph ? tailStart : paragraph.GetText().Size();
+        for (int32_t pos = from; pos < to;) {
+            if (p[pos] != InlineControlStartByte) {
+                ++pos;
+                continue;
+            }
+            if (IsAnchorCode(CodeAt(p, pos)))
+                inside.push_back(ReadInlineControl(p + pos).Argument);
+            pos += InlineControlSize;
+        }
+    }
+    AppendAnchors(edges.Leading, edges.KeptLeading, first.GetText().Data(), gapStart, textStart, inside);
+    if (last && (start.Paragraph != end.Paragraph || end.Offset > start.Offset))
+        AppendAnchors(edges.Trailing, edges.KeptTrailing, last->GetText().Data(), tailStart, tailEnd, inside);
 }
 
 }  // namespace
@@ -190,10 +241,19 @@ void CopyStoredText(TDocument& document, const TTextPosition& start, const TText
     TTextPosition from = start;
     if (from.Paragraph < document.ParagraphCount() && from.Offset >= document.Paragraphs(from.Paragraph).GetCharCount())
         MakeTextPos(from.Paragraph + 1, 0, from);
-    for (int32_t index = from.Paragraph; index <= end.Paragraph && index < document.ParagraphCount(); ++index) {
+    if (from.Paragraph > end.Paragraph || from.Paragraph >= document.ParagraphCount())
+        return;
+    const int32_t lastIndex = std::min(end.Paragraph, document.ParagraphCount() - 1);
+    for (int32_t index = from.Paragraph; index <= lastIndex; ++index) {
         TParagraph& paragraph = document.Paragraphs(index);
         if (!paragraph.GetNormalizedFlag())
             paragraph.NormalizeControlCodes();
+    }
+    TEdgeAnchors edges;
+    SplitEdgeAnchors(document, from, end, edges);
+    out.AppendMemory(edges.Leading);
+    for (int32_t index = from.Paragraph; index <= lastIndex; ++index) {
+        TParagraph& paragraph = document.Paragraphs(index);
         const int32_t count = paragraph.GetCharCount();
         const int32_t size = paragraph.GetText().Size();
         const int32_t first = index == from.Paragraph ? (from.Offset < count ? paragraph.CharToByteOffset(from.Offset)
@@ -207,6 +267,7 @@ void CopyStoredText(TDocument& document, const TTextPosition& start, const TText
         if (index != end.Paragraph)
             AppendSeparator(out, paragraph.Format);
     }
+    out.AppendMemory(edges.Trailing);
 }
 
 // Everything one application works out before it changes the document, and
@@ -276,8 +337,8 @@ TInsertDeleteOperation::~TInsertDeleteOperation()
     // Range objects that leave with this step go for good: nothing may keep
     // pointing at them. (Sections and handles take care of themselves.)
     if (!FDocument->IsDestroying())
-        for (const auto& field : FFields)
-            FDocument->ForgetRangeObject(field.get());
+        for (const auto& owned : FFields)
+            FDocument->ForgetRangeObject(owned.Field.get());
 }
 
 int64_t TInsertDeleteOperation::MemorySize() const
@@ -294,7 +355,7 @@ void TInsertDeleteOperation::AdoptSection(std::unique_ptr<TSection> section)
 void TInsertDeleteOperation::AdoptRangeObject(std::unique_ptr<TField> field)
 {
     if (field)
-        FFields.push_back(std::move(field));
+        FFields.push_back({std::move(field), -1});
 }
 
 void TInsertDeleteOperation::Undo(TUpdateRange& update)
@@ -393,16 +454,10 @@ void TInsertDeleteOperation::Apply(TUpdateRange& update)
         // The anchors at both edges stay, and records carry the format of the
         // character after the text.
         if (!state.LastVirtual) {
-            if (first) {
-                const int32_t firstChar = state.StartOffset < first->GetCharCount()
-                                              ? first->CharToByteOffset(state.StartOffset)
-                                              : first->GetText().Size();
-                AppendAnchors(incoming, first->GetText().Data(), regionStart, std::min(firstChar, regionEnd));
-            }
-            if (first != last || state.EndOffset > state.StartOffset) {
-                const int32_t tailStart = state.EndOffset > 0 ? ByteAfterChar(*last, state.EndOffset - 1) : 0;
-                AppendAnchors(incoming, last->GetText().Data(), tailStart, regionEnd);
-            }
+            TEdgeAnchors edges;
+            SplitEdgeAnchors(document, start, end, edges);
+            incoming.AppendMemory(edges.KeptLeading);
+            incoming.AppendMemory(edges.KeptTrailing);
             for (int slot = 0; slot < TCharFormat::Count; ++slot)
                 if (after[slot] != before[slot])
                     AppendFormatCode(incoming, static_cast<uint16_t>(slot), after[slot]);
@@ -610,20 +665,34 @@ void TInsertDeleteOperation::MoveObjects(TSwapState& state)
         document.PutSection(std::move(*it));
         FSections.erase(it);
     }
-    for (TObjectHandle handle : state.LeavingFields)
-        if (TField* field = document.Objects().GetField(handle))
-            if (std::unique_ptr<TField> taken = document.TakeRangeObject(field))
-                FFields.push_back(std::move(taken));
-    for (TObjectHandle handle : state.JoiningFields) {
-        const auto it = std::find_if(FFields.begin(), FFields.end(),
-                                     [handle](const auto& field) { return field->Handle() == handle; });
-        if (it == FFields.end())
-            continue;
-        document.PutRangeObject(std::move(*it));
-        FFields.erase(it);
-    }
+    TakeFields(state.LeavingFields);
+    PutFields(state.JoiningFields);
     state.ObjectsMoved = true;
     FExtraBytes = static_cast<int64_t>(FSections.size() * sizeof(TSection) + FFields.size() * sizeof(TField));
+}
+
+void TInsertDeleteOperation::TakeFields(const std::vector<TObjectHandle>& handles)
+{
+    TDocument& document = *FDocument;
+    for (TObjectHandle handle : handles)
+        if (TField* field = document.Objects().GetField(handle)) {
+            int32_t index = -1;
+            if (std::unique_ptr<TField> taken = document.TakeRangeObject(field, &index))
+                FFields.push_back({std::move(taken), index});
+        }
+}
+
+void TInsertDeleteOperation::PutFields(const std::vector<TObjectHandle>& handles)
+{
+    // The last taken goes back first, each to the place it had.
+    for (auto handle = handles.rbegin(); handle != handles.rend(); ++handle) {
+        const auto it = std::find_if(FFields.begin(), FFields.end(),
+                                     [&](const TOwnedField& owned) { return owned.Field->Handle() == *handle; });
+        if (it == FFields.end())
+            continue;
+        FDocument->PutRangeObject(std::move(it->Field), it->Index);
+        FFields.erase(it);
+    }
 }
 
 void TInsertDeleteOperation::ReturnObjects(TSwapState& state) noexcept
@@ -642,18 +711,8 @@ void TInsertDeleteOperation::ReturnObjects(TSwapState& state) noexcept
                 FSections.erase(it);
             }
         }
-        for (TObjectHandle handle : state.JoiningFields)
-            if (TField* field = document.Objects().GetField(handle))
-                if (std::unique_ptr<TField> taken = document.TakeRangeObject(field))
-                    FFields.push_back(std::move(taken));
-        for (TObjectHandle handle : state.LeavingFields) {
-            const auto it = std::find_if(FFields.begin(), FFields.end(),
-                                         [handle](const auto& field) { return field->Handle() == handle; });
-            if (it != FFields.end()) {
-                document.PutRangeObject(std::move(*it));
-                FFields.erase(it);
-            }
-        }
+        TakeFields(state.JoiningFields);
+        PutFields(state.LeavingFields);
     } catch (...) {
         // Room was made for every move before the first one.
     }

@@ -18,6 +18,7 @@
 // Sections and range objects whose records leave the document with the text
 // leave the document's lists with it and belong to the step until the text
 // goes back.
+#include "document/ObjectTable.h"
 #include "document/SubOperation.h"
 #include "document/TextPosition.h"
 #include "foundation/Memory.h"
@@ -95,6 +96,8 @@ private:
     void AfterSwap(TSwapState& state, TUpdateRange& update);
     void MoveObjects(TSwapState& state);
     void ReturnObjects(TSwapState& state) noexcept;
+    void TakeFields(const std::vector<TObjectHandle>& handles);
+    void PutFields(const std::vector<TObjectHandle>& handles);
 
     int64_t FExtraBytes = 0;
     int32_t FStory;
@@ -110,7 +113,12 @@ private:
     // 1 until the first application of a deletion.
     uint8_t FFirstDeletion = 0;
     std::vector<std::unique_ptr<TSection>> FSections;
-    std::vector<std::unique_ptr<TField>> FFields;
+    // Range objects with the place they had in the document's list.
+    struct TOwnedField {
+        std::unique_ptr<TField> Field;
+        int32_t Index;
+    };
+    std::vector<TOwnedField> FFields;
 };
 
 // The number of characters in encoded text (stored separators and format
