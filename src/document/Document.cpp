@@ -8,6 +8,7 @@
 #include "document/Page.h"
 #include "document/ParReformatingManager.h"
 #include "document/Paragraph.h"
+#include "document/VectorGrowth.h"
 #include "foundation/Paths.h"
 #include "foundation/Style.h"
 #include "foundation/StyleManager.h"
@@ -294,7 +295,7 @@ bool TDocument::IsOutsideEditedStory(int32_t index) const
 
 TField& TDocument::AddRangeObject(uint8_t kind)
 {
-    FRangeObjects.reserve(FRangeObjects.size() + 1);
+    ReserveMore(FRangeObjects, 1);
     FRangeObjects.push_back(std::make_unique<TField>(this, kind));
     if (kind == rkBookmark)
         BookmarkListDirty = 1;

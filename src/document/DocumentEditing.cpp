@@ -9,6 +9,7 @@
 #include "document/OperationManager.h"
 #include "document/ParReformatingManager.h"
 #include "document/Paragraph.h"
+#include "document/VectorGrowth.h"
 #include "platform/runtime/Exception.h"
 
 #include <algorithm>
@@ -35,7 +36,8 @@ void TDocument::ReplaceParagraphObjects(int32_t index, int32_t count, int32_t st
             throw EInternalError("Paragraphe étranger au document");
 
     // Everything that can fail comes first.
-    FParagraphs.reserve(FParagraphs.size() - static_cast<size_t>(count) + static_cast<size_t>(added));
+    if (added > count)
+        ReserveMore(FParagraphs, static_cast<size_t>(added - count));
     paragraphs.reserve(static_cast<size_t>(std::max(count, added)));
 
     const int32_t kept = std::min(count, added);
@@ -61,7 +63,7 @@ void TDocument::ReplaceParagraphObjects(int32_t index, int32_t count, int32_t st
 
 void TDocument::ReserveParagraphs(int32_t extra)
 {
-    FParagraphs.reserve(FParagraphs.size() + static_cast<size_t>(std::max(extra, 0)));
+    ReserveMore(FParagraphs, static_cast<size_t>(std::max(extra, 0)));
 }
 
 void TDocument::ExchangeParagraphs(int32_t a, int32_t b)
@@ -105,7 +107,7 @@ void TDocument::PutSection(std::unique_ptr<TSection> section)
 
 void TDocument::ReserveSections(int32_t extra)
 {
-    FSections.reserve(FSections.size() + static_cast<size_t>(std::max(extra, 0)));
+    ReserveMore(FSections, static_cast<size_t>(std::max(extra, 0)));
 }
 
 void TDocument::SyncSectionOrder()
@@ -178,7 +180,7 @@ void TDocument::PutRangeObject(std::unique_ptr<TField> field, int32_t index)
 
 void TDocument::ReserveRangeObjects(int32_t extra)
 {
-    FRangeObjects.reserve(FRangeObjects.size() + static_cast<size_t>(std::max(extra, 0)));
+    ReserveMore(FRangeObjects, static_cast<size_t>(std::max(extra, 0)));
 }
 
 void TDocument::RefreshRangeObjectPositions()

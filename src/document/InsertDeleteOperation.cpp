@@ -8,6 +8,7 @@
 #include "document/ParReformatingManager.h"
 #include "document/Paragraph.h"
 #include "document/Section.h"
+#include "document/VectorGrowth.h"
 #include "platform/runtime/Exception.h"
 
 #include <algorithm>
@@ -649,9 +650,9 @@ void TInsertDeleteOperation::MoveObjects(TSwapState& state)
     // Room on both sides first, so that neither the moves nor their reversal
     // can fail.
     document.ReserveSections(sectionMoves);
-    FSections.reserve(FSections.size() + static_cast<size_t>(sectionMoves));
+    ReserveMore(FSections, static_cast<size_t>(sectionMoves));
     document.ReserveRangeObjects(fieldMoves);
-    FFields.reserve(FFields.size() + static_cast<size_t>(fieldMoves));
+    ReserveMore(FFields, static_cast<size_t>(fieldMoves));
 
     for (TObjectHandle handle : state.LeavingSections)
         if (TSection* section = document.Objects().GetSection(handle))

@@ -5,6 +5,7 @@
 #include "document/InsertDeleteOperation.h"
 #include "document/OperationManager.h"
 #include "document/Paragraph.h"
+#include "document/VectorGrowth.h"
 #include "platform/runtime/Exception.h"
 
 #include <algorithm>
@@ -147,7 +148,7 @@ TSubOperation& TOperation::Steps(int32_t index) const
 
 void TOperation::ReserveSteps(int32_t count)
 {
-    FSteps.reserve(FSteps.size() + static_cast<size_t>(std::max(count, 0)));
+    ReserveMore(FSteps, static_cast<size_t>(std::max(count, 0)));
 }
 
 void TOperation::AddStep(std::unique_ptr<TSubOperation> step)

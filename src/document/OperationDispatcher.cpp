@@ -218,10 +218,7 @@ void TDocument::ExecuteOperation(TDocOperationCode code, TOperationParams params
             if (entry->PaintAllowed)
                 DeferPaint = 0;
             if (entry->PrepareTyping)
-                PrepareTypingFormat(Selection().Start.Paragraph == Caret.Paragraph && !HasSelection()
-                                        ? TTextPosition{Caret.Paragraph, Caret.Offset}
-                                        : Selection().Start,
-                                    1);
+                PrepareTypingFormat({Caret.Paragraph, Caret.Offset}, 1);
             if (entry->Pasting)
                 BeginChange(chfPasting);
             entry->Routine(*this, params, op.get(), update);
@@ -239,6 +236,8 @@ void TDocument::ExecuteOperation(TDocOperationCode code, TOperationParams params
                 FView->ClearRulerCaches();
         }
         if (op->IsEmpty() || NoUndo) {
+            if (!op->IsEmpty())
+                FUndoManager->ApplySelection(update);
             op.reset();
             if (PaintRequested) {
                 if (FView && !SuppressRepaint)

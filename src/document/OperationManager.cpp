@@ -8,6 +8,7 @@
 #include "document/Operation.h"
 #include "document/Page.h"
 #include "document/Paragraph.h"
+#include "document/VectorGrowth.h"
 #include "foundation/ShellHelpers.h"
 #include "platform/gdi/Regions.h"
 #include "platform/runtime/Exception.h"
@@ -102,7 +103,7 @@ void TOperationManager::AddOperation(std::unique_ptr<TOperation>& operation)
         return;
     }
     // The one allocation comes first: failing here records nothing and changes nothing.
-    FOperations.reserve(FOperations.size() + 1);
+    ReserveMore(FOperations, 1);
 
     TDocument& document = *FDocument;
     document.SetModified(true);

@@ -86,12 +86,14 @@ public:
     // Re-lays out, re-paginates and repaints what the record names, and sets
     // the selection and caret it gives.
     void UpdateViews(TUpdateRange& update);
+    // Only the selection and caret that the record gives (a document without
+    // a view has nothing else to bring up to date).
+    void ApplySelection(const TUpdateRange& update);
 
 private:
     bool ContinuesRun(const TOperation& done, bool doneWasInsertion, bool first, const TOperation& next,
                       bool redo) const;
     void FinishReplay(bool updateViews);
-    void ApplySelection(const TUpdateRange& update);
     void FreeOperation(int32_t index);
     void LowerMarks(int32_t count);
 

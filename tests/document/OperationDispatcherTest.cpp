@@ -285,8 +285,12 @@ TEST_F(DispatcherTest, ADocumentWithoutAViewAppliesAndKeepsNoUndo)
     EXPECT_EQ(Doc->NoUndo, 1);
     Build({"Bonjour{22:2}"});
     Caret(0, 7);
-    Type("!");
+    Type("!\r?");
     EXPECT_EQ(Plain(0), "Bonjour!\x02");
+    EXPECT_EQ(Plain(1), "?\x02");
+    EXPECT_FALSE(Doc->HasSelection());
+    EXPECT_EQ(Doc->Selection().Start.Paragraph, 1);
+    EXPECT_EQ(Doc->Selection().Start.Offset, 1);
     EXPECT_EQ(Undo().Count(), 0);
     EXPECT_EQ(Doc->OperationRecorded, 0);
 }
