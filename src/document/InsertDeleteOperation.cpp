@@ -389,7 +389,7 @@ void TInsertDeleteOperation::Apply(TUpdateRange& update)
         if (position.Offset < 0 || position.Offset > count)
             RaiseBadStep("position hors de son paragraphe");
         // Behind a paragraph's end is the start of the next one.
-        if (position.Offset == count)
+        if (position.Offset == count && count > 0)
             MakeTextPos(position.Paragraph + 1, 0, position);
     };
     normalise(start);

@@ -39,6 +39,23 @@ void RunReplaceText(TDocument& document, TOperationParams params, TOperation* op
                          ParamByte(params, 3), *text);
 }
 
+// --- Follow-ups and end steps ----------------------------------------------
+
+// Formats changed at the caret: the window's caret takes its new shape.
+void RecreateCaretAfterFormat(TDocument& document, TOperationParams /*params*/)
+{
+    if (!document.CaretMetricsChanged)
+        return;
+    if (TDocumentView* view = document.View())
+        view->RecreateCaret();
+    DocumentHost().RequestLayout();
+}
+
+void RestartSpellCheckAfter(TDocument& document, TOperationParams /*params*/)
+{
+    document.RestartSpellCheck();
+}
+
 // --- Kinds that depend on the parameters ------------------------------------
 
 uint8_t KindOfResetFormat(TOperationParams params)
@@ -65,9 +82,11 @@ uint8_t KindOfTransform(TOperationParams params)
 constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 0 */ {1, nullptr, nullptr, "TDocument.ChangePageParams", true, false, false, false, nullptr, nullptr},
     /* 1 */ {5, nullptr, nullptr, "TDocument.FormatParagraphs", false, false, false, false, nullptr, nullptr},
-    /* 2 */ {9, nullptr, nullptr, "TDocument.FormatText", false, false, false, false, nullptr, nullptr},
+    /* 2 */ {9, nullptr, nullptr, "TDocument.FormatText", false, false, false, false, nullptr,
+             RecreateCaretAfterFormat},
     /* 3 */ {38, nullptr, nullptr, "TDocument.BlockOperation", true, false, false, false, nullptr, nullptr},
-    /* 4 */ {9, nullptr, nullptr, "TDocument.ScaleCharAttribute", false, false, false, false, nullptr, nullptr},
+    /* 4 */ {9, nullptr, nullptr, "TDocument.ScaleCharAttribute", false, false, false, false, nullptr,
+             RecreateCaretAfterFormat},
     /* 5 */ {10, nullptr, nullptr, "TDocument.ApplyFormatPainter", false, false, false, false, nullptr, nullptr},
     /* 6 */ {4, nullptr, nullptr, "TDocument.ReducePageCount", true, false, false, false, nullptr, nullptr},
     /* 7 */ {6, nullptr, nullptr, "TDocument.FormatTabs", false, false, false, false, nullptr, nullptr},
@@ -96,7 +115,8 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 26 */ {29, KindOfTransform, nullptr, "TDocument.TransformText", false, false, false, false, nullptr, nullptr},
     /* 27 */ {36, nullptr, nullptr, "TDocument.CalculateExpression", false, false, false, false, nullptr, nullptr},
     /* 28 */ {15, nullptr, nullptr, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
-    /* 29 */ {42, nullptr, nullptr, "TDocument.ChangeDefaultLanguage", false, false, false, false, nullptr, nullptr},
+    /* 29 */ {42, nullptr, nullptr, "TDocument.ChangeDefaultLanguage", false, false, false, false,
+              RestartSpellCheckAfter, nullptr},
     /* 30 */ {43, nullptr, nullptr, "TDocument.ClickAndType", false, false, false, false, nullptr, nullptr},
     /* 31 */ {44, nullptr, nullptr, "TDocument.AutocorrectTypedChar", false, false, false, false, nullptr, nullptr},
     /* 32 */ {44, nullptr, nullptr, "TDocument.ApplyAutocorrectToRange", false, false, false, false, nullptr, nullptr},

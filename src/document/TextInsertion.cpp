@@ -51,6 +51,7 @@ bool IsSingleChar(const TMemory& text, uint8_t ch)
 // ---------------------------------------------------------------------------
 // The fragment core
 
+// The paragraph breaks of a fragment are its separators, which the step counts itself.
 void TDocument::InsertFragmentAt(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
                                  TOperation* op, TEditFlags flags, int32_t story, int32_t /*paragraphBreaks*/)
 {
@@ -130,7 +131,6 @@ void TDocument::InsertPlainTextAt(const TMemory& text, const TTextPosition& posi
     const TCharFormat& defaults = DefaultCharFormat();
 
     std::vector<std::unique_ptr<TSection>> newSections;
-    int32_t breaks = 0;
     int32_t chars = 0;
     bool headersMoved = false;
     const uint8_t* p = text.Data();
@@ -140,7 +140,6 @@ void TDocument::InsertPlainTextAt(const TMemory& text, const TTextPosition& posi
         if (ch == 13 || ch == 10) {
             AppendFormatCode(fragment, icSpecialChar, scParagraphMark);
             fragment.AppendByte(StoredParagraphSeparator);
-            ++breaks;
             ++chars;
             // CR LF and LF CR make one break.
             if (i + 1 < size && (p[i + 1] == 13 || p[i + 1] == 10) && p[i + 1] != ch)
@@ -172,7 +171,6 @@ void TDocument::InsertPlainTextAt(const TMemory& text, const TTextPosition& posi
             AppendFormatCode(fragment, icSectionBreak, section->Handle());
             fragment.AppendByte(StoredParagraphSeparator);
             newSections.push_back(std::move(section));
-            ++breaks;
             ++chars;
             i += 2;
             AppendFormatDiff(fragment, InsertFormat, defaults);
@@ -195,7 +193,6 @@ void TDocument::InsertPlainTextAt(const TMemory& text, const TTextPosition& posi
     InsertFragmentCore(fragment, position, local, op, flags | efFollowingFormatDone, GetStoryOfParagraph(position.Paragraph),
                        &newSections);
     FUndoManager->MergeUpdateRange(update, local);
-    (void)breaks;
 }
 
 // ---------------------------------------------------------------------------
