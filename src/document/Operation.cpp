@@ -225,7 +225,7 @@ void TOperation::CaptureFieldResults(std::vector<TFieldResult>& list) const
 
 void TOperation::RestoreFieldResults(const std::vector<TFieldResult>* list, TField* headerFooter)
 {
-    if (!list || !headerFooter)
+    if (!list || list->empty() || !headerFooter)
         return;
     for (auto it = list->rbegin(); it != list->rend(); ++it)
         it->Field->KeptResult = it->Text;
