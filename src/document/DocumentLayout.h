@@ -26,6 +26,22 @@ public:
     // Draws again, at once, the laid-out lines of the visible pages that the
     // range covers.
     virtual void RepaintRange(TDocument& document, const TTextRange& range) = 0;
+
+    // What the undo manager asks after an edit. Without pagination (the
+    // defaults) a document keeps no pages and has no caret geometry.
+    //
+    // Lays out the paragraphs waiting in the re-layout queue and rebuilds the
+    // page list from page firstPage to page lastPage (-1: to the end).
+    virtual void Paginate(TDocument& /*document*/, int32_t /*firstPage*/, int32_t /*lastPage*/) {}
+    // Completes the caret's line, page and coordinates from its paragraph and
+    // offset, and gives the window's caret its shape and place.
+    virtual void UpdateCaret(TDocument& /*document*/) {}
+    // Scrolls the view so that the caret shows, keeping a margin of that
+    // percentage of the window; true when it scrolled.
+    virtual bool ScrollToCaret(TDocument& /*document*/, int32_t /*marginPercent*/) { return false; }
+    // The first and last page visible in the window; -1 when none.
+    virtual int32_t GetFirstVisiblePage(TDocument& /*document*/) { return -1; }
+    virtual int32_t GetLastVisiblePage(TDocument& /*document*/) { return -1; }
 };
 
 // The program's document layout service (nullptr: none); returns the previous one.

@@ -22,6 +22,9 @@ public:
     const std::vector<int32_t>& Queue() const { return FQueue; }
     // Takes an index out of the queue once it has been laid out again.
     void RemoveParagraph(int32_t index);
+    // The paragraphs from index were replaced, oldCount by newCount: queued
+    // indices behind them move, those of paragraphs that went are dropped.
+    void ParagraphsReplaced(int32_t index, int32_t oldCount, int32_t newCount) noexcept;
 
 private:
     std::vector<int32_t> FQueue;
