@@ -8,6 +8,7 @@
 #include "document/Page.h"
 #include "document/ParReformatingManager.h"
 #include "document/Paragraph.h"
+#include "document/VectorGrowth.h"
 #include "foundation/Paths.h"
 #include "foundation/Style.h"
 #include "foundation/StyleManager.h"
@@ -123,6 +124,8 @@ TDocument::TDocument(bool hidden)
         } else {
             FHidden = true;
         }
+        // Without a window nobody can undo: operations are applied and freed.
+        NoUndo = FView ? 0 : 1;
 
         FReformatingManager = std::make_unique<TParReformatingManager>(this);
         FUndoManager = std::make_unique<TOperationManager>(this);
@@ -140,6 +143,7 @@ TDocument::TDocument(bool hidden)
 
 TDocument::~TDocument()
 {
+    FDestroying = true;
     if (TDocumentLayout* layout = GetDocumentLayout())
         layout->ReleaseDocument(*this);
     CloseWorkingFile();
@@ -291,7 +295,7 @@ bool TDocument::IsOutsideEditedStory(int32_t index) const
 
 TField& TDocument::AddRangeObject(uint8_t kind)
 {
-    FRangeObjects.reserve(FRangeObjects.size() + 1);
+    ReserveMore(FRangeObjects, 1);
     FRangeObjects.push_back(std::make_unique<TField>(this, kind));
     if (kind == rkBookmark)
         BookmarkListDirty = 1;
@@ -304,6 +308,12 @@ void TDocument::RemoveRangeObject(TField* field)
                                  [field](const std::unique_ptr<TField>& item) { return item.get() == field; });
     if (it == FRangeObjects.end())
         return;
+    ForgetRangeObject(field);
+    FRangeObjects.erase(it);
+}
+
+void TDocument::ForgetRangeObject(TField* field)
+{
     if (EditedHeaderFooter == field)
         EditedHeaderFooter = nullptr;
     for (const auto& section : FSections)
@@ -315,7 +325,6 @@ void TDocument::RemoveRangeObject(TField* field)
             other->NoteRecord = nullptr;
     if (field->Kind == rkBookmark)
         BookmarkListDirty = 1;
-    FRangeObjects.erase(it);
 }
 
 // ---------------------------------------------------------------------------

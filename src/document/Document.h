@@ -14,6 +14,7 @@
 #include "document/DocFileState.h"
 #include "document/DocumentHost.h"
 #include "document/ObjectTable.h"
+#include "document/OperationDispatcher.h"
 #include "document/Section.h"
 #include "document/TextPosition.h"
 #include "foundation/CharFormat.h"
@@ -23,6 +24,7 @@
 #include "platform/win/Geometry.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,7 +32,9 @@
 class TDocObject;
 class TDocumentView;
 class TField;
+class TMemory;
 class TObjectManager;
+class TOperation;
 class TOperationManager;
 class TPage;
 class TParagraph;
@@ -65,10 +69,17 @@ constexpr int32_t MaxZoom = 500;
 // document model itself uses:
 constexpr int32_t ChangeFlagCount = 128;
 constexpr int32_t chfConstruction = 0;    // the document is being constructed
+constexpr int32_t chfLayoutChange = 9;    // held back while the views are brought up to date
 constexpr int32_t chfPageLayout = 11;     // the page layout is recomputed for a new zoom
 constexpr int32_t chfToolsRefresh = 12;   // the selection changed: refresh the tools
+constexpr int32_t chfUpdatingViews = 31;  // the views are being brought up to date after an edit
 constexpr int32_t chfNoReplayScroll = 32; // an operation replayed later does not scroll to it
+constexpr int32_t chfTextMoved = 37;      // a block of text has just moved
+constexpr int32_t chfReplacing = 67;      // replaced or moved text is being inserted
+constexpr int32_t chfMoveDeletion = 68;   // moved text is being taken out of its old place
 constexpr int32_t chfReadingFormats = 76; // character formats are being read for insertion
+constexpr int32_t chfLocatingHeader = 84; // the page of a header or footer is being looked for
+constexpr int32_t chfPasting = 95;        // a paste is under way
 
 // The coding of a document's file (the format registry's numbering).
 enum TCodingIndex : int32_t {
@@ -114,6 +125,9 @@ struct TCaret {
     int32_t Y = 0;
     int32_t Width = 0;
     int32_t Height = 0;
+    // The column the caret keeps when it moves up and down (0x7FFFFFFF: go
+    // to the caret's place again).
+    int32_t Column = 0;
 };
 
 // The selection: start does not come after end; empty when they are equal,
@@ -475,7 +489,141 @@ public:
     // document modified, and no position of the undo list matches the file.
     void EditProperties();
 
+    // --- Editing ------------------------------------------------------------
+    // Every change of the content goes through here: the code's routine runs
+    // inside one TOperation that the undo manager records. When the routine
+    // or the recording fails, the steps already applied are taken back, the
+    // dispatcher is unlocked and painting is no longer deferred, and the
+    // exception goes on to the caller (which reports it, once).
+    void ExecuteOperation(TDocOperationCode code, std::initializer_list<void*> params = {});
+    void ExecuteOperation(TDocOperationCode code, TOperationParams params);
+    // 1 while a dispatch runs; painting asked for meanwhile only sets
+    // PaintRequested.
+    uint8_t InOperation = 0;
+    uint8_t DeferPaint = 0;
+    uint8_t PaintRequested = 0;
+    // 1 once the operation of the last dispatch was recorded.
+    uint8_t OperationRecorded = 0;
+    // A message was shown while InOperation was 1.
+    uint8_t MessageShownInOperation = 0;
+    // A document without a view: operations are applied, never recorded.
+    uint8_t NoUndo = 0;
+    // The format at the caret may have changed: the next caret update reads it.
+    uint8_t CaretMetricsChanged = 0;
+    uint8_t ClickAndTypePending = 0;
+    // The input language changed since the last recorded operation.
+    uint8_t KeyboardLayoutChanged = 0;
+    // 0 after the next-style step of Enter, 1 after an empty list paragraph ended.
+    uint8_t TypedStyleApplied = 0;
+    // 1 while a replacement deletes and inserts.
+    uint8_t ReplacingText = 0;
+    // While 1, replacements leave the fields and bookmarks around the text alone.
+    uint8_t KeepRanges = 0;
+    // While 1, ReplaceText does not look for a hyperlink at the start.
+    uint8_t NoHyperlinkCheck = 0;
+    // The language rules of inserted text (ChooseInsertLanguage).
+    uint8_t NoInsertLanguage = 0;
+    uint8_t PastingFromClipboard = 0;
+    uint8_t UseDefaultLanguage = 0;
+    uint8_t UseDocumentLanguage = 0;
+    int32_t DocumentLanguage = 0;
+    int32_t FixedLanguage = 0;
+    // Undo and redo under way (undoing: undo only).
+    uint8_t Undoing = 0;
+    uint8_t Replaying = 0;
+    // Exactly one typing operation is being undone: the caret is scrolled into
+    // view with a margin.
+    uint8_t SingleTypingUndo = 0;
+    // Changed since the last recovery copy was written.
+    uint8_t ChangedSinceRecovery = 0;
+    // Background pagination has work to do.
+    uint8_t PaginationPending = 0;
+    // Paragraphs wait in the re-layout queue.
+    uint8_t RelayoutPending = 0;
+    // Field update takes the kept result texts (undo restoring a header's fields).
+    uint8_t RestoringFieldResults = 0;
+    // The document is being freed: steps freed with its undo list leave its
+    // lists alone.
+    bool IsDestroying() const { return FDestroying; }
+
+    // Text insertion. Fragments are paragraph text (characters and inline
+    // records) with the byte 29 after each paragraph end, optionally followed
+    // by the byte 30 and a 64-byte paragraph format. Op may be null: the
+    // change is then applied without undo. Every routine fills update.
+    void InsertFragmentAt(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
+                          TOperation* op, TEditFlags flags, int32_t story, int32_t paragraphBreaks);
+    void InsertPlainTextAt(const TMemory& text, const TTextPosition& position, TUpdateRange& update,
+                           TOperation* op, TEditFlags flags);
+    void ReplaceWithFragment(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update,
+                             TOperation* op, TEditFlags flags, int32_t paragraphBreaks, const TMemory& fragment);
+    void ReplaceText(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update, TOperation* op,
+                     TEditFlags flags, const TMemory& text);
+    // Operations 13 and 14: at the selection.
+    void InsertFragment(const TMemory& fragment, int32_t paragraphBreaks, TUpdateRange& update, TOperation* op,
+                        TEditFlags flags);
+    void InsertText(const TMemory& text, TEditFlags flags, TUpdateRange& update, TOperation* op);
+    // The language and font variant that inserted text takes.
+    void ChooseInsertLanguage(int32_t fontIndex, int32_t& language, int32_t& font);
+    // The language at the caret.
+    int32_t GetCurrentLanguage();
+    // Removes the text between two positions (start <= end) as one step of
+    // the operation; the caret goes to the place of the text. An empty range
+    // only reads the format there into PositionFormat and DeletedStartFormat.
+    void DeleteRange(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update, TOperation* op,
+                     TEditFlags flags);
+    // The spacing context's adjustment of the spaces at an edge of inserted,
+    // moved or deleted text: characters removed before and after the
+    // position, and a space inserted (0 or 1).
+    struct TSpaceAdjustment {
+        int32_t RemovedBefore = 0;
+        int32_t RemovedAfter = 0;
+        int32_t Inserted = 0;
+    };
+    TSpaceAdjustment AdjustSpaces(const TTextPosition& position, TUpdateRange& update, TOperation* op);
+    // Writes a section's six header and footer references through an undoable step.
+    void ChangeSectionHeaders(TSection& section, TField* const (&references)[6], TUpdateRange& update,
+                              TOperation* op);
+    // Moves the caret there (clamped), collapsing the selection.
+    void GoToPosition(int32_t paragraph, int32_t offset);
+    // The text must be checked for spelling again.
+    void RestartSpellCheck() { SpellingState = 1; }
+
+    // What the steps of an edit use to restructure the document. They leave
+    // everything as it was when they raise.
+    //
+    // Replaces the `count` paragraph objects from `index` (all in one story,
+    // index up to the story's end) by those of `paragraphs`, handing the old
+    // objects back in it; story count, indices, section ranges and the
+    // re-layout queue follow. The body keeps at least one paragraph.
+    void ReplaceParagraphObjects(int32_t index, int32_t count, int32_t story,
+                                 std::vector<std::unique_ptr<TParagraph>>& paragraphs);
+    void ExchangeParagraphs(int32_t a, int32_t b);
+    // Room in the paragraph list for that many more paragraphs.
+    void ReserveParagraphs(int32_t extra);
+    // Takes a section out of the list (it keeps its handle); null when it is
+    // not there or is the only one.
+    std::unique_ptr<TSection> TakeSection(TSection* section);
+    // Puts a section back; SyncSectionOrder then orders the list.
+    void PutSection(std::unique_ptr<TSection> section);
+    void ReserveSections(int32_t extra);
+    // Orders the section list as the section breaks follow one another in the
+    // body (sections whose break no paragraph carries stay last).
+    void SyncSectionOrder();
+    // The same for range objects (no reference to them is touched): taken
+    // out, it tells its place in the list; put back, it goes to the place
+    // given (the end for -1).
+    std::unique_ptr<TField> TakeRangeObject(TField* field, int32_t* index = nullptr);
+    void PutRangeObject(std::unique_ptr<TField> field, int32_t index = -1);
+    void ReserveRangeObjects(int32_t extra);
+    // Clears every reference to a range object that is about to be freed.
+    void ForgetRangeObject(TField* field);
+    // The range objects' stored positions, read again from their anchors.
+    void RefreshRangeObjectPositions();
+
 private:
+    void InsertFragmentCore(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
+                            TOperation* op, TEditFlags flags, int32_t story,
+                            std::vector<std::unique_ptr<TSection>>* newSections);
     void Reindex(int32_t from);
     int32_t PageSectionIndex(int32_t index) const;
     void ComputeSectionRanges();
@@ -490,6 +638,7 @@ private:
     bool FModified = false;
     bool FHidden = false;
     bool FViewConstructing = false;
+    bool FDestroying = false;
     bool FFullScreen = false;
     uint8_t FChangeFlags[ChangeFlagCount] = {};
     std::vector<uint32_t> FChangeStack;

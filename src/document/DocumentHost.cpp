@@ -1,5 +1,8 @@
 #include "document/DocumentHost.h"
 
+#include "foundation/CodePageRoutines.h"
+#include "platform/runtime/Locale.h"
+
 #include <utility>
 
 namespace {
@@ -22,4 +25,15 @@ TDocumentHost& DocumentHost()
 TDocumentHost* SetDocumentHost(TDocumentHost* host)
 {
     return std::exchange(g_DocumentHost, host);
+}
+
+int32_t TDocumentHost::KeyboardLanguage()
+{
+    return GetUserDefaultLangID();
+}
+
+uint32_t TDocumentHost::KeyboardCodePage()
+{
+    const uint32_t codePage = GetLocaleAnsiCodePage(static_cast<LCID>(KeyboardLanguage()));
+    return codePage ? codePage : DefaultAnsiCodePage();
 }

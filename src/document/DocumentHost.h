@@ -94,6 +94,32 @@ public:
     // with OK, the edited properties written back.
     virtual bool ExecuteDocPropertiesDialog(TDocProperties& /*properties*/) { return false; }
 
+    // Editing options: undo takes runs of typing back together; typing over a
+    // selection replaces it; the main window is in overtype mode.
+    virtual bool GroupTypingUndo() { return true; }
+    virtual bool TypingReplacesSelection() { return true; }
+    virtual bool OvertypeMode() { return false; }
+    // The active keyboard layout's language and ANSI code page (the desktop's
+    // input language: the user's locale where the desktop tells no other).
+    virtual int32_t KeyboardLanguage();
+    virtual uint32_t KeyboardCodePage();
+    // The clipboard's language while a paste reads it; 0: none.
+    virtual int32_t ClipboardLanguage() { return 0; }
+
+    // Main window: the status-bar progress display (undo and redo of large
+    // operations), its state, and the refreshes after an edit.
+    virtual bool ProgressRunning() { return false; }
+    virtual void ProgressStart(int32_t /*total*/, const std::string& /*text*/) {}
+    virtual void ProgressStep(int32_t /*done*/) {}
+    virtual void ProgressEnd() {}
+    // The next idle handling sends the mouse position to the active document
+    // window again.
+    virtual void RequestMouseMoveRefresh() {}
+    // The toolbars refresh their buttons (the end of every dispatch).
+    virtual void RefreshToolbars() {}
+    // Fires a program event (the sound manager plays its sound).
+    virtual void FireProgramEvent(int32_t /*eventId*/) {}
+
 private:
     int32_t FUntitledCounter = 0;
 };

@@ -19,8 +19,8 @@ public:
     // of index limit exists or the body ends (runStart: the first page of
     // the whole run, for its progress display); the rest of the body;
     // every page dropped with the paragraphs' lines; the page sizes
-    // recomputed; the view mode changed.
-    // Without pagination (the defaults) a document keeps no pages.
+    // recomputed; the view mode changed. Without pagination (the defaults)
+    // a document keeps no pages.
     virtual void PaginateFrom(TDocument& /*document*/, int32_t /*firstPage*/, int32_t /*limit*/,
                               int32_t /*runStart*/) {}
     virtual void PaginateAll(TDocument& /*document*/) {}

@@ -41,6 +41,16 @@ public:
     // The document is being freed: drop the link to it and free the window,
     // at once when `now` is set, else after the current message.
     virtual void DocumentDestroyed(bool now) = 0;
+
+    // After an edit: destroys and recreates the caret for its current shape
+    // and place.
+    virtual void RecreateCaret() {}
+    // The window is focused, nothing is selected, the caret is not hidden and
+    // no mouse operation is under way.
+    virtual bool UpdateCaretAllowed() const { return false; }
+    // The rulers forget their cached drawing state (a paint was asked for
+    // while an edit ran).
+    virtual void ClearRulerCaches() {}
 };
 
 using TDocumentViewFactory = TDocumentView* (*)(TDocument& document);

@@ -7,6 +7,7 @@
 #include "document/ObjectTable.h"
 #include "document/TextPosition.h"
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 
@@ -20,6 +21,12 @@ enum TFieldKindByte : uint8_t {
     rkNoteReference = 3,
     rkHeaderFooter = 5,
 };
+
+// A set of field types (the type numbers of the Word binary format, below 96).
+using TFieldTypeSet = std::bitset<96>;
+// The field types whose result depends on the page on which the field is shown:
+// NUMPAGES (26), PAGE (33), SECTION (65) and SECTIONPAGES (66).
+const TFieldTypeSet& PageDependentFieldTypes();
 
 // Range objects whose formatting ends with them: the format in force after
 // their end record does not reach back to the character before it.

@@ -1,5 +1,6 @@
 #include "document/ObjectManager.h"
 
+#include "document/VectorGrowth.h"
 #include "platform/runtime/Exception.h"
 
 #include <string>
@@ -31,7 +32,7 @@ TDocObject& TObjectManager::AddObject(std::unique_ptr<TDocObject> object)
 {
     if (!object)
         throw EInternalError("Objet absent ajouté au document");
-    FObjects.reserve(FObjects.size() + 1);
+    ReserveMore(FObjects, 1);
     object->SetDocument(FDocument);
     FObjects.push_back(std::move(object));
     return *FObjects.back();

@@ -172,10 +172,11 @@ bool TParReformatingManager::ReformatPending()
     try {
         TUpdateRange merged;
         ReformatQueued(merged);
-        // Values 7 to 9: the caret's paragraph, offset and line.
+        // The caret stays where it is; its metrics are read again.
         merged.CaretParagraph = document.Caret.Paragraph;
         merged.CaretOffset = document.Caret.Offset;
-        merged.CaretColumn = document.Caret.Line;
+        merged.CaretColumn = document.Caret.Column;
+        document.CaretMetricsChanged = 1;
         document.UndoManager().UpdateViews(merged);
     } catch (...) {
         document.UnlockDispatcher();

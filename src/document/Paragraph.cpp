@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -191,6 +192,13 @@ void TParagraph::SetText(const void* encoded, int32_t count)
     FText = std::move(text);
     FPlainChars = std::move(plainChars);
     FNormalized = !hasRecord;
+}
+
+void TParagraph::SwapText(TParagraph& other) noexcept
+{
+    std::swap(FText, other.FText);
+    std::swap(FPlainChars, other.FPlainChars);
+    std::swap(FNormalized, other.FNormalized);
 }
 
 void TParagraph::DeleteRecordAt(int32_t byteOffset)

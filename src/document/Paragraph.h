@@ -79,6 +79,10 @@ public:
     void DeleteText(int32_t byteOffset, int32_t count, TMemory* removed = nullptr);
     // Replaces the whole text (a reader's finished buffer).
     void SetText(const void* encoded, int32_t count);
+    // Exchanges the text, the plain characters and the normalised flag with
+    // another paragraph (a scratch one that an edit built); never raises.
+    // The lines stay: the caller lays the paragraph out again.
+    void SwapText(TParagraph& other) noexcept;
     // The character offset of a byte offset between elements.
     int32_t ByteToCharOffset(int32_t byteOffset) const;
 

@@ -1,12 +1,14 @@
 #pragma once
-// The undo protocol's smallest pieces. Every step of an edit reports in a
-// TUpdateRange what must be laid out again and where the selection and the
-// caret go; the records of all steps of one action are merged into one, and
-// the re-layout queue fills the same record when it lays paragraphs out
-// again.
+// The undo protocol's smallest pieces. Every edit of a document is recorded as
+// a TOperation (Operation.h) holding an ordered list of reversible steps, the
+// TSubOperation objects. Each step applies itself when it is made and reports
+// in a TUpdateRange what must be laid out again and where the selection and
+// the caret go; the records of all steps of one action are merged into one.
 #include "foundation/NotSet.h"
 
 #include <cstdint>
+
+class TDocument;
 
 // What a step or an action asks of the views afterwards.
 struct TUpdateRange {
@@ -48,3 +50,36 @@ struct TUpdateRange {
     }
 };
 
+// One reversible step of an edit. A step swaps: one call of Undo takes the
+// document from the state after the change to the state before it, the next
+// call back again. A step whose Undo raises leaves the document as it was
+// before the call.
+class TSubOperation {
+public:
+    explicit TSubOperation(TDocument* document);
+    virtual ~TSubOperation();
+    TSubOperation(const TSubOperation&) = delete;
+    TSubOperation& operator=(const TSubOperation&) = delete;
+
+    TDocument* GetDocument() const { return FDocument; }
+
+    // The bytes the step holds: its own size and, in descendants, the buffers
+    // and lists it owns.
+    virtual int64_t MemorySize() const;
+    // Exchanges the state the step stores with the document's and fills the
+    // update record. The base does nothing.
+    virtual void Undo(TUpdateRange& update);
+    // The base calls Undo; steps that re-apply their change forwards override it.
+    virtual void Redo(TUpdateRange& update);
+
+protected:
+    TDocument* FDocument;
+};
+
+// A test hook: when installed, every step calls it before it changes the
+// document, so that a test can make a chosen step fail (by raising) and see
+// what the failure leaves behind. Returns the previous hook.
+using TSubOperationFaultHook = void (*)(const TSubOperation& step);
+TSubOperationFaultHook SetSubOperationFaultHook(TSubOperationFaultHook hook);
+// Called by the steps; raises whatever the installed hook raises.
+void CheckSubOperationFault(const TSubOperation& step);

@@ -247,3 +247,65 @@ TEST_F(ReformatTest, PaginationAfterAnEditDrainsTheQueue)
     const std::string after = Summary();
     EXPECT_EQ(after, Fresh());
 }
+
+// Typing through the operation dispatcher, and undoing it: only the typed-in
+// paragraph is laid out again, and pagination starts again one page before
+// the page that holds it; the pages come out as a fresh pagination makes them.
+TEST_F(ReformatTest, TypingThroughTheDispatcher)
+{
+    TFakeViewState state;
+    TFakeView::State = &state;
+    TDocumentViewFactory previous = SetDocumentViewFactory(&TFakeView::Create);
+    Doc = std::make_unique<TDocument>(false);
+    FParagraphs = 0;
+    SmallPage(Doc->Sections(0), 5);
+    Paginated(30);
+    const std::string before = Summary();
+    const std::vector<const TPage*> pages = PagePointers();
+    const TParagraph& typedIn = Doc->Paragraphs(17);  // on page 3
+    const int32_t end = typedIn.GetCharCount() - 1;
+    Doc->SetSelection(17, end, 17, end);
+    auto type = [this](const std::string& text) {
+        TMemory buffer;
+        buffer.Append(text.data(), static_cast<int32_t>(text.size()));
+        uint8_t flags = 0;
+        Doc->ExecuteOperation(docInsertText, {&buffer, &flags});
+    };
+    type(" et une suite assez longue pour passer à la ligne");
+    EXPECT_EQ(typedIn.GetLineCount(), 2);
+    EXPECT_EQ(Counting.Total(), Counting.Layouts[&typedIn]);
+    EXPECT_GE(Counting.Layouts[&typedIn], 1);
+    EXPECT_EQ(Doc->Pages()[0].get(), pages[0]);
+    EXPECT_EQ(Doc->Pages()[1].get(), pages[1]);
+    EXPECT_NE(Doc->Pages()[2].get(), pages[2]);
+    CheckPages();
+    Doc->PaginateAll();
+    EXPECT_EQ(Counting.Total(), Counting.Layouts[&typedIn]);
+    const std::string after = Summary();
+    EXPECT_EQ(Doc->PageCount(), 7);
+
+    // One more character that leaves the line count as it is.
+    Counting.Layouts.clear();
+    type("s");
+    Doc->PaginateAll();
+    EXPECT_EQ(Counting.Total(), Counting.Layouts[&typedIn]);
+    EXPECT_EQ(Summary(), after);
+
+    Counting.Layouts.clear();
+    Doc->UndoManager().Undo();
+    Doc->UndoManager().Undo();
+    Doc->PaginateAll();
+    EXPECT_EQ(Counting.Total(), Counting.Layouts[&typedIn]);
+    EXPECT_EQ(typedIn.GetLineCount(), 1);
+    EXPECT_EQ(Summary(), before);
+    CheckPages();
+    EXPECT_EQ(after, [&] {
+        Doc->UndoManager().Redo();
+        Doc->UndoManager().Redo();
+        return Fresh();
+    }());
+
+    Doc.reset();
+    SetDocumentViewFactory(previous);
+    TFakeView::State = nullptr;
+}

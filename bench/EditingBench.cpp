@@ -1,0 +1,107 @@
+// Typing through the operation dispatcher: 1,000 characters typed one by one
+// into the middle of a document of 1,000 and of 10,000 paragraphs, each
+// character one recorded operation (undo kept). The cost of a character must
+// not depend on the length of the document.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/Document.h"
+#include "document/OperationManager.h"
+#include "document/Paragraph.h"
+#include "foundation/InlineControl.h"
+#include "foundation/Memory.h"
+#include "platform/runtime/Host.h"
+
+namespace {
+
+constexpr int32_t kTyped = 1000;
+
+// A paragraph of French text in code page 1252 with a bold word, ending with
+// its paragraph mark.
+std::string MakeParagraph(uint32_t& seed)
+{
+    static const std::vector<std::string> words = {
+        "le",    "traitement", "de",      "texte", "mesure", "chaque", "caractère", "à",        "l'écran",
+        "et",    "sur",        "papier",  "avec",  "précision", "élève", "où",      "ça",       "œuvre",
+        "déjà",  "naïf",       "une",     "phrase", "longue", "qui",    "s'étend",   "jusqu'au", "bout"};
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) & 0x7FFF;
+    };
+    auto record = [](uint16_t code, int32_t argument) {
+        uint8_t bytes[InlineControlSize];
+        WriteInlineControl(bytes, code, argument);
+        return std::string(reinterpret_cast<const char*>(bytes), InlineControlSize);
+    };
+    std::string text;
+    const uint32_t count = 30 + next() % 40;
+    for (uint32_t w = 0; w < count; ++w) {
+        std::string word = words[next() % words.size()];
+        if (next() % 20 == 0)
+            word = record(2, 1) + word + record(2, 0);
+        text += word;
+        text += w + 1 == count ? "." : " ";
+    }
+    return text + record(icSpecialChar, scParagraphMark);
+}
+
+std::unique_ptr<TDocument> MakeDocument(int32_t paragraphs)
+{
+    auto document = std::make_unique<TDocument>(true);
+    // A document the user edits keeps its undo, as one with a window does.
+    document->NoUndo = 0;
+    uint32_t seed = 12345;
+    for (int32_t i = 0; i < paragraphs; ++i) {
+        TParagraph& paragraph = i == 0 ? document->Paragraphs(0) : document->AppendParagraph(stBody);
+        const std::string text = MakeParagraph(seed);
+        paragraph.SetText(text.data(), static_cast<int32_t>(text.size()));
+    }
+    const int32_t middle = paragraphs / 2;
+    document->SetSelection(middle, 40, middle, 40);
+    return document;
+}
+
+void BM_TypeIntoMiddle(benchmark::State& state)
+{
+    const auto paragraphs = static_cast<int32_t>(state.range(0));
+    const std::string typed = "Une phrase tapée au clavier, lettre après lettre. ";
+    TMemory key;
+    key.SetSize(1);
+    uint8_t flags = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto document = MakeDocument(paragraphs);
+        state.ResumeTiming();
+        for (int32_t i = 0; i < kTyped; ++i) {
+            key.Data()[0] = static_cast<uint8_t>(typed[static_cast<size_t>(i) % typed.size()]);
+            document->ExecuteOperation(docInsertText, {&key, &flags});
+        }
+        state.PauseTiming();
+        if (document->UndoManager().Count() != kTyped)
+            state.SkipWithError("not every character was recorded");
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kTyped);
+    state.counters["per_char"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kTyped,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_TypeIntoMiddle)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    StartPlatformHost(argc, argv, true);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    StopPlatformHost();
+    return 0;
+}
