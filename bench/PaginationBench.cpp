@@ -11,6 +11,9 @@
 // and the pages are made again from the page before it up to the pages the
 // window shows (Visible), and then on to the end of the document as the
 // background pagination does (ToTheEnd).
+// BM_DispatchOnPage500_*: the same character typed through the operation
+// dispatcher (an undoable operation; the view update paginates from the page
+// before the paragraph's up to the visible pages), and then on to the end.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -19,6 +22,7 @@
 
 #include "document/Document.h"
 #include "document/DocumentView.h"
+#include "document/OperationManager.h"
 #include "document/Page.h"
 #include "document/ParReformatingManager.h"
 #include "document/Paragraph.h"
@@ -166,6 +170,23 @@ struct TBenchDocument {
         Document->PaginateAll();
     }
 
+    // The letter typed through the dispatcher at the paragraph's end, and
+    // taken back by undo.
+    void Dispatch(int32_t index)
+    {
+        const int32_t end = Document->Paragraphs(index).GetCharCount() - 1;
+        Document->SetSelection(index, end, index, end);
+        TMemory letter;
+        letter.Append("m", 1);
+        uint8_t flags = 0;
+        Document->ExecuteOperation(docInsertText, {&letter, &flags});
+    }
+    void Undo()
+    {
+        Document->UndoManager().Undo();
+        Document->PaginateAll();
+    }
+
     std::unique_ptr<TDocument> Document;
     int32_t Paragraphs = 0;
 
@@ -262,6 +283,37 @@ void BM_TypeOnPage500_ToTheEnd(benchmark::State& state)
     TypeOnPage500(state, true, true);
 }
 BENCHMARK(BM_TypeOnPage500_ToTheEnd)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void DispatchOnPage500(benchmark::State& state, bool toTheEnd)
+{
+    TBenchDocument& bench = Bench();
+    const int32_t index = bench.FindParagraph(true);
+    if (index < 0) {
+        state.SkipWithError("no such paragraph on page 500");
+        return;
+    }
+    for (auto _ : state) {
+        bench.Dispatch(index);
+        if (toTheEnd)
+            bench.Document->PaginateAll();
+        state.PauseTiming();
+        bench.Undo();
+        state.ResumeTiming();
+    }
+    Counters(state, bench);
+}
+
+void BM_DispatchOnPage500_Visible(benchmark::State& state)
+{
+    DispatchOnPage500(state, false);
+}
+BENCHMARK(BM_DispatchOnPage500_Visible)->Unit(benchmark::kMillisecond)->Iterations(20);
+
+void BM_DispatchOnPage500_ToTheEnd(benchmark::State& state)
+{
+    DispatchOnPage500(state, true);
+}
+BENCHMARK(BM_DispatchOnPage500_ToTheEnd)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 
