@@ -30,6 +30,9 @@ void TPage::AddParagraphRange(TParagraph& paragraph, int32_t firstLine, int32_t 
     for (int32_t i = firstLine; i <= range.LastLine; ++i) {
         TParLine& line = paragraph.GetLine(i);
         range.Height += line.Height;
+        // A line stands on one page only.
+        if (line.Page && line.Page != this)
+            line.Page->DetachLine(line.PageIndex, &line);
         line.Page = this;
         line.PageIndex = static_cast<int32_t>(Lines.size());
         Lines.push_back(&line);
