@@ -143,9 +143,9 @@ protected:
     std::string RoundTrip(TDocOperationCode code, std::initializer_list<void*> params)
     {
         const std::string before = DumpAll(*Doc);
-        const int32_t count = Undo().Count();
+        const int32_t current = Undo().CurrentIndex();
         Doc->ExecuteOperation(code, params);
-        EXPECT_EQ(Undo().Count(), count + 1) << "nothing was recorded";
+        EXPECT_EQ(Undo().CurrentIndex(), current + 1) << "nothing was recorded";
         const std::string after = DumpAll(*Doc);
         EXPECT_NE(after, before);
         ExpectDocumentConsistent(*Doc);
