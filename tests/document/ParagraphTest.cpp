@@ -1,4 +1,5 @@
 #include "document/Paragraph.h"
+#include "document/TextNotation.h"
 
 #include "foundation/Memory.h"
 #include "platform/runtime/Exception.h"
@@ -16,25 +17,6 @@
 
 namespace {
 
-std::string Encode(const std::string& notation)
-{
-    std::string out;
-    for (size_t i = 0; i < notation.size(); ++i) {
-        if (notation[i] != '{') {
-            out.push_back(notation[i]);
-            continue;
-        }
-        const size_t colon = notation.find(':', i);
-        const size_t close = notation.find('}', i);
-        const auto code = static_cast<uint16_t>(std::stoi(notation.substr(i + 1, colon - i - 1)));
-        const auto arg = static_cast<int32_t>(std::stoll(notation.substr(colon + 1, close - colon - 1)));
-        uint8_t record[InlineControlSize];
-        WriteInlineControl(record, code, arg);
-        out.append(reinterpret_cast<const char*>(record), InlineControlSize);
-        i = close;
-    }
-    return out;
-}
 
 std::string Describe(const uint8_t* p, int32_t size)
 {
@@ -107,7 +89,7 @@ void ExpectInStep(const TParagraph& par, const std::string& where)
 
 void Fill(TParagraph& par, const std::string& notation)
 {
-    const std::string encoded = Encode(notation);
+    const std::string encoded = EncodeText(notation);
     par.SetText(encoded.data(), static_cast<int32_t>(encoded.size()));
 }
 
@@ -251,7 +233,7 @@ TEST(Paragraph, EditsKeepThePlainCharactersInStep)
         {InsertAtChar, 0, 0, "{23:12}{25:4}", "{23:12}{25:4}{22:2}{26:5}{27:5}", "<3><9><2>"},
     };
     for (const TEdit& e : edits) {
-        const std::string payload = Encode(e.Payload);
+        const std::string payload = EncodeText(e.Payload);
         const auto n = static_cast<int32_t>(payload.size());
         switch (e.Op) {
         case AppendText: par.AppendChars(payload); break;
@@ -277,7 +259,7 @@ TEST(Paragraph, BadEditsRaiseAndChangeNothing)
     Fill(par, "ab{2:1}cd{22:2}");
     par.SetNormalizedFlag(true);
     const std::string before = Describe(par.GetText());
-    const std::string truncated = Encode("{2:1}").substr(0, 5);
+    const std::string truncated = EncodeText("{2:1}").substr(0, 5);
     struct TBad {
         const char* Name;
         int32_t At;
@@ -289,9 +271,9 @@ TEST(Paragraph, BadEditsRaiseAndChangeNothing)
         {"negative offset", -1, "x"},
         {"isolated control byte", 0, "a\x05z"},
         {"truncated record", 0, truncated},
-        {"unknown code", 0, Encode("{28:0}")},
-        {"picture through code 22", 0, Encode("{22:8}")},
-        {"special code out of range", 0, Encode("{22:17}")},
+        {"unknown code", 0, EncodeText("{28:0}")},
+        {"picture through code 22", 0, EncodeText("{22:8}")},
+        {"special code out of range", 0, EncodeText("{22:17}")},
         {"record without its end mark", 0, std::string("\0\x02\0\x01\0\0\0\x07", 8)},
     };
     for (const TBad& b : inserts) {
