@@ -74,6 +74,12 @@ public:
     virtual std::string DefaultDocumentFolder() { return {}; }
     // The author name of the options.
     virtual std::string AuthorName() { return {}; }
+    // The user name of the options (AUTHOR and LASTSAVEDBY fields of documents
+    // that show the program's user).
+    virtual std::string UserName() { return AuthorName(); }
+    // The first picture of the options' date list, or of their time list: what
+    // a date or time field without a picture of its own shows.
+    virtual std::string DefaultDatePicture(bool time) { return time ? "HH:mm" : "ddddd"; }
     // The option that detects web addresses under the mouse and the caret.
     virtual bool UrlDetection() { return false; }
     virtual void SetUrlDetection(bool /*on*/) {}
