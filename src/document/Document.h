@@ -16,6 +16,7 @@
 #include "document/ObjectTable.h"
 #include "document/OperationDispatcher.h"
 #include "document/Section.h"
+#include "document/TextAccess.h"
 #include "document/TextPosition.h"
 #include "foundation/CharFormat.h"
 #include "foundation/DisplayScale.h"
@@ -573,6 +574,37 @@ public:
     void ForgetRangeObject(TField* field);
     // The range objects' stored positions, read again from their anchors.
     void RefreshRangeObjectPositions();
+
+    // --- Text access, words and links -----------------------------------------
+    // The plain characters of a run of one paragraph as text: en and em dash
+    // as 0x96 and 0x97, non-breaking space and hyphen as blank and "-", other
+    // codes below 32 left out; at most MaxTextRunLength characters.
+    std::string GetTextRun(int32_t paragraph, int32_t offset, int32_t length) const;
+    // The text of a range within its first paragraph (up to the paragraph
+    // mark when it goes on beyond it).
+    std::string GetRangeText(const TTextRange& range) const;
+    // The word at the position (a web address there when the URL option is
+    // on); length 0 when the word would start after the position.
+    void GetWordAt(const TTextPosition& position, TFoundWord& word);
+    void GetPrevWord(const TTextPosition& position, TFoundWord& word);
+    // The start of the next word; the position itself at the end of the part
+    // being edited.
+    void GetNextWord(const TTextPosition& position, TTextPosition& next);
+    // A web address or "file://" link around the position, while the URL
+    // option is on.
+    void GetUrlAt(const TTextPosition& position, TFoundWord& word);
+    // A file link around the position.
+    void GetPrefixedLinkAt(const TTextPosition& position, TFoundWord& word);
+    void GetLinkAt(const TTextPosition& position, TFoundWord& word);
+    void GetWordOrLinkAt(const TTextPosition& position, TFoundWord& word);
+    // The word stands alone (a separator before it, a delimiter after it) and
+    // is a single letter or a number.
+    bool IsWordDelimitedAt(const TFoundWord& word, const std::string& text) const;
+    // The word as spelling sees it ("-" and "." inside it); true when it is an
+    // abbreviation in capitals ("U.S.", "J.-P.").
+    bool GetSpellWordAt(const TTextPosition& position, TFoundWord& word);
+    bool IsSentenceStart(const TTextPosition& position);
+    void GetSentenceAt(const TTextPosition& position, TTextRange& range);
 
 private:
     void InsertFragmentCore(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,

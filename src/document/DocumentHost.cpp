@@ -37,3 +37,15 @@ uint32_t TDocumentHost::KeyboardCodePage()
     const uint32_t codePage = GetLocaleAnsiCodePage(static_cast<LCID>(KeyboardLanguage()));
     return codePage ? codePage : DefaultAnsiCodePage();
 }
+
+bool TDocumentHost::IsDocumentExtension(const std::string& extension)
+{
+    std::string lower = extension;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    for (const char* known : {"rtf", "doc", "wri", "cod", "txt"})
+        if (lower == known)
+            return true;
+    return false;
+}

@@ -80,6 +80,9 @@ public:
     // The first picture of the options' date list, or of their time list: what
     // a date or time field without a picture of its own shows.
     virtual std::string DefaultDatePicture(bool time) { return time ? "HH:mm" : "ddddd"; }
+    // The file-name extension (without the dot, any case) is one of the
+    // program's document formats (the format registry's).
+    virtual bool IsDocumentExtension(const std::string& extension);
     // The option that detects web addresses under the mouse and the caret.
     virtual bool UrlDetection() { return false; }
     virtual void SetUrlDetection(bool /*on*/) {}
