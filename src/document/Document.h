@@ -16,6 +16,7 @@
 #include "document/ObjectTable.h"
 #include "document/OperationDispatcher.h"
 #include "document/Section.h"
+#include "document/SpacingContext.h"
 #include "document/TextAccess.h"
 #include "document/TextPosition.h"
 #include "foundation/CharFormat.h"
@@ -30,6 +31,7 @@
 #include <string>
 #include <vector>
 
+class TAutocorrectLangOptions;
 class TDocObject;
 class TDocumentView;
 class TField;
@@ -605,6 +607,18 @@ public:
     bool GetSpellWordAt(const TTextPosition& position, TFoundWord& word);
     bool IsSentenceStart(const TTextPosition& position);
     void GetSentenceAt(const TTextPosition& position, TTextRange& range);
+
+    // --- Spacing context ---------------------------------------------------------
+    // The spacing context at a position, under the autocorrection options
+    // given (null: those of the language of the character at the position).
+    void GetAutocorrectContext(int32_t paragraph, int32_t offset, TSpacingContext& context,
+                               const TAutocorrectLangOptions* options = nullptr);
+    // After an edit: one space where two pieces of text meet without one,
+    // none before a closing sign or after an opening sign, one where several
+    // stand; nothing at a field or bookmark anchor. The edits go into the
+    // operation; the update's caret is the position.
+    void FixSpacingAt(const TTextPosition& position, TSpaceAdjustment& result, TUpdateRange& update,
+                      TOperation* op);
 
 private:
     void InsertFragmentCore(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
