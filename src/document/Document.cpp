@@ -323,6 +323,12 @@ void TDocument::ForgetRangeObject(TField* field)
     for (const auto& other : FRangeObjects)
         if (other->NoteRecord == field)
             other->NoteRecord = nullptr;
+    for (const auto& page : FPages) {
+        if (page->Header == field)
+            page->Header = nullptr;
+        if (page->Footer == field)
+            page->Footer = nullptr;
+    }
     if (field->Kind == rkBookmark)
         BookmarkListDirty = 1;
 }

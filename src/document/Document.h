@@ -206,6 +206,52 @@ public:
     // Built by pagination.
     std::vector<std::unique_ptr<TPage>>& Pages() { return FPages; }
     const std::vector<std::unique_ptr<TPage>>& Pages() const { return FPages; }
+    int32_t PageCount() const { return static_cast<int32_t>(FPages.size()); }
+
+    // --- Pages (built by layout; these raise EInternalError when no layout
+    // service is installed) ----------------------------------------------------
+    // Rebuilds the pages from firstPage on until the page of index limit
+    // exists (or a keep-with-next chain is settled) or the body ends; runStart
+    // is the first page of the whole run, for its progress display.
+    void Paginate(int32_t firstPage, int32_t limit, int32_t runStart);
+    // Unless pagination is complete, paginates from the last page to the end
+    // of the body.
+    void PaginateAll();
+    // Frees every page and empties the page list (the lines stay).
+    void ClearPageList();
+    // Drops the lines of every paragraph and frees every page.
+    void FreePages();
+    // Drops the lines of every paragraph; they are laid out again on demand.
+    void InvalidateAllParagraphs();
+    // Each section's text height and width and the largest page recomputed;
+    // every page dropped.
+    void RecalcPageExtents();
+    // Stores the view mode; recomputes and applies the zoom when it or the
+    // mode changed.
+    void SetViewMode(uint8_t mode);
+    // The range of page indices the window shows (0 without a layout).
+    int32_t GetFirstVisiblePage();
+    int32_t GetLastVisiblePage();
+    // The window is in a mouse operation or a ruler drag.
+    bool IsViewBusy() const;
+    // The page list reaches the end of the body text.
+    uint8_t PaginationComplete = 0;
+    // Pagination shows no progress in the status bar.
+    uint8_t SuppressPaginationProgress = 0;
+    // Lines were rebuilt since the information fields were last refreshed.
+    uint8_t LinesRebuilt = 0;
+    // Pagination asks the main window to lay its frame out again.
+    uint8_t RequestFrameLayout = 0;
+    // Pages are made without headers and footers.
+    uint8_t SuppressHeaders = 0;
+    // 1: the space between paragraphs is their space after plus space before
+    // (otherwise the larger of the two).
+    uint8_t ParagraphSpacingMode = 0;
+    // The page count of the last complete pagination.
+    int32_t PaginatedPageCount = 0;
+    // The page grid of the view: pages across and rows.
+    int32_t PagesAcross = 1;
+    int32_t PageRows = 1;
     // Fields, bookmarks, notes, header and footer anchors.
     const std::vector<std::unique_ptr<TField>>& RangeObjects() const { return FRangeObjects; }
     // Appends a new range object of the kind; returns it.

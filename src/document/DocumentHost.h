@@ -48,6 +48,14 @@ public:
     // Main window: recompute the frame layout (toolbars, document bar, status
     // bar) in the next idle handling.
     virtual void RequestLayout() {}
+    // Main window: the status bar's mode (0 panels, 1 text with progress bar,
+    // 2 text only), its text shown at once, and its mode and text saved and
+    // restored around long work (nested, with the wait cursor).
+    virtual int32_t StatusBarMode() { return 0; }
+    virtual void SetStatusBarMode(int32_t /*mode*/) {}
+    virtual void SetStatusText(const std::string& /*text*/) {}
+    virtual void PushStatus() {}
+    virtual void PopStatus() {}
     // The main window's current editing tool, with the format painter's
     // format, the highlighter's colour and the font-colour pen's colour.
     virtual TEditTool EditTool() { return etNone; }

@@ -1,9 +1,9 @@
 #pragma once
 // What a document asks of layout beyond laying out single paragraphs (see
-// ParLine.h): its pages in the view and painting. Layout lies above the
-// document model and installs this service at start-up. Without it a document
-// has no page grid: nothing is painted and nothing needs to be kept in place
-// when the zoom changes.
+// ParLine.h): its pages, their place in the view, and painting. Layout lies
+// above the document model and installs this service at start-up. Without it
+// a document has no page grid and no pages: nothing is painted and nothing
+// needs to be kept in place when the zoom changes.
 #include "document/TextPosition.h"
 #include "platform/win/Geometry.h"
 
@@ -14,6 +14,19 @@ class TDocument;
 class TDocumentLayout {
 public:
     virtual ~TDocumentLayout() = default;
+    // Pagination and the page grid as the document's own operations give
+    // them (Document.h): rebuilds the pages from firstPage until the page
+    // of index limit exists or the body ends (runStart: the first page of
+    // the whole run, for its progress display); the rest of the body;
+    // every page dropped with the paragraphs' lines; the page sizes
+    // recomputed; the view mode changed. Without pagination (the defaults)
+    // a document keeps no pages.
+    virtual void PaginateFrom(TDocument& /*document*/, int32_t /*firstPage*/, int32_t /*limit*/,
+                              int32_t /*runStart*/) {}
+    virtual void PaginateAll(TDocument& /*document*/) {}
+    virtual void FreePages(TDocument& /*document*/) {}
+    virtual void RecalcPageExtents(TDocument& /*document*/) {}
+    virtual void SetViewMode(TDocument& /*document*/, uint8_t /*mode*/) {}
     // Releases layout's state of a document being freed.
     virtual void ReleaseDocument(TDocument& document) = 0;
     // Recomputes the page grid and the view extent after a change of zoom,

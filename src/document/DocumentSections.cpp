@@ -129,10 +129,14 @@ TSection& TDocument::GetPageSectionOfPage(int32_t page)
     if (FPages.empty())
         return *FSections.front();
     // The nearest page at or before it that shows body text.
-    for (int32_t i = std::clamp(page, 0, static_cast<int32_t>(FPages.size()) - 1); i >= 0; --i)
-        for (const TPagePlacement& placement : FPages[static_cast<size_t>(i)]->Placements)
-            if (GetStoryOfParagraph(placement.Paragraph) == stBody)
-                return GetPageSection(placement.Paragraph);
+    for (int32_t i = std::clamp(page, 0, static_cast<int32_t>(FPages.size()) - 1); i >= 0; --i) {
+        const TPage& candidate = *FPages[static_cast<size_t>(i)];
+        for (int32_t r = 0; r < static_cast<int32_t>(candidate.Ranges.size()); ++r) {
+            const int32_t paragraph = candidate.RangeParagraphIndex(r);
+            if (paragraph >= 0 && GetStoryOfParagraph(paragraph) == stBody)
+                return GetPageSection(paragraph);
+        }
+    }
     return *FSections.front();
 }
 

@@ -20,6 +20,11 @@ public:
 
     virtual int32_t ClientWidth() const = 0;
     virtual int32_t ClientHeight() const = 0;
+    // The window is in a mouse operation or a ruler is being dragged: the
+    // re-layout queue waits until it is over.
+    virtual bool IsBusy() const { return false; }
+    // The scroll bars' maximum positions and large steps (the page grid).
+    virtual void SetScrollRanges(int32_t /*maxX*/, int32_t /*largeX*/, int32_t /*maxY*/, int32_t /*largeY*/) {}
     // Sets both scroll bars to the document's view origin without treating it
     // as a scroll request of the user.
     virtual void SetScrollPositions(int32_t x, int32_t y) = 0;

@@ -1,5 +1,7 @@
 #include "document/ParLine.h"
 
+#include "document/Page.h"
+
 #include <utility>
 
 namespace {
@@ -7,6 +9,12 @@ namespace {
 TParagraphLayout* g_ParagraphLayout = nullptr;
 
 }  // namespace
+
+TParLine::~TParLine()
+{
+    if (Page)
+        Page->DetachLine(PageIndex, this);
+}
 
 TParagraphLayout* SetParagraphLayout(TParagraphLayout* layout)
 {

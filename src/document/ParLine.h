@@ -25,10 +25,16 @@ struct TLineBuildState {
 // One laid-out line of a paragraph: what the document model reads of it. The
 // layout derives its line class from this one and adds its measurements. The
 // paragraph fills in where the line starts, what it covers, its right limit and
-// its index; the layout's BuildLine only consumes the line's bytes.
+// its index; the layout's BuildLine only consumes the line's bytes; pagination
+// places the line on a page (page, its slot there, column and top).
 class TParLine {
 public:
-    virtual ~TParLine() = default;
+    TParLine() = default;
+    // A line freed while it stands on a page leaves an empty slot in the
+    // page's line list (the page is rebuilt by the next pagination).
+    virtual ~TParLine();
+    TParLine(const TParLine&) = delete;
+    TParLine& operator=(const TParLine&) = delete;
 
     int32_t FirstChar = 0;    // index of the first character in the plain-character buffer
     int32_t CharCount = 0;    // characters on the line
@@ -38,6 +44,13 @@ public:
     int32_t RightLimit = 0;   // right edge available to the text, layout units
     int32_t Index = 0;        // index in the paragraph's line list
     TPage* Page = nullptr;    // the page it is placed on; nullptr until pagination
+    int32_t PageIndex = -1;   // its slot in the page's line list; -1 none
+    int32_t Column = -1;      // column index on the page; -1 for a single-column section
+    int32_t Top = 0;          // y of the line's top on its page, layout units
+    int32_t Height = 0;       // height after line spacing and paragraph spacing, layout units
+    // The line's drawing may reach beyond its own band (painted with its
+    // neighbours).
+    uint8_t Overlap = 0;
 
     // Consumes the text of one line: advances state.Text, lowers
     // state.Remaining by the bytes taken (at least one), and leaves state.Format

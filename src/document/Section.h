@@ -100,6 +100,22 @@ struct TPageParams {
     bool operator==(const TPageParams&) const = default;
 };
 
+// The flags of the page parameters: mirrored margins (the low byte of value
+// 8), different headers and footers on odd and even pages (the first byte of
+// value 25) and a first page with its own (the second byte of value 25).
+inline bool HasMirroredMargins(const TPageParams& params)
+{
+    return (params[ppReserved8] & 0xFF) != 0;
+}
+inline bool HasOddEvenHeaders(const TPageParams& params)
+{
+    return (params[ppFlags] & 0xFF) != 0;
+}
+inline bool HasTitlePage(const TPageParams& params)
+{
+    return ((params[ppFlags] >> 8) & 0xFF) != 0;
+}
+
 // A column's place, twips relative to the left edge of the text area.
 struct TColumnGeometry {
     int32_t Left = 0;

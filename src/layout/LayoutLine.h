@@ -67,12 +67,20 @@ public:
     // The nearest character boundary of a display x.
     int32_t CharIndexAtX(int32_t x);
     // The first and last character index inside a block selection's span,
-    // given its left and right x on the page (zoomed view units, the page's
-    // left margin already taken off); both 0 when the two are equal.
+    // given the block's two x values on the page (zoomed view units from the
+    // page's left edge; the page's left margin is taken off here); both 0
+    // when the two are equal.
     void GetBlockRange(int32_t leftX, int32_t rightX, int32_t& first, int32_t& last);
-    // Vertical room of the line on its page (zoomed), given the line that
-    // follows it on the page (nullptr when it is the page's last).
-    int32_t GetPageHeight(const TLayoutLine* next) const;
+    // Vertical room of the line on its page (zoomed): its height, or the
+    // distance to the next line of the page when that line stands in the
+    // same column and lower; at least 1.
+    int32_t GetPageHeight() const;
+    // The left boundary of the line's column in device units: 0 for a
+    // single-column line; for columns 1 and up, from the page's left margin.
+    int32_t GetColumnLeft() const;
+    // No later line of the page, of a paragraph of the line's section, stands
+    // in a column further right.
+    bool IsLastColumnOnPage() const;
     // The last character is a column break, a page break, or a section break
     // whose section starts on a new page.
     bool EndsWithPageBreak() const;
@@ -90,20 +98,16 @@ public:
     // The tabs of the line with their stops.
     const std::vector<TLineTab>& Tabs() const { return FTabs; }
 
+    // Height, Top, Column, PageIndex and Overlap are the document model's
+    // (TParLine).
     int32_t TextAscent = 0;  // largest ascent of the fonts (objects excluded)
     int32_t DisplayZoom = NotSet;
-    int32_t Column = -1;     // set by pagination
     int32_t Ascent = 0;      // largest height above the baseline, objects included
     int32_t Descent = 0;
-    int32_t Height = 0;      // after line spacing and paragraph spacing
-    int32_t Top = 0;         // set by pagination
     uint16_t Raise = 0;      // largest raise, points
     uint16_t Lower = 0;      // largest lower, points
-    int32_t PageIndex = -1;  // set by pagination
     TField* FootnoteMark = nullptr;
     TField* EndnoteMark = nullptr;
-    // The line's drawing may reach beyond its band.
-    uint8_t Overlap = 0;
     // The line ends at an automatic hyphenation point.
     uint8_t HyphenEnd = 0;
 

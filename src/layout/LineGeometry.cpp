@@ -1,9 +1,12 @@
 // The display side of a laid-out line: display widths at the document's zoom
 // and the geometry queries of painting, hit-testing and the caret.
 #include "document/Document.h"
+#include "document/Page.h"
 #include "document/Paragraph.h"
+#include "document/Section.h"
 #include "foundation/TabManager.h"
 #include "layout/LayoutLine.h"
+#include "layout/PageGrid.h"
 #include "layout/RunFont.h"
 
 #include <algorithm>
@@ -147,6 +150,13 @@ void TLayoutLine::GetBlockRange(int32_t leftX, int32_t rightX, int32_t& first, i
     if (leftX > rightX)
         std::swap(leftX, rightX);
     TDocument& document = DocumentOfParagraph(*FParagraph);
+    if (Page) {
+        const TSection& section = document.GetSectionOfParagraph(FParagraph->Index);
+        const int32_t margin =
+            GetPageMargins(document, document.GetPageSectionOf(section).PageParams, Page->Index).LeftDevice;
+        leftX -= margin;
+        rightX -= margin;
+    }
     const int32_t limit = IsLastLine() ? std::max(CharCount - 1, 0) : CharCount;
     auto offset = [&](int32_t i) { return document.ApplyZoom(GetCharOffset(i)); };
     auto nearest = [&](int32_t from, int32_t x, bool laterOnTie) {
@@ -165,14 +175,44 @@ void TLayoutLine::GetBlockRange(int32_t leftX, int32_t rightX, int32_t& first, i
     last = nearest(first, rightX, false);
 }
 
-int32_t TLayoutLine::GetPageHeight(const TLayoutLine* next) const
+int32_t TLayoutLine::GetPageHeight() const
 {
     const TDocument* document = FParagraph->GetDocument();
     auto zoomed = [&](int32_t value) { return document ? document->ApplyZoom(value) : value; };
     int32_t h = zoomed(Height);
-    if (Page && next && (next->Column == Column || (Column == -1 && next->Column == 0)))
+    const TParLine* next = Page ? Page->LineAt(PageIndex + 1) : nullptr;
+    if (next && (next->Column == Column || (Column == -1 && next->Column == 0)))
         h = std::max(h, zoomed(next->Top) - zoomed(Top));
     return std::max(h, 1);
+}
+
+int32_t TLayoutLine::GetColumnLeft() const
+{
+    if (Column < 0)
+        return 0;
+    TDocument& document = DocumentOfParagraph(*FParagraph);
+    const TSection& section = document.GetSectionOfParagraph(FParagraph->Index);
+    int64_t left = document.TwipsToDeviceX(section.GetColumnGeometry(Column).LeftBoundary);
+    if (Column >= 1 && Page)
+        left += GetPageMargins(document, document.GetPageSectionOf(section).PageParams, Page->Index).LeftDevice;
+    return static_cast<int32_t>(left);
+}
+
+bool TLayoutLine::IsLastColumnOnPage() const
+{
+    if (!Page)
+        return true;
+    TDocument& document = DocumentOfParagraph(*FParagraph);
+    const TSection& section = document.GetSectionOfParagraph(FParagraph->Index);
+    for (int32_t slot = PageIndex + 1; slot < static_cast<int32_t>(Page->Lines.size()); ++slot) {
+        TLayoutLine* later = AsLayoutLine(Page->LineAt(slot));
+        if (!later || later->Column <= Column)
+            continue;
+        const int32_t index = later->Paragraph().Index;
+        if (section.FirstParagraph <= index && index <= section.LastParagraph)
+            return false;
+    }
+    return true;
 }
 
 int32_t FindNextControlRecord(const uint8_t* bytes, int32_t length)

@@ -420,9 +420,12 @@ TEST(Document, FullDocumentLivesAndDies)
         doc.SelectAll();
         EXPECT_TRUE(doc.HasSelection());
         EXPECT_EQ(doc.Objects().Count(), 3 + 1 + 2);  // sections, picture, range objects
+        doc.Pages().push_back(std::make_unique<TPage>(&doc, 0));
+        doc.Pages()[0]->Header = &header;
         doc.RemoveRangeObject(&header);
         EXPECT_EQ(first.HeadersFooters[0], nullptr);
         EXPECT_EQ(note.NoteRecord, nullptr);
+        EXPECT_EQ(doc.Pages()[0]->Header, nullptr);
     }
     EXPECT_EQ(views.Log.Destroyed, 1);
     EXPECT_FALSE(views.Log.DestroyedNow);

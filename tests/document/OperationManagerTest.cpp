@@ -316,8 +316,7 @@ TEST_F(OperationManagerTest, AHeaderRepaintsFromTheFirstPageThatShowsIt)
     MakeTextPos(1, 0, header.Range.Start);
     MakeTextPos(1, 8, header.Range.End);
     for (int32_t i = 0; i < 5; ++i) {
-        auto page = std::make_unique<TPage>();
-        page->Index = i;
+        auto page = std::make_unique<TPage>(Doc.get(), i);
         if (i == 2 || i == 4)
             page->Header = &header;
         Doc->Pages().push_back(std::move(page));
@@ -334,8 +333,7 @@ TEST_F(OperationManagerTest, RelayoutStartsAtTheFirstOfAKeepWithNextRun)
 {
     TCharLayout layout;
     Build({"un{22:2}", "deux{22:2}", "trois{22:2}", "quatre{22:2}"});
-    TPage page;
-    page.Index = 3;
+    TPage page(Doc.get(), 3);
     for (int32_t i = 0; i < 4; ++i) {
         TParagraph& paragraph = Doc->Paragraphs(i);
         paragraph.Invalidate(true, 4);

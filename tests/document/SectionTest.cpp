@@ -285,10 +285,9 @@ TEST_F(SectionsTest, PagesASectionSpans)
 {
     // Pages: 0 [0 1 2]  1 [2]  2 (blank)  3 [3]  4 [3 4]
     auto page = [this](std::vector<int32_t> paragraphs) {
-        auto p = std::make_unique<TPage>();
-        p->Index = static_cast<int32_t>(Doc.Pages().size());
+        auto p = std::make_unique<TPage>(&Doc, static_cast<int32_t>(Doc.Pages().size()));
         for (int32_t i : paragraphs)
-            p->Placements.push_back({i, 0});
+            p->AddParagraphRange(Doc.Paragraphs(i), 0, -1);
         Doc.Pages().push_back(std::move(p));
     };
     page({0, 1, 2});

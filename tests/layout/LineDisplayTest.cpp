@@ -212,17 +212,20 @@ TEST_F(LayoutTest, GeometryQueries)
     EXPECT_EQ(from, 0);
     EXPECT_EQ(to, 0);
 
-    EXPECT_EQ(first.GetPageHeight(nullptr), 18);
+    EXPECT_EQ(first.GetPageHeight(), 18);
     Doc->SetZoom(200);
-    EXPECT_EQ(first.GetPageHeight(nullptr), 36);
+    EXPECT_EQ(first.GetPageHeight(), 36);
     // On a page, a line whose next line starts lower takes the room up to it.
-    TPage page;
-    first.Page = &page;
-    first.Top = 100;
-    last.Top = 125;
-    last.Column = first.Column;
-    EXPECT_EQ(first.GetPageHeight(&last), 50);
-    first.Page = nullptr;
+    {
+        TPage page(Doc.get(), 0);
+        page.AddParagraphRange(p, 0, p.GetLineCount() - 1);
+        first.Top = 100;
+        last.Top = 125;
+        last.Column = first.Column;
+        EXPECT_EQ(first.GetPageHeight(), 50);
+        EXPECT_EQ(last.GetPageHeight(), 36);  // the page's last line
+    }
+    EXPECT_EQ(first.Page, nullptr);
 }
 
 // Kerned pairs move the second character by the font's kerning amount, from
