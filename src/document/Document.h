@@ -12,6 +12,7 @@
 // device units goes through the conversion routines below, which all round the
 // same way.
 #include "document/DocFileState.h"
+#include "document/DocStatistics.h"
 #include "document/DocumentHost.h"
 #include "document/ObjectTable.h"
 #include "document/OperationDispatcher.h"
@@ -665,6 +666,19 @@ public:
     // operation; the update's caret is the position.
     void FixSpacingAt(const TTextPosition& position, TSpaceAdjustment& result, TUpdateRange& update,
                       TOperation* op);
+
+    // --- Statistics ------------------------------------------------------------
+    // Counts the selection, else the header or footer being edited, else the
+    // body, after paginating the whole document.
+    void ComputeStatistics(TDocStatistics& statistics);
+    // Counts and shows the counts with the file's information.
+    void ShowStatistics();
+    // While set (the field update's own count), paragraphs, lines and
+    // sentences are not counted.
+    uint8_t CountingFieldStatistics = 0;
+    // The window is in a mouse operation that follows the pointer (a
+    // narrower test than IsViewBusy).
+    bool IsViewTracking() const;
 
 private:
     void InsertFragmentCore(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,

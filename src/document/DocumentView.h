@@ -23,6 +23,9 @@ public:
     // The window is in a mouse operation or a ruler is being dragged: the
     // re-layout queue waits until it is over.
     virtual bool IsBusy() const { return false; }
+    // The window follows the pointer (a selection or an object being dragged
+    // or sized): fewer states than IsBusy, ruler drags included.
+    virtual bool IsTracking() const { return false; }
     // The scroll bars' maximum positions and large steps (the page grid).
     virtual void SetScrollRanges(int32_t /*maxX*/, int32_t /*largeX*/, int32_t /*maxY*/, int32_t /*largeY*/) {}
     // Sets both scroll bars to the document's view origin without treating it
