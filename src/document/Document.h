@@ -47,6 +47,27 @@ class TStringList;
 class TStyleList;
 class TTabManager;
 
+// A change of tab settings (dispatcher code 7): the interval of the default
+// stops (twips; NotSet: unchanged), the tab table to give the paragraphs
+// (an index of the document's tab manager; NotSet: no paragraph change) and
+// the range whose paragraphs take it.
+struct TTabChange {
+    int32_t DefaultInterval = NotSet;
+    int32_t TableIndex = NotSet;
+    TTextRange Range;
+};
+
+// Flags of TDocument::FormatText.
+constexpr uint8_t ftfNoSelectionHint = 1;  // the update record names no selection
+
+// Which anchor of a range object (TDocument::ToggleSingleAnchor).
+constexpr uint8_t anchorStart = 0;
+constexpr uint8_t anchorEnd = 1;
+// Skip counts of anchor insertion: before or after every anchor already
+// standing at the place.
+constexpr int32_t SkipNoAnchor = 0;
+constexpr int32_t SkipAllAnchors = 0x7FFFFFFF;
+
 // The stories, in the order they follow one another in the paragraph list.
 enum TStory : int32_t {
     stBody = 0,
@@ -161,6 +182,13 @@ bool IsSingleObjectRange(const TDocument& document, const TTextRange& range);
 // halves round up and negative values truncate towards zero. Saturates at the
 // 32-bit limits; 0 for a divisor below 1.
 int32_t ScaleRoundHalfUp(int64_t value, int64_t multiplier, int64_t divisor);
+
+// One step of a character attribute from the value v by the delta d, clamped.
+// Size (half-points): d = -2000 the next smaller standard size, d = 2000 the
+// next larger (v stays when there is none), -1999..1999 v + d, any other d v
+// scaled by d - 2000 percent. Letter spacing: v rounded to a multiple of 20
+// twips, plus d. Any other slot: v + d.
+int32_t StepCharAttributeValue(int32_t slot, int32_t value, int32_t delta);
 
 class TDocument {
 public:
@@ -456,6 +484,8 @@ public:
     TCharFormat DocCharFormat{};
     uint8_t AutoHyphenation = 1;
     int32_t HyphenationZone = 360;
+    // The most consecutive lines that may end at a hyphenation point; 0: no limit.
+    int32_t HyphenationLimit = 0;
     // Page count, word count and character count that information fields show.
     int32_t FieldStatistics[3] = {1, 1, 1};
     // The operation kind the next dispatched operation is recorded under; 255: none.
@@ -546,6 +576,20 @@ public:
     uint8_t RelayoutPending = 0;
     // Field update takes the kept result texts (undo restoring a header's fields).
     uint8_t RestoringFieldResults = 0;
+    // A formatting command changed the typing format at the caret while the
+    // caret-format flag was set: the next format change over a range takes
+    // the typing format's values for the attributes it leaves unset.
+    uint8_t TypingFormatChanged = 0;
+    // Set by the command layer around a language change through operation 2:
+    // a language set at either end of a word takes the whole word.
+    uint8_t LanguageCommand = 0;
+    // Edit options around the detach phase of an edit (DetachAnchors):
+    // objects wholly inside a moved range stay with the text; an object whose
+    // anchors are exactly the range's ends keeps spanning the new text;
+    // bookmark anchors are collected by a filtered detach too.
+    uint8_t MoveMode = 0;
+    uint8_t KeepSpanningObject = 0;
+    uint8_t IncludeBookmarks = 0;
     // The document is being freed: steps freed with its undo list leave its
     // lists alone.
     bool IsDestroying() const { return FDestroying; }
@@ -589,6 +633,73 @@ public:
                               TOperation* op);
     // Moves the caret there (clamped), collapsing the selection.
     void GoToPosition(int32_t paragraph, int32_t offset);
+
+    // --- Format operations ------------------------------------------------
+    // Each builds one undoable step, applies it, and appends it to op (null:
+    // the change is applied and cannot be undone); update is filled.
+    //
+    // Page set-up over the sections the scope touches (operation 0). Slots of
+    // the record that are NotSet keep the sections' values. All four margins
+    // set: a whole page set-up; else the first set one of the margins and
+    // the header and footer distances; a record that sets nothing but the
+    // orientation turns the pages; any other record (a new paper size) is a
+    // whole page set-up of the values it sets.
+    void ChangePageParams(const TPageParams& params, const TTextRange& scope, TUpdateRange& update, TOperation* op);
+    // Paragraph attributes over the paragraphs of the range (operation 1);
+    // records nothing when no paragraph changes.
+    void FormatParagraphs(const TTextRange& range, const TParFormat& format, TUpdateRange& update, TOperation* op);
+    // Character attributes over the range (operation 2). An empty range
+    // changes the typing format only, unless the whole-word rule takes the
+    // word at the caret. Flags ftf*.
+    void FormatText(const TTextRange& range, const TCharFormat& format, uint8_t flags, TUpdateRange& update,
+                    TOperation* op);
+    // Tab settings (operation 7): the default interval and, for the selected
+    // paragraphs (the caret's without a selection), a tab table.
+    void FormatTabs(const TTabChange& change, TUpdateRange& update, TOperation* op);
+    // The style's character format (what 1) or paragraph format (what 0)
+    // applied again over each run of paragraphs of one style (operation 8).
+    void ResetFormatToStyle(const TTextRange& range, uint8_t what, TUpdateRange& update, TOperation* op);
+    // Section settings over the sections of the range (operation 33);
+    // NotSet values keep each section's own.
+    void FormatSections(const TTextRange& range, const TSectionSettings& settings, TUpdateRange& update,
+                        TOperation* op);
+    // The break kind of the section that ends at the paragraph (operation
+    // 46); records nothing when it already has that kind.
+    void ChangeSectionBreak(int32_t paragraph, uint8_t kind, TUpdateRange& update, TOperation* op);
+    // Steps one character attribute over a range, run by run of equal value
+    // (the stepping rules of StepCharAttributeValue), through FormatText.
+    void StepCharAttribute(const TTextRange& range, int32_t slot, int32_t delta, TUpdateRange& update,
+                           TOperation* op);
+
+    // --- Range objects in edits -----------------------------------------------
+    // Puts a new range object into the text and the range-object list: its
+    // start anchor before the anchors at its start, its end anchor after those
+    // at its end. The document takes the object.
+    void InsertRangeObject(std::unique_ptr<TField> object, const TTextPosition& start, const TTextPosition& end,
+                           TUpdateRange& update, TOperation* op);
+    // Takes a range object and its two anchors out of the document, keeping
+    // the text between them.
+    void RemoveRangeObject(TField* object, TUpdateRange& update, TOperation* op);
+    // Removes one anchor of an object, or inserts it at the place after
+    // skipping that many anchors already there (SkipNoAnchor, SkipAllAnchors).
+    void ToggleSingleAnchor(int32_t paragraph, int32_t offset, TField* object, uint8_t anchor, bool remove,
+                            int32_t skip, TUpdateRange& update, TOperation* op);
+    // Gives a field a new instruction (operation 36).
+    void ChangeFieldInstruction(TField* object, const std::string& instruction, TUpdateRange& update,
+                                TOperation* op);
+    // The two phases of every deletion or replacement of a range: objects
+    // wholly inside the range are removed (undoably), the anchors of objects
+    // that cross its edges are taken out and kept; after the text step they
+    // are put back at the start (those that stood there) or at the place where
+    // the range's end now stands. With filter, only the anchors of the kinds
+    // that edits of the text look after are taken.
+    void DetachAnchors(const TTextPosition& start, const TTextPosition& end, bool filter, TUpdateRange& update,
+                       TOperation* op);
+    void ReattachAnchors(const TTextPosition& start, const TTextPosition& collapsed, TUpdateRange& update,
+                         TOperation* op);
+    // The style list exchanged with another one (the style-list change);
+    // returns the list the document had.
+    std::unique_ptr<TStyleList> ExchangeStyles(std::unique_ptr<TStyleList> styles);
     // The text must be checked for spelling again.
     void RestartSpellCheck() { SpellingState = 1; }
 
@@ -681,7 +792,19 @@ public:
     bool IsViewTracking() const;
 
 private:
+    // An anchor taken out of the text by DetachAnchors, until ReattachAnchors.
+    struct TDetachedAnchor {
+        TField* Object;
+        uint8_t Anchor;  // anchorStart, anchorEnd
+        int32_t Paragraph;
+        int32_t Offset;
+    };
+    void CollectDetachedAnchors(const TTextPosition& start, const TTextPosition& end, bool filter,
+                                TUpdateRange& update, TOperation* op);
     void InsertFragmentCore(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
+                            TOperation* op, TEditFlags flags, int32_t story,
+                            std::vector<std::unique_ptr<TSection>>* newSections);
+    void InsertFragmentStep(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
                             TOperation* op, TEditFlags flags, int32_t story,
                             std::vector<std::unique_ptr<TSection>>* newSections);
     void Reindex(int32_t from);
@@ -724,4 +847,7 @@ private:
     std::vector<std::unique_ptr<TSection>> FSections;
     std::vector<std::unique_ptr<TField>> FRangeObjects;
     std::unique_ptr<TStringList> FBookmarkNames;
+    // One list per detach phase under way (replacements nest an insertion's
+    // detach phase in their own).
+    std::vector<std::vector<TDetachedAnchor>> FDetachedAnchors;
 };

@@ -5,6 +5,7 @@
 // factory values (kept here, so untitled names still advance), no other
 // document is open, and notifications reach nobody, which is right while no
 // main window exists.
+#include "document/TextPosition.h"
 #include "foundation/CharFormat.h"
 #include "platform/runtime/DateTime.h"
 
@@ -114,6 +115,17 @@ public:
     virtual uint32_t KeyboardCodePage();
     // The clipboard's language while a paste reads it; 0: none.
     virtual int32_t ClipboardLanguage() { return 0; }
+    // Formatting options: a character format given with an empty selection
+    // takes the whole word at the caret; actions on an empty selection take
+    // the word at the caret.
+    virtual bool FormatWholeWord() { return false; }
+    virtual bool EmptySelectionTakesWord() { return false; }
+    // The spelling manager checks a range of the document at once (after its
+    // language changed); without one the background check, restarted by the
+    // caller, gets there.
+    virtual void CheckSpelling(TDocument& /*document*/, const TTextRange& /*range*/) {}
+    // The main window's style box shows the document's styles again.
+    virtual void RefreshStyleBox() {}
 
     // Main window: the status-bar progress display (undo and redo of large
     // operations), its state, and the refreshes after an edit.

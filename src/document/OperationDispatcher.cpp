@@ -4,6 +4,7 @@
 
 #include "document/Document.h"
 #include "document/DocumentView.h"
+#include "document/Field.h"
 #include "document/Operation.h"
 #include "document/OperationManager.h"
 #include "platform/runtime/Exception.h"
@@ -39,7 +40,75 @@ void RunReplaceText(TDocument& document, TOperationParams params, TOperation* op
                          ParamByte(params, 3), *text);
 }
 
+void RunChangePageParams(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ChangePageParams(ParamRefAs<TPageParams>(params, 0), ParamRefAs<TTextRange>(params, 1), update, op);
+}
+
+void RunFormatParagraphs(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.FormatParagraphs(ParamRefAs<TTextRange>(params, 0), ParamRefAs<TParFormat>(params, 1), update, op);
+}
+
+void RunFormatText(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.FormatText(ParamRefAs<TTextRange>(params, 0), ParamRefAs<TCharFormat>(params, 1), ParamByte(params, 2),
+                        update, op);
+}
+
+void RunFormatTabs(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.FormatTabs(ParamRefAs<TTabChange>(params, 0), update, op);
+}
+
+void RunResetFormatToStyle(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ResetFormatToStyle(ParamRefAs<TTextRange>(params, 0), ParamByte(params, 1), update, op);
+}
+
+void RunDeleteRange(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.DeleteRange(ParamRefAs<TTextPosition>(params, 0), ParamRefAs<TTextPosition>(params, 1), update, op,
+                         ParamByte(params, 2));
+}
+
+void RunFormatSections(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.FormatSections(ParamRefAs<TTextRange>(params, 0), ParamRefAs<TSectionSettings>(params, 1), update, op);
+}
+
+// P0: the new instruction (a string), P1: the field's handle.
+void RunChangeFieldInstruction(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    TField* field = document.Objects().GetField(ParamInt(params, 1));
+    if (!field)
+        throw EInternalError("Champ inconnu (" + std::to_string(ParamInt(params, 1)) + ")");
+    document.ChangeFieldInstruction(field, ParamRefAs<std::string>(params, 0), update, op);
+}
+
+void RunChangeSectionBreak(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ChangeSectionBreak(ParamInt(params, 0), ParamByte(params, 1), update, op);
+}
+
 // --- Follow-ups and end steps ----------------------------------------------
+
+// A language given to text: the text is checked for spelling at once when it
+// is short enough, and the background check starts again.
+void CheckSpellingAfterLanguage(TDocument& document, TOperationParams params)
+{
+    if (ParamRefAs<TCharFormat>(params, 1)[cfLanguage] == NotSet)
+        return;
+    TTextRange range = ParamRefAs<TTextRange>(params, 0);
+    if (IsRangeEmpty(range)) {
+        MakeTextPos(document.Caret.Paragraph, document.Caret.Offset, range.Start);
+        range.End = range.Start;
+    }
+    const bool empty = IsRangeEmpty(range);
+    if (!(empty && !DocumentHost().EmptySelectionTakesWord()) && range.End.Paragraph - range.Start.Paragraph <= 10)
+        DocumentHost().CheckSpelling(document, range);
+    document.RestartSpellCheck();
+}
 
 // Formats changed at the caret: the window's caret takes its new shape.
 void RecreateCaretAfterFormat(TDocument& document, TOperationParams /*params*/)
@@ -80,17 +149,17 @@ uint8_t KindOfTransform(TOperationParams params)
 //   kind, kind rule, routine, routine's name, layout-wide, typing format,
 //   pasting, paint allowed, follow-up, at end
 constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
-    /* 0 */ {1, nullptr, nullptr, "TDocument.ChangePageParams", true, false, false, false, nullptr, nullptr},
-    /* 1 */ {5, nullptr, nullptr, "TDocument.FormatParagraphs", false, false, false, false, nullptr, nullptr},
-    /* 2 */ {9, nullptr, nullptr, "TDocument.FormatText", false, false, false, false, nullptr,
+    /* 0 */ {1, nullptr, RunChangePageParams, "TDocument.ChangePageParams", true, false, false, false, nullptr, nullptr},
+    /* 1 */ {5, nullptr, RunFormatParagraphs, "TDocument.FormatParagraphs", false, false, false, false, nullptr, nullptr},
+    /* 2 */ {9, nullptr, RunFormatText, "TDocument.FormatText", false, false, false, false, CheckSpellingAfterLanguage,
              RecreateCaretAfterFormat},
     /* 3 */ {38, nullptr, nullptr, "TDocument.BlockOperation", true, false, false, false, nullptr, nullptr},
     /* 4 */ {9, nullptr, nullptr, "TDocument.ScaleCharAttribute", false, false, false, false, nullptr,
              RecreateCaretAfterFormat},
     /* 5 */ {10, nullptr, nullptr, "TDocument.ApplyFormatPainter", false, false, false, false, nullptr, nullptr},
     /* 6 */ {4, nullptr, nullptr, "TDocument.ReducePageCount", true, false, false, false, nullptr, nullptr},
-    /* 7 */ {6, nullptr, nullptr, "TDocument.FormatTabs", false, false, false, false, nullptr, nullptr},
-    /* 8 */ {5, KindOfResetFormat, nullptr, "TDocument.ResetFormatToStyle", false, false, false, false, nullptr,
+    /* 7 */ {6, nullptr, RunFormatTabs, "TDocument.FormatTabs", false, false, false, false, nullptr, nullptr},
+    /* 8 */ {5, KindOfResetFormat, RunResetFormatToStyle, "TDocument.ResetFormatToStyle", false, false, false, false, nullptr,
              nullptr},
     /* 9 */ {5, nullptr, nullptr, "TDocument.StepParagraphFormat", false, false, false, false, nullptr, nullptr},
     /* 10 */ {7, nullptr, nullptr, "TDocument.ApplyStyleToParagraphs", false, false, false, false, nullptr, nullptr},
@@ -103,7 +172,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 14 */ {15, nullptr, RunInsertText, "TDocument.InsertText", false, true, false, false, nullptr, nullptr},
     /* 15 */ {13, nullptr, nullptr, "TDocument.PasteFromClipboard", false, false, true, false, nullptr, nullptr},
     /* 16 */ {13, nullptr, nullptr, "TPiggyBank.PasteInto", false, false, true, false, nullptr, nullptr},
-    /* 17 */ {20, nullptr, nullptr, "TDocument.DeleteRange", false, false, false, false, nullptr, nullptr},
+    /* 17 */ {20, nullptr, RunDeleteRange, "TDocument.DeleteRange", false, false, false, false, nullptr, nullptr},
     /* 18 */ {37, nullptr, nullptr, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
     /* 19 */ {15, nullptr, RunReplaceText, "TDocument.ReplaceText", false, false, false, false, nullptr, nullptr},
     /* 20 */ {21, nullptr, nullptr, "TDocument.MoveText", false, false, false, false, nullptr, nullptr},
@@ -120,11 +189,11 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 30 */ {43, nullptr, nullptr, "TDocument.ClickAndType", false, false, false, false, nullptr, nullptr},
     /* 31 */ {44, nullptr, nullptr, "TDocument.AutocorrectTypedChar", false, false, false, false, nullptr, nullptr},
     /* 32 */ {44, nullptr, nullptr, "TDocument.ApplyAutocorrectToRange", false, false, false, false, nullptr, nullptr},
-    /* 33 */ {45, nullptr, nullptr, "TDocument.FormatSections", false, false, false, false, nullptr, nullptr},
+    /* 33 */ {45, nullptr, RunFormatSections, "TDocument.FormatSections", false, false, false, false, nullptr, nullptr},
     /* 34 */ {46, nullptr, nullptr, "TDocument.InsertBookmark", false, false, false, false, nullptr, nullptr},
     /* 35 */ {46, nullptr, nullptr, "TDocument.RemoveRangeObject (signet)", false, false, false, false, nullptr,
               nullptr},
-    /* 36 */ {0, nullptr, nullptr, "TDocument.ChangeFieldInstruction", false, false, false, false, nullptr, nullptr},
+    /* 36 */ {0, nullptr, RunChangeFieldInstruction, "TDocument.ChangeFieldInstruction", false, false, false, false, nullptr, nullptr},
     /* 37 */ {47, nullptr, nullptr, "TDocument.RemoveHyperlink", false, false, false, false, nullptr, nullptr},
     /* 38 */ {48, nullptr, nullptr, "TDocument.RemoveHyperlinksInSelection", false, false, false, false, nullptr,
               nullptr},
@@ -137,7 +206,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 44 */ {52, nullptr, nullptr, "TDocument.UpdateFields", false, false, false, false, nullptr, nullptr},
     /* 45 */ {51, nullptr, nullptr, "TDocument.RemoveRangeObject (champ)", false, false, false, false, nullptr,
               nullptr},
-    /* 46 */ {53, nullptr, nullptr, "TDocument.ChangeSectionBreak", false, false, false, false, nullptr, nullptr},
+    /* 46 */ {53, nullptr, RunChangeSectionBreak, "TDocument.ChangeSectionBreak", false, false, false, false, nullptr, nullptr},
     /* 47 */ {55, nullptr, nullptr, "TDocument.LinkHeaderToPrevious", false, false, false, false, nullptr, nullptr},
     /* 48 */ {16, nullptr, nullptr, "TDocument.InsertSymbol", false, false, false, false, nullptr, nullptr},
     /* 49 */ {56, nullptr, nullptr, "TDocument.FormatPageNumbers", false, false, false, false, nullptr, nullptr},
@@ -286,6 +355,7 @@ void TDocument::ExecuteOperation(TDocOperationCode code, TOperationParams params
         // and the change flags are as they were, and the exception goes on to
         // be reported once, by whoever called.
         EndChanges(ChangeStackDepth() - depth);
+        FDetachedAnchors.clear();
         if (op) {
             TUpdateRange back;
             if (op->Rollback(back)) {

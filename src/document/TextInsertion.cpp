@@ -64,6 +64,24 @@ void TDocument::InsertFragmentCore(const TMemory& fragment, const TTextPosition&
 {
     update.Reset();
 
+    // The anchors at the place stand aside while the text goes in.
+    const size_t depth = FDetachedAnchors.size();
+    TUpdateRange anchors;
+    DetachAnchors(position, position, false, anchors, op);
+    FUndoManager->MergeUpdateRange(update, anchors);
+    try {
+        InsertFragmentStep(fragment, position, update, op, flags, story, newSections);
+    } catch (...) {
+        if (FDetachedAnchors.size() > depth)
+            FDetachedAnchors.resize(depth);
+        throw;
+    }
+}
+
+void TDocument::InsertFragmentStep(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
+                                   TOperation* op, TEditFlags flags, int32_t story,
+                                   std::vector<std::unique_ptr<TSection>>* newSections)
+{
     // The text after the insertion keeps its format.
     TMemory text;
     text.Assign(fragment);
@@ -84,6 +102,11 @@ void TDocument::InsertFragmentCore(const TMemory& fragment, const TTextPosition&
     const TTextPosition end = step->End();
     if (op)
         op->AddStep(std::move(step));
+    {
+        TUpdateRange anchors;
+        ReattachAnchors(position, end, anchors, op);
+        FUndoManager->MergeUpdateRange(update, anchors);
+    }
 
     if (!(flags & efAdjustSpaces)) {
         Caret.Paragraph = end.Paragraph;
@@ -231,8 +254,15 @@ void TDocument::ReplaceWithFragment(const TTextPosition& start, const TTextPosit
     update.Reset();
     const TTextPosition last = ReplacementEnd(*this, start, end, flags);
     ReplacingText = 1;
+    const bool bookkeeping = !KeepRanges;
+    bool detached = false;
     try {
         TUpdateRange local;
+        if (bookkeeping) {
+            DetachAnchors(start, last, false, local, op);
+            FUndoManager->MergeUpdateRange(update, local);
+            detached = true;
+        }
         DeleteRange(start, last, local, op, flags & ~efAdjustSpaces);
         FUndoManager->MergeUpdateRange(update, local);
         FollowingFormat = DeletedStartFormat;
@@ -248,11 +278,18 @@ void TDocument::ReplaceWithFragment(const TTextPosition& start, const TTextPosit
         }
         EndChanges(1);
         FUndoManager->MergeUpdateRange(update, local);
+        ReplacingText = 0;
+        if (bookkeeping) {
+            detached = false;
+            ReattachAnchors(start, {Caret.Paragraph, Caret.Offset}, local, op);
+            FUndoManager->MergeUpdateRange(update, local);
+        }
     } catch (...) {
         ReplacingText = 0;
+        if (detached && !FDetachedAnchors.empty())
+            FDetachedAnchors.pop_back();
         throw;
     }
-    ReplacingText = 0;
     update.SetViewHints(0, 0, 0, 0);
 }
 
@@ -274,8 +311,15 @@ void TDocument::ReplaceText(const TTextPosition& start, const TTextPosition& end
             }
 
     ReplacingText = 1;
+    const bool bookkeeping = !KeepRanges;
+    bool detached = false;
     try {
         TUpdateRange local;
+        if (bookkeeping) {
+            DetachAnchors(start, last, false, local, op);
+            FUndoManager->MergeUpdateRange(update, local);
+            detached = true;
+        }
         DeleteRange(start, last, local, op, flags & ~efAdjustSpaces);
         FUndoManager->MergeUpdateRange(update, local);
         // The text after the new one keeps the format it had; the new text
@@ -300,11 +344,18 @@ void TDocument::ReplaceText(const TTextPosition& start, const TTextPosition& end
         }
         EndChanges(1);
         FUndoManager->MergeUpdateRange(update, local);
+        ReplacingText = 0;
+        if (bookkeeping) {
+            detached = false;
+            ReattachAnchors(start, {Caret.Paragraph, Caret.Offset}, local, op);
+            FUndoManager->MergeUpdateRange(update, local);
+        }
     } catch (...) {
         ReplacingText = 0;
+        if (detached && !FDetachedAnchors.empty())
+            FDetachedAnchors.pop_back();
         throw;
     }
-    ReplacingText = 0;
     update.SetViewHints(0, 0, 0, 0);
 }
 

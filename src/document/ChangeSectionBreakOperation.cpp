@@ -1,0 +1,27 @@
+#include "document/ChangeSectionBreakOperation.h"
+
+#include "document/Document.h"
+#include "document/OperationManager.h"
+#include "document/Section.h"
+
+TChangeSectionBreakOperation::TChangeSectionBreakOperation(TDocument* document, int32_t paragraph,
+                                                           uint8_t breakKind)
+    : TSubOperation(document), FParagraph(paragraph), FBreakKind(breakKind)
+{
+}
+
+void TChangeSectionBreakOperation::Undo(TUpdateRange& update)
+{
+    CheckSubOperationFault(*this);
+    update.Reset();
+    TDocument& document = *FDocument;
+    TSection& section = document.GetSectionOfParagraph(FParagraph);
+    int32_t& value = section.Settings[ssBreakKind];
+    const uint8_t old = static_cast<uint8_t>(value & 0xFF);
+    value = static_cast<int32_t>((static_cast<uint32_t>(value) & ~0xFFu) | FBreakKind);
+    FBreakKind = old;
+    // The page groups follow the break kinds.
+    document.SectionsDirty = 1;
+    document.ColumnsDirty = 1;
+    document.UndoManager().GetRelayoutStart(update, FParagraph);
+}
