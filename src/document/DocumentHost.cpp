@@ -1,6 +1,7 @@
 #include "document/DocumentHost.h"
 
 #include "foundation/CodePageRoutines.h"
+#include "foundation/NotSet.h"
 #include "platform/runtime/Locale.h"
 
 #include <utility>
@@ -48,4 +49,14 @@ bool TDocumentHost::IsDocumentExtension(const std::string& extension)
         if (lower == known)
             return true;
     return false;
+}
+
+TCharFormat TDocumentHost::HyperlinkCharFormat()
+{
+    TCharFormat format;
+    for (int slot = 0; slot < TCharFormat::Count; ++slot)
+        format[slot] = NotSet;
+    format[cfUnderline] = 1;
+    format[cfColor] = 2;  // "Bleu" among the basic colours
+    return format;
 }

@@ -86,6 +86,15 @@ public:
     // The user name of the options (AUTHOR and LASTSAVEDBY fields of documents
     // that show the program's user).
     virtual std::string UserName() { return AuthorName(); }
+    // The option that leaves the bookmark list in text order instead of
+    // sorting it by name.
+    virtual bool BookmarksInTextOrder() { return false; }
+    // The character format the options give inserted hyperlinks (unset slots
+    // keep the text's own): single underline in blue by default.
+    virtual TCharFormat HyperlinkCharFormat();
+    // Runs a command of the command layer by its id (7200: leave header and
+    // footer editing); without one nothing happens.
+    virtual void ExecuteCommand(int32_t /*commandId*/) {}
     // The first picture of the options' date list, or of their time list: what
     // a date or time field without a picture of its own shows.
     virtual std::string DefaultDatePicture(bool time) { return time ? "HH:mm" : "ddddd"; }

@@ -11,6 +11,7 @@
 //
 // Coordinates are the document's view units (those of its view origin).
 #include <cstdint>
+#include <string>
 
 class TDocument;
 
@@ -51,6 +52,9 @@ public:
     // The window is focused, nothing is selected, the caret is not hidden and
     // no mouse operation is under way.
     virtual bool UpdateCaretAllowed() const { return false; }
+    // The window's bookmark tab bar is shown: its tab of that name becomes
+    // the selected one (without the selection travelling back).
+    virtual void SelectBookmarkTab(const std::string& /*name*/) {}
     // The rulers forget their cached drawing state (a paint was asked for
     // while an edit ran).
     virtual void ClearRulerCaches() {}
