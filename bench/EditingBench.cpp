@@ -13,7 +13,6 @@
 #include "document/Paragraph.h"
 #include "foundation/InlineControl.h"
 #include "foundation/Memory.h"
-#include "platform/runtime/Host.h"
 
 namespace {
 
@@ -93,15 +92,3 @@ void BM_TypeIntoMiddle(benchmark::State& state)
 BENCHMARK(BM_TypeIntoMiddle)->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    StartPlatformHost(argc, argv, true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    StopPlatformHost();
-    return 0;
-}

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/gdi/Gdi.h"
-#include "platform/runtime/Host.h"
 
 namespace {
 
@@ -167,15 +166,3 @@ void BM_DrawLine(benchmark::State& state)
 BENCHMARK(BM_DrawLine)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    StartPlatformHost(argc, argv, true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    StopPlatformHost();
-    return 0;
-}

@@ -16,7 +16,6 @@
 #include "foundation/KerningPairsManager.h"
 #include "layout/LayoutLine.h"
 #include "layout/LineLayoutService.h"
-#include "platform/runtime/Host.h"
 
 namespace {
 
@@ -159,15 +158,3 @@ void BM_DisplayWidthsAtZoom(benchmark::State& state)
 BENCHMARK(BM_DisplayWidthsAtZoom)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    StartPlatformHost(argc, argv, true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    StopPlatformHost();
-    return 0;
-}

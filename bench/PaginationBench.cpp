@@ -32,7 +32,6 @@
 #include "layout/DocumentLayoutService.h"
 #include "layout/LineLayoutService.h"
 #include "layout/PageGrid.h"
-#include "platform/runtime/Host.h"
 
 namespace {
 
@@ -316,15 +315,3 @@ void BM_DispatchOnPage500_ToTheEnd(benchmark::State& state)
 BENCHMARK(BM_DispatchOnPage500_ToTheEnd)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    StartPlatformHost(argc, argv, true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    StopPlatformHost();
-    return 0;
-}

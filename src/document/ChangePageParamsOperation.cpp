@@ -24,7 +24,8 @@ TChangePageParamsOperation::TChangePageParamsOperation(TDocument* document) : TS
 int64_t TChangePageParamsOperation::MemorySize() const
 {
     return static_cast<int64_t>(sizeof(TChangePageParamsOperation) + Records.capacity() * sizeof(TPageParams) +
-                                FOtherFlags.capacity() * sizeof(FOtherFlags[0]));
+                                FOtherFlags.capacity() * sizeof(FOtherFlags[0])) +
+           FRefit.MemorySize();
 }
 
 void TChangePageParamsOperation::Exchange(TSection& section, TPageParams& record)
@@ -77,6 +78,7 @@ void TChangePageParamsOperation::Undo(TUpdateRange& update)
             std::swap(section->PageParams[ppFlags], flags);
         document.UpdateSectionDeviceSizes();
     };
+    FRefit.Before(document);
     exchangeAll();
     document.TabManager().InvalidateWorkingTable();
     document.BeginSuppressChange(chfLayoutChange);
@@ -93,6 +95,9 @@ void TChangePageParamsOperation::Undo(TUpdateRange& update)
     }
     document.EndChanges(4);
     document.SectionsDirty = 1;
-    document.ColumnsDirty = 1;
+    // Unequal columns fit the new text widths.
+    FRefit.After(document);
+    FRefit.Restore(document, FForward);
+    FForward = !FForward;
     update.FullUpdate = 1;
 }

@@ -5,6 +5,7 @@
 // the header distance (4), the footer distance (5), the orientation (6), or
 // the whole record (7, which also gives every other section of the document
 // the record's flag word).
+#include "document/FormatSectionOperation.h"
 #include "document/Section.h"
 #include "document/SubOperation.h"
 #include "document/TextPosition.h"
@@ -48,4 +49,6 @@ private:
     // scope, exchanged with these.
     std::vector<std::pair<TSection*, int32_t>> FOtherFlags;
     bool FOtherFlagsTaken = false;
+    TColumnRefit FRefit;
+    bool FForward = true;
 };

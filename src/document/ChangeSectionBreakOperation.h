@@ -1,6 +1,7 @@
 #pragma once
 // TChangeSectionBreakOperation: the kind of the section break that ends at a
 // paragraph exchanged with the kind the step stores.
+#include "document/FormatSectionOperation.h"
 #include "document/SubOperation.h"
 
 #include <cstdint>
@@ -9,7 +10,7 @@ class TChangeSectionBreakOperation : public TSubOperation {
 public:
     TChangeSectionBreakOperation(TDocument* document, int32_t paragraph, uint8_t breakKind);
 
-    int64_t MemorySize() const override { return sizeof(TChangeSectionBreakOperation); }
+    int64_t MemorySize() const override { return sizeof(TChangeSectionBreakOperation) + FRefit.MemorySize(); }
     void Undo(TUpdateRange& update) override;
 
     int32_t Paragraph() const { return FParagraph; }
@@ -18,4 +19,6 @@ public:
 private:
     int32_t FParagraph;
     uint8_t FBreakKind;
+    TColumnRefit FRefit;
+    bool FForward = true;
 };

@@ -21,6 +21,45 @@ void CalcEqualColumnWidths(TSectionSettings& settings, const TPageParams& params
     }
 }
 
+void TColumnRefit::Before(TDocument& document)
+{
+    if (FTaken)
+        return;
+    FBefore.clear();
+    FBefore.reserve(static_cast<size_t>(document.SectionCount()));
+    for (int32_t i = 0; i < document.SectionCount(); ++i)
+        FBefore.push_back({&document.Sections(i), document.Sections(i).Settings});
+}
+
+void TColumnRefit::After(TDocument& document)
+{
+    if (FTaken)
+        return;
+    // The section model refits the widths when it next looks a section up.
+    document.ColumnsDirty = 1;
+    document.GetSectionOfParagraph(0);
+    FAfter.clear();
+    FAfter.reserve(static_cast<size_t>(document.SectionCount()));
+    for (int32_t i = 0; i < document.SectionCount(); ++i)
+        FAfter.push_back({&document.Sections(i), document.Sections(i).Settings});
+    FTaken = true;
+}
+
+void TColumnRefit::Restore(TDocument& document, bool forward)
+{
+    if (!FTaken)
+        return;
+    for (const TSnapshot& snapshot : forward ? FAfter : FBefore)
+        if (document.IndexOfSection(snapshot.Section) >= 0)
+            snapshot.Section->Settings = snapshot.Settings;
+    document.ColumnsDirty = 0;
+}
+
+int64_t TColumnRefit::MemorySize() const
+{
+    return static_cast<int64_t>((FBefore.capacity() + FAfter.capacity()) * sizeof(TSnapshot));
+}
+
 TFormatSectionOperation::TFormatSectionOperation(TDocument* document, const TTextRange& range,
                                                  const TSectionSettings& settings)
     : TSubOperation(document), FRange(range)
@@ -58,7 +97,8 @@ TFormatSectionOperation::TFormatSectionOperation(TDocument* document, const TTex
 
 int64_t TFormatSectionOperation::MemorySize() const
 {
-    return static_cast<int64_t>(sizeof(TFormatSectionOperation) + FBlocks.capacity() * sizeof(TSectionSettings));
+    return static_cast<int64_t>(sizeof(TFormatSectionOperation) + FBlocks.capacity() * sizeof(TSectionSettings)) +
+           FRefit.MemorySize();
 }
 
 bool TFormatSectionOperation::ChangesSomething() const
@@ -79,10 +119,13 @@ void TFormatSectionOperation::Undo(TUpdateRange& update)
     std::vector<TSection*> sections;
     document.GetSectionsOfRange(FRange, sections);
     const size_t count = std::min(sections.size(), FBlocks.size());
+    FRefit.Before(document);
     for (size_t i = 0; i < count; ++i)
         std::swap(sections[i]->Settings, FBlocks[i]);
     document.SectionsDirty = 1;
-    document.ColumnsDirty = 1;
+    FRefit.After(document);
+    FRefit.Restore(document, FForward);
+    FForward = !FForward;
     if (count == 0)
         return;
     // The text of the sections is laid out again in its new columns.

@@ -11,6 +11,32 @@
 // columns would have them on the page (unequal widths that look equal).
 void CalcEqualColumnWidths(TSectionSettings& settings, const TPageParams& params);
 
+// The widths of unequal columns that the sections refit to their page after a
+// change of page sizes, page groups or columns. The step that causes the
+// change refits them at once and keeps the settings of every section from
+// before and after, so that each later application gives back exactly the
+// widths of its side instead of refitting them again (refitting is not
+// reversible).
+class TColumnRefit {
+public:
+    // Call before the step's first change, then After once the change is made.
+    void Before(TDocument& document);
+    void After(TDocument& document);
+    // Call after each later application: forward gives the settings from after
+    // the change, otherwise those from before it.
+    void Restore(TDocument& document, bool forward);
+    int64_t MemorySize() const;
+
+private:
+    struct TSnapshot {
+        TSection* Section;
+        TSectionSettings Settings;
+    };
+    std::vector<TSnapshot> FBefore;
+    std::vector<TSnapshot> FAfter;
+    bool FTaken = false;
+};
+
 class TFormatSectionOperation : public TSubOperation {
 public:
     // One block per section of the range: the section's own block, with the
@@ -30,4 +56,6 @@ public:
 private:
     TTextRange FRange;
     std::vector<TSectionSettings> FBlocks;
+    TColumnRefit FRefit;
+    bool FForward = true;
 };

@@ -175,7 +175,13 @@ void TInsertDeleteFieldOperation::Undo(TUpdateRange& update)
     }
     document.RelayoutPending = 1;
     document.BookmarkListDirty = 1;
-    document.RefreshRangeObjectPositions();
+    // Anchors take no room: only the object's own ends have moved.
+    if (FInDocument) {
+        if (FKind & idfStartAnchor)
+            MakeTextPos(FStart.Paragraph, FStart.Offset, FField->Range.Start);
+        if (FKind & idfEndAnchor)
+            MakeTextPos(FEnd.Paragraph, FEnd.Offset, FField->Range.End);
+    }
 }
 
 void TInsertDeleteFieldOperation::Remove()

@@ -198,25 +198,32 @@ void TOperationManager::Undo(bool updateViews, TUpdateRange& update)
         }
         if (undone == 1 && lastDone->IsTyping())
             document.SingleTypingUndo = 1;
-        if (updateViews && lastDone) {
-            const bool keepView = lastDone->ScrollOnReplay == 0;
-            if (keepView)
-                document.BeginChange(chfNoReplayScroll);
-            try {
-                UpdateViews(update);
-            } catch (...) {
-                if (keepView)
-                    document.EndChanges(1);
-                throw;
-            }
-            if (keepView)
-                document.EndChanges(1);
-        }
+        if (updateViews && lastDone)
+            UpdateViewsAfterReplay(*lastDone, update);
     } catch (...) {
         FinishReplay(updateViews);
         throw;
     }
     FinishReplay(updateViews);
+}
+
+// The views after an undo or redo; an operation that asks not to scroll on
+// replay keeps the view where it is.
+void TOperationManager::UpdateViewsAfterReplay(const TOperation& last, TUpdateRange& update)
+{
+    TDocument& document = *FDocument;
+    const bool keepView = last.ScrollOnReplay == 0;
+    if (keepView)
+        document.BeginChange(chfNoReplayScroll);
+    try {
+        UpdateViews(update);
+    } catch (...) {
+        if (keepView)
+            document.EndChanges(1);
+        throw;
+    }
+    if (keepView)
+        document.EndChanges(1);
 }
 
 void TOperationManager::Redo()
@@ -249,20 +256,8 @@ void TOperationManager::Redo()
             if (!next.Joined)
                 break;
         }
-        if (lastDone) {
-            const bool keepView = lastDone->ScrollOnReplay == 0;
-            if (keepView)
-                document.BeginChange(chfNoReplayScroll);
-            try {
-                UpdateViews(update);
-            } catch (...) {
-                if (keepView)
-                    document.EndChanges(1);
-                throw;
-            }
-            if (keepView)
-                document.EndChanges(1);
-        }
+        if (lastDone)
+            UpdateViewsAfterReplay(*lastDone, update);
     } catch (...) {
         FinishReplay(true);
         throw;

@@ -91,6 +91,7 @@ public:
     void ApplySelection(const TUpdateRange& update);
 
 private:
+    void UpdateViewsAfterReplay(const TOperation& last, TUpdateRange& update);
     bool ContinuesRun(const TOperation& done, bool doneWasInsertion, bool first, const TOperation& next,
                       bool redo) const;
     void FinishReplay(bool updateViews);

@@ -9,6 +9,7 @@
 #include "document/FormatTextOperation.h"
 
 #include <functional>
+#include <random>
 
 namespace {
 
@@ -427,12 +428,124 @@ TEST_F(DocumentFormattingTest, SectionFormatsKeepWhatTheyLeaveUnset)
     EXPECT_EQ(S0->Settings[ssEqualColumns], 1);
     EXPECT_EQ(S0->Settings[ssColumnCount], 2);
     EXPECT_EQ(S1->Settings[ssEqualColumns], 0);
-    EXPECT_EQ(S1->Settings[TSectionSettings::ColumnValue(0, crWidth)], (9071 - 2 * 720) / 3);
+    // Three equal widths, refit to fill the text width with the gaps.
+    for (int32_t column = 0; column < 3; ++column)
+        EXPECT_EQ(S1->Settings[TSectionSettings::ColumnValue(column, crWidth)], 2544) << column;
     EXPECT_EQ(S1->Settings[TSectionSettings::ColumnValue(0, crSpacing)], 720);
     EXPECT_EQ(S1->Settings[TSectionSettings::ColumnValue(2, crSpacing)], 0);
     for (int32_t i = 0; i < 3; ++i)
         EXPECT_EQ(Doc->Sections(i).Settings[ssLastValue], 1);
     EXPECT_EQ(S0->BreakKind(), sbNewPage);
+}
+
+// Long random series of formats, page set-ups, section changes, typing and
+// deletions over the fixture, with and without laid-out paragraphs: undoing
+// all of them restores the document byte for byte, redoing all brings the end
+// state back, and undoing one by one restores it again.
+TEST_F(DocumentFormattingTest, MixedFormatsAndEditsUndoneAndRedoneByteForByte)
+{
+    std::mt19937 random(20240917);
+    auto pick = [&random](int32_t from, int32_t to) { return std::uniform_int_distribution<int32_t>(from, to)(random); };
+    auto anyPosition = [&]() -> TTextPosition {
+        const int32_t paragraph = pick(0, Doc->StoryCount(stBody) - 1);
+        return {paragraph, pick(0, Doc->Paragraphs(paragraph).GetCharCount() - 1)};
+    };
+    auto anyRange = [&]() {
+        TTextPosition a = anyPosition();
+        TTextPosition b = anyPosition();
+        if (CompareTextPos(b, a) < 0)
+            std::swap(a, b);
+        return TTextRange{a, b};
+    };
+    for (int run = 0; run < 6; ++run) {
+        SCOPED_TRACE(run);
+        Fresh();
+        std::unique_ptr<TCharLayout> layout;
+        if (run % 2) {
+            layout = std::make_unique<TCharLayout>();
+            for (int32_t i = 0; i < Doc->ParagraphCount(); ++i)
+                Doc->Paragraphs(i).Invalidate(true, 9);
+        }
+        const std::string before = DumpAll(*Doc);
+        for (int i = 0; i < 40; ++i) {
+            TTextRange range = anyRange();
+            Select(range.Start.Paragraph, range.Start.Offset, range.End.Paragraph, range.End.Offset);
+            uint8_t flags = 0;
+            switch (pick(0, 8)) {
+            case 0:
+            case 1: {
+                constexpr int kSlots[] = {cfBold, cfItalic, cfSize, cfColor, cfLanguage, cfUnderline};
+                const int slot = kSlots[pick(0, 5)];
+                TCharFormat format = One(slot, slot == cfSize ? pick(8, 40) : pick(0, 2));
+                if (pick(0, 3) == 0)
+                    format[cfBold] = pick(0, 1);
+                Doc->ExecuteOperation(docFormatText, {&range, &format, &flags});
+                break;
+            }
+            case 2: {
+                constexpr int kSlots[] = {pfAlignment, pfFirstIndent, pfLeftIndent, pfSpaceAfter, pfKeepWithNext};
+                TParFormat format;
+                ClearParFormat(format);
+                const int slot = kSlots[pick(0, 4)];
+                format[slot] = slot == pfAlignment ? pick(0, 3) : slot == pfKeepWithNext ? pick(0, 1) : pick(-400, 900);
+                Doc->ExecuteOperation(docFormatParagraphs, {&range, &format});
+                break;
+            }
+            case 3: {
+                Doc->ExecuteOperation(docDeleteRange, {&range.Start, &range.End, &flags});
+                break;
+            }
+            case 4:
+                TypeText(pick(0, 1) ? "mot" : "a\rb");
+                break;
+            case 5: {
+                int32_t paragraph = anyPosition().Paragraph;
+                uint8_t kind = static_cast<uint8_t>(pick(0, 3));
+                Doc->ExecuteOperation(docChangeSectionBreak, {&paragraph, &kind});
+                break;
+            }
+            case 6: {
+                TSectionSettings settings;
+                std::fill(std::begin(settings.Values), std::end(settings.Values), NotSet);
+                settings[ssColumnCount] = pick(1, 3);
+                settings[ssEqualColumns] = pick(-1, 1);
+                Doc->ExecuteOperation(docFormatSections, {&range, &settings});
+                break;
+            }
+            case 7: {
+                TPageParams params;
+                std::fill(std::begin(params.Values), std::end(params.Values), NotSet);
+                const int choice = pick(0, 3);
+                if (choice == 1)
+                    params[ppTopMargin] = pick(0, 9000);
+                else if (choice == 2)
+                    params[ppPaperWidth] = pick(1000, 20000);
+                else if (choice == 3)
+                    params[ppFooterDistance] = pick(-100, 1000);
+                Doc->ExecuteOperation(docChangePageParams, {&params, &range});
+                break;
+            }
+            case 8: {
+                uint8_t what = static_cast<uint8_t>(pick(0, 1));
+                Doc->ExecuteOperation(docResetFormatToStyle, {&range, &what});
+                break;
+            }
+            }
+            ExpectDocumentConsistent(*Doc);
+            if (HasFatalFailure())
+                return;
+        }
+        // Most of the edits changed something.
+        EXPECT_GT(Undo().Count(), 25);
+        const std::string after = DumpAll(*Doc);
+        Undo().UndoAll();
+        EXPECT_EQ(DumpAll(*Doc), before);
+        Undo().RedoAll();
+        EXPECT_EQ(DumpAll(*Doc), after);
+        while (Undo().CanUndo())
+            Undo().Undo();
+        EXPECT_EQ(DumpAll(*Doc), before);
+    }
 }
 
 TEST(StepCharAttributeValueTest, StandardSizesPercentagesAndLimits)
