@@ -151,7 +151,8 @@ std::string TDocument::GetTextRun(int32_t paragraph, int32_t offset, int32_t len
         return text;
     const TPlain plain = PlainOf(*this, paragraph);
     const int32_t from = std::clamp(offset, 0, plain.Count);
-    const int32_t to = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(from) + length, from, plain.Count));
+    const int32_t to =
+        static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(from) + length, from, plain.Count));
     for (int32_t i = from; i < to && static_cast<int32_t>(text.size()) < MaxTextRunLength; ++i) {
         const uint8_t c = plain.Chars[i];
         if (c >= 32)
@@ -487,7 +488,8 @@ bool TDocument::IsWordDelimitedAt(const TFoundWord& word, const std::string& tex
     // A single letter, an integer or a decimal number.
     bool standsAlone = false;
     if (text.size() == 1) {
-        standsAlone = (GetCharTypeFlags(GetUserDefaultLCID(), static_cast<uint8_t>(text[0])) & (C1_ALPHA | C1_DIGIT)) != 0;
+        const uint8_t c = static_cast<uint8_t>(text[0]);
+        standsAlone = (GetCharTypeFlags(GetUserDefaultLCID(), c) & (C1_ALPHA | C1_DIGIT)) != 0;
     } else {
         int separators = 0;
         bool digits = true;
