@@ -12,10 +12,14 @@
 // device units goes through the conversion routines below, which all round the
 // same way.
 #include "document/DocFileState.h"
+#include "document/DocStatistics.h"
+#include "document/Field.h"
 #include "document/DocumentHost.h"
 #include "document/ObjectTable.h"
 #include "document/OperationDispatcher.h"
 #include "document/Section.h"
+#include "document/SpacingContext.h"
+#include "document/TextAccess.h"
 #include "document/TextPosition.h"
 #include "foundation/CharFormat.h"
 #include "foundation/DisplayScale.h"
@@ -29,6 +33,7 @@
 #include <string>
 #include <vector>
 
+class TAutocorrectLangOptions;
 class TDocObject;
 class TDocumentView;
 class TField;
@@ -730,6 +735,161 @@ public:
     void ForgetRangeObject(TField* field);
     // The range objects' stored positions, read again from their anchors.
     void RefreshRangeObjectPositions();
+
+    // --- Text access, words and links -----------------------------------------
+    // The plain characters of a run of one paragraph as text: en and em dash
+    // as 0x96 and 0x97, non-breaking space and hyphen as blank and "-", other
+    // codes below 32 left out; at most MaxTextRunLength characters.
+    std::string GetTextRun(int32_t paragraph, int32_t offset, int32_t length) const;
+    // The text of a range within its first paragraph (up to the paragraph
+    // mark when it goes on beyond it).
+    std::string GetRangeText(const TTextRange& range) const;
+    // The word at the position (a web address there when the URL option is
+    // on); length 0 when the word would start after the position.
+    void GetWordAt(const TTextPosition& position, TFoundWord& word);
+    void GetPrevWord(const TTextPosition& position, TFoundWord& word);
+    // The start of the next word; the position itself at the end of the part
+    // being edited.
+    void GetNextWord(const TTextPosition& position, TTextPosition& next);
+    // A web address or "file://" link around the position, while the URL
+    // option is on.
+    void GetUrlAt(const TTextPosition& position, TFoundWord& word);
+    // A file link around the position.
+    void GetPrefixedLinkAt(const TTextPosition& position, TFoundWord& word);
+    void GetLinkAt(const TTextPosition& position, TFoundWord& word);
+    void GetWordOrLinkAt(const TTextPosition& position, TFoundWord& word);
+    // The word stands alone (a separator before it, a delimiter after it) and
+    // is a single letter or a number.
+    bool IsWordDelimitedAt(const TFoundWord& word, const std::string& text) const;
+    // The word as spelling sees it ("-" and "." inside it); true when it is an
+    // abbreviation in capitals ("U.S.", "J.-P.").
+    bool GetSpellWordAt(const TTextPosition& position, TFoundWord& word);
+    bool IsSentenceStart(const TTextPosition& position);
+    void GetSentenceAt(const TTextPosition& position, TTextRange& range);
+
+    // --- Spacing context ---------------------------------------------------------
+    // The spacing context at a position, under the autocorrection options
+    // given (null: those of the language of the character at the position).
+    void GetAutocorrectContext(int32_t paragraph, int32_t offset, TSpacingContext& context,
+                               const TAutocorrectLangOptions* options = nullptr);
+    // After an edit: one space where two pieces of text meet without one,
+    // none before a closing sign or after an opening sign, one where several
+    // stand; nothing at a field or bookmark anchor. The edits go into the
+    // operation; the update's caret is the position.
+    void FixSpacingAt(const TTextPosition& position, TSpaceAdjustment& result, TUpdateRange& update,
+                      TOperation* op);
+
+    // --- Statistics ------------------------------------------------------------
+    // Counts the selection, else the header or footer being edited, else the
+    // body, after paginating the whole document.
+    void ComputeStatistics(TDocStatistics& statistics);
+    // Counts and shows the counts with the file's information.
+    void ShowStatistics();
+    // While set (the field update's own count), paragraphs, lines and
+    // sentences are not counted.
+    uint8_t CountingFieldStatistics = 0;
+    // The window is in a mouse operation that follows the pointer (a
+    // narrower test than IsViewBusy).
+    bool IsViewTracking() const;
+
+    // --- Bookmarks, fields and hyperlinks ---------------------------------------
+    // The bookmark names of the body, each with its object, rebuilt first when
+    // marked dirty (every anchor insertion or removal marks it); afterwards
+    // every object's range and nesting bytes are up to date too. Sorted by
+    // name without regard to case, unless the program keeps bookmarks in text
+    // order.
+    TStringList& GetBookmarkList();
+    void GetBookmarkRange(TField* object, TTextRange& range);
+    // The list rebuilt once in text order (navigation); the next rebuild sorts
+    // it by name again.
+    void RebuildBookmarkListInTextOrder();
+    // The innermost object whose range holds the position (its start included,
+    // its end not), of the type and kind given (255: any) and of no excluded
+    // type; bookmarks, headers and footers only while FindHiddenKinds is set.
+    // Null when there is none; range receives its range.
+    TField* FindRangeAt(const TTextPosition& position, uint8_t type = 255, uint8_t kind = 255,
+                        const TFieldTypeSet* excluded = nullptr, TTextRange* range = nullptr);
+    // The field of that type at the caret (at the selection's start when the
+    // caret lies outside the selection).
+    TField* FindFieldAtCaret(uint8_t type);
+    // A note reference of that kind (0 footnote, 1 endnote, 255 any) holds the
+    // position.
+    bool FindNoteAt(const TTextPosition& position, uint8_t noteKind);
+    // A field of one of the types lies wholly in the header and footer story.
+    bool HasHeaderFooterFieldsOfTypes(const TFieldTypeSet& types) const;
+    // A bookmark of that name (without regard to case) is in the document or
+    // among the extra objects.
+    bool BookmarkNameExists(const std::string& name, const std::vector<TField*>* extra = nullptr);
+    // A bookmark name made of the range's text (the sentence from the caret
+    // on for an empty range) that no bookmark of the document uses.
+    std::string MakeBookmarkName(const TTextRange& range);
+    // Caret to the bookmark (its range selected with select); an unknown name
+    // does nothing.
+    void GoToBookmark(const std::string& name, bool select);
+    // To the bookmark before the caret, or after it, in text order, round the
+    // end of the document.
+    void GoToPrevBookmark();
+    void GoToNextBookmark();
+    // Follows a HYPERLINK field's target: a bookmark of the document, or a
+    // file or address opened by the shell's helper (a local file only after
+    // the safety question), with the document's folder as current folder.
+    void FollowHyperlink(const std::string& instruction);
+    // Operations 34 to 40, 42, 43 and 45.
+    void InsertBookmark(const std::string& name, TUpdateRange& update, TOperation* op);
+    // Removes the bookmark of that name (its text stays); nothing for a name
+    // that is not in the bookmark list.
+    void DeleteBookmark(const std::string& name, TUpdateRange& update, TOperation* op);
+    // Removes the hyperlink (its text stays) and gives the text the underline
+    // and colour of its paragraph's style.
+    void RemoveHyperlink(TField* field, TUpdateRange& update, TOperation* op);
+    void RemoveHyperlinksInSelection(TUpdateRange& update, TOperation* op);
+    void RemoveBrokenBookmarkLinks(TUpdateRange& update, TOperation* op);
+    // A hyperlink around the selection, or around the display text inserted
+    // at the selection.
+    void InsertHyperlink(const std::string& instruction, const std::string& displayText, TUpdateRange& update,
+                         TOperation* op);
+    // Removes the field (its text stays) and the page references and
+    // hyperlinks that start inside it.
+    void DeleteField(TField* field, TUpdateRange& update, TOperation* op);
+    // A field of the type around a "?" inserted at the selection; its
+    // instruction is the type's keyword and the one given.
+    TField* InsertField(uint8_t type, const std::string& instruction, TUpdateRange& update, TOperation* op);
+    // The range-object list is to be sorted by start before the next search.
+    uint8_t RangeObjectsUnsorted = 0;
+    // The next bookmark-list rebuild leaves the list in text order.
+    uint8_t BookmarkListTextOrder = 0;
+    // Paragraphs the next bookmark-list rebuild rescans instead of all
+    // (first NotSet: none).
+    int32_t BookmarkRescanFirst = NotSet;
+    int32_t BookmarkRescanLast = NotSet;
+    // Position searches find bookmarks, headers and footers too.
+    uint8_t FindHiddenKinds = 0;
+    // The field the last InsertField made.
+    TObjectHandle LastInsertedField = NoObjectHandle;
+    // Bookmarks of a table of contents being deleted (operation 42), offered
+    // for deletion when the operation is over.
+    std::vector<std::string> PendingTocBookmarks;
+
+    // --- Field update -------------------------------------------------------------
+    // Recomputes the results of the fields of the types whose end anchor lies
+    // in the range (operation 44); each result that differs from the text
+    // between the field's anchors replaces it, undoably, keeping the field and
+    // the format of its first result character.
+    void UpdateFields(const TTextRange& range, const TFieldTypeSet& types, TUpdateRange& update, TOperation* op);
+    // Layout stamps a header or footer for one page: field update shows that
+    // page's number.
+    uint8_t StampingPage = 0;
+    int32_t StampedPageNumber = 0;
+    // The document-properties refresh runs: NUMPAGES, NUMWORDS, NUMCHARS and
+    // SECTIONPAGES show the stored counts.
+    uint8_t StatisticsFrozen = 0;
+    // AUTHOR and LASTSAVEDBY show the program's user; the document keeps its
+    // last author (when off, an empty last author shows the author).
+    uint8_t UseProgramUser = 0;
+    uint8_t KeepsLastAuthor = 0;
+    // The section whose page numbering evaluation uses (null: that of each
+    // paragraph).
+    TSection* EvaluationSection = nullptr;
 
 private:
     // An anchor taken out of the text by DetachAnchors, until ReattachAnchors.

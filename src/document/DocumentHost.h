@@ -83,6 +83,24 @@ public:
     virtual std::string DefaultDocumentFolder() { return {}; }
     // The author name of the options.
     virtual std::string AuthorName() { return {}; }
+    // The user name of the options (AUTHOR and LASTSAVEDBY fields of documents
+    // that show the program's user).
+    virtual std::string UserName() { return AuthorName(); }
+    // The option that leaves the bookmark list in text order instead of
+    // sorting it by name.
+    virtual bool BookmarksInTextOrder() { return false; }
+    // The character format the options give inserted hyperlinks (unset slots
+    // keep the text's own): single underline in blue by default.
+    virtual TCharFormat HyperlinkCharFormat();
+    // Runs a command of the command layer by its id (7200: leave header and
+    // footer editing); without one nothing happens.
+    virtual void ExecuteCommand(int32_t /*commandId*/) {}
+    // The first picture of the options' date list, or of their time list: what
+    // a date or time field without a picture of its own shows.
+    virtual std::string DefaultDatePicture(bool time) { return time ? "HH:mm" : "ddddd"; }
+    // The file-name extension (without the dot, any case) is one of the
+    // program's document formats (the format registry's).
+    virtual bool IsDocumentExtension(const std::string& extension);
     // The option that detects web addresses under the mouse and the caret.
     virtual bool UrlDetection() { return false; }
     virtual void SetUrlDetection(bool /*on*/) {}

@@ -11,6 +11,7 @@
 //
 // Coordinates are the document's view units (those of its view origin).
 #include <cstdint>
+#include <string>
 
 class TDocument;
 
@@ -23,6 +24,9 @@ public:
     // The window is in a mouse operation or a ruler is being dragged: the
     // re-layout queue waits until it is over.
     virtual bool IsBusy() const { return false; }
+    // The window follows the pointer (a selection or an object being dragged
+    // or sized): fewer states than IsBusy, ruler drags included.
+    virtual bool IsTracking() const { return false; }
     // The scroll bars' maximum positions and large steps (the page grid).
     virtual void SetScrollRanges(int32_t /*maxX*/, int32_t /*largeX*/, int32_t /*maxY*/, int32_t /*largeY*/) {}
     // Sets both scroll bars to the document's view origin without treating it
@@ -48,6 +52,9 @@ public:
     // The window is focused, nothing is selected, the caret is not hidden and
     // no mouse operation is under way.
     virtual bool UpdateCaretAllowed() const { return false; }
+    // The window's bookmark tab bar is shown: its tab of that name becomes
+    // the selected one (without the selection travelling back).
+    virtual void SelectBookmarkTab(const std::string& /*name*/) {}
     // The rulers forget their cached drawing state (a paint was asked for
     // while an edit ran).
     virtual void ClearRulerCaches() {}

@@ -7,6 +7,8 @@
 #include "document/ObjectTable.h"
 #include "document/TextPosition.h"
 
+#include "platform/runtime/DateTime.h"
+
 #include <bitset>
 #include <cstdint>
 #include <string>
@@ -24,9 +26,31 @@ enum TFieldKindByte : uint8_t {
 
 // A set of field types (the type numbers of the Word binary format, below 96).
 using TFieldTypeSet = std::bitset<96>;
-// The field types whose result depends on the page on which the field is shown:
-// NUMPAGES (26), PAGE (33), SECTION (65) and SECTIONPAGES (66).
+// The type is below 96 and in the set.
+bool FieldTypeInSet(const TFieldTypeSet& set, uint8_t type);
+// The field types whose result depends on pagination: STYLEREF (10), NUMPAGES
+// (26), PAGE (33), PAGEREF (37), SECTION (65) and SECTIONPAGES (66). Field
+// update lays out and paginates again before it evaluates one of them, and
+// undo keeps their results in a header or footer.
 const TFieldTypeSet& PageDependentFieldTypes();
+
+// A field result is never longer than this.
+constexpr int32_t MaxFieldResultLength = 256;
+
+// The display name of a field type ("Lien hypertexte"); empty for a type
+// without one.
+const std::string& FieldTypeDisplayName(uint8_t type);
+
+// The symbols of notes numbered in the symbol styles: "*", "†", "‡", "§".
+extern const char NoteSymbols[4];
+
+// A date and time written with a date picture in the form field instructions
+// use: d dd ddd dddd (day, short and long day name), ddddd dddddd (the
+// settings' short and long date), M MM MMM MMMM (month), yy yyyy (year),
+// h hh (12-hour), H HH (24-hour), m mm (minutes), s ss (seconds), t tt (the
+// settings' AM and PM texts), am/pm AM/PM a/p A/P, and text between single
+// or double quotes as it stands. Any other character is copied.
+std::string FormatFieldDateTime(const std::string& picture, TDateTime dateTime, const TFormatSettings& settings);
 
 // Range objects whose formatting ends with them: the format in force after
 // their end record does not reach back to the character before it.
@@ -41,6 +65,29 @@ public:
 
     TDocument* GetDocument() const { return FDocument; }
     TObjectHandle Handle() const { return FHandle; }
+
+    // The type's display name; for a type without one, the instruction up to
+    // its first blank (empty when it has no blank).
+    std::string GetTypeName() const;
+    // The number in the style the instruction's "\*" switch names
+    // ("alphabetic", "ALPHABETIC", "roman", "ROMAN"), else in the default
+    // format (decimal for one above 254), then with the case switch applied.
+    std::string FormatNumber(int32_t number, int32_t defaultFormat) const;
+    // The date and time in the instruction's "\@" picture, else in the
+    // default picture (the program's time picture for TIME fields, its date
+    // picture for the others), then with the case switch applied. A date-time
+    // of 0 gives an empty text.
+    std::string FormatDate(const TFormatSettings& settings, TDateTime dateTime) const;
+    // The text with the instruction's case switch applied: "Upper", "Lower",
+    // "FirstCap" (the first character in upper case) or "Caps" (every word
+    // starting with a capital, the rest in lower case), searched in that order.
+    std::string ApplyCaseSwitch(const std::string& text) const;
+    // A PAGEREF field with the hyperlink switch \h.
+    bool IsHyperlinkPageRef() const;
+    // For a note reference: its number becomes the counter value and its
+    // result the value shown in the style of the document's footnote or
+    // endnote numbering. True when the result text changed.
+    bool SetNoteNumber(TDocument& document, int32_t number);
 
     uint8_t Kind;
     // Where the object stands; kept up to date by the editing code.

@@ -5,10 +5,14 @@
 #include "document/Document.h"
 #include "document/DocumentView.h"
 #include "document/Field.h"
+#include "document/FieldInstructions.h"
 #include "document/Operation.h"
 #include "document/OperationManager.h"
+#include "foundation/MessageDlg.h"
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/StringList.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -89,6 +93,158 @@ void RunChangeFieldInstruction(TDocument& document, TOperationParams params, TOp
 void RunChangeSectionBreak(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
 {
     document.ChangeSectionBreak(ParamInt(params, 0), ParamByte(params, 1), update, op);
+}
+
+// --- Bookmarks, fields and hyperlinks ----------------------------------------
+
+// P0: the bookmark's name.
+void RunInsertBookmark(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.InsertBookmark(ParamRefAs<std::string>(params, 0), update, op);
+}
+
+// P0: the name of the bookmark to remove.
+void RunDeleteBookmark(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.DeleteBookmark(ParamRefAs<std::string>(params, 0), update, op);
+}
+
+// The hyperlink at the caret.
+void RunRemoveHyperlink(TDocument& document, TOperationParams /*params*/, TOperation* op, TUpdateRange& update)
+{
+    document.RemoveHyperlink(document.FindFieldAtCaret(fkHyperlink), update, op);
+}
+
+void RunRemoveHyperlinksInSelection(TDocument& document, TOperationParams /*params*/, TOperation* op,
+                                    TUpdateRange& update)
+{
+    document.RemoveHyperlinksInSelection(update, op);
+}
+
+void RunRemoveBrokenBookmarkLinks(TDocument& document, TOperationParams /*params*/, TOperation* op,
+                                  TUpdateRange& update)
+{
+    document.RemoveBrokenBookmarkLinks(update, op);
+}
+
+// P0: the instruction, P1: the display text (both strings).
+void RunInsertHyperlink(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.InsertHyperlink(ParamRefAs<std::string>(params, 0), ParamRefAs<std::string>(params, 1), update, op);
+}
+
+// P0: the field type. The bookmarks of a table of contents (the targets of
+// its entry links, and a bookmark that starts where it starts) are noted
+// first, to be offered for deletion when the operation is over.
+void RunDeleteField(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.PendingTocBookmarks.clear();
+    TField* field = document.FindFieldAtCaret(ParamByte(params, 0));
+    if (!field)
+        return;
+    const TTextRange range = field->Range;
+    TStringList& bookmarks = document.GetBookmarkList();
+    std::vector<std::string> names;
+    auto note = [&](const std::string& name) {
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    };
+    const auto& objects = document.RangeObjects();
+    for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
+        const TField& object = **it;
+        if (object.Kind == rkField && object.Type == fkHyperlink &&
+            CompareTextPos(range.Start, object.Range.Start) <= 0 && CompareTextPos(object.Range.Start, range.End) < 0) {
+            std::string target, toolTip;
+            ParseHyperlinkField(object.Instruction, target, toolTip);
+            if (target.size() >= 2 && target[0] == '#') {
+                const int32_t index = bookmarks.IndexOf(target.substr(1));
+                if (index >= 0)
+                    note(bookmarks.Strings(index));
+            }
+        } else if (object.Kind == rkBookmark && CompareTextPos(object.Range.Start, range.Start) == 0) {
+            note(object.Instruction);
+        }
+    }
+    document.DeleteField(field, update, op);
+    document.PendingTocBookmarks = std::move(names);
+}
+
+// P0: the field type, P1: the instruction after the keyword (a string, may be
+// missing), P2: where the new field is handed back (TField*, may be missing).
+void RunInsertField(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    const auto* instruction = static_cast<const std::string*>(ParamPtr(params, 1));
+    TField* field = document.InsertField(ParamByte(params, 0), instruction ? *instruction : std::string(), update, op);
+    if (auto** out = static_cast<TField**>(ParamPtr(params, 2)))
+        *out = field;
+}
+
+// P0: the range, P1: the set of field types.
+void RunUpdateFields(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.UpdateFields(ParamRefAs<TTextRange>(params, 0), ParamRefAs<TFieldTypeSet>(params, 1), update, op);
+}
+
+// P0: the field type; the field at the caret goes, its text stays.
+void RunRemoveFieldRecord(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    update.Reset();
+    if (TField* field = document.FindFieldAtCaret(ParamByte(params, 0)))
+        document.RemoveRangeObject(field, update, op);
+}
+
+// The last recorded operation joins the one before it: one undo takes both.
+void JoinLastOperation(TDocument& document)
+{
+    TOperationManager& undo = document.UndoManager();
+    if (document.OperationRecorded && undo.CurrentIndex() >= 0)
+        undo.Operations(undo.CurrentIndex()).Joined = 1;
+}
+
+// After an inserted field: its result, as part of the same action, and the
+// caret after it.
+void UpdateInsertedField(TDocument& document, TOperationParams /*params*/)
+{
+    TField* field = document.Objects().GetField(document.LastInsertedField);
+    if (!field)
+        return;
+    TTextRange range = field->Range;
+    TFieldTypeSet types;
+    if (field->Type < types.size())
+        types.set(field->Type);
+    document.KindOverride = 50;
+    document.ExecuteOperation(docUpdateFields, {&range, &types});
+    document.KindOverride = 255;
+    field = document.Objects().GetField(document.LastInsertedField);
+    if (!field)
+        return;
+    const TTextPosition end = field->Range.End;
+    if (document.OperationRecorded) {
+        JoinLastOperation(document);
+        TOperation& op = document.UndoManager().Operations(document.UndoManager().CurrentIndex());
+        op.CaretAfter[0] = end.Paragraph;
+        op.CaretAfter[1] = end.Offset;
+    }
+    document.GoToPosition(end.Paragraph, end.Offset);
+}
+
+// After a deleted table of contents: its bookmarks too, when the user wants.
+void AskDeleteTocBookmarks(TDocument& document, TOperationParams /*params*/)
+{
+    std::vector<std::string> names = std::move(document.PendingTocBookmarks);
+    document.PendingTocBookmarks.clear();
+    if (names.empty())
+        return;
+    if (ShowMessageDlg("Eldravin est en train de supprimer une table des matières.||||Voulez-vous que les signets "
+                       "correspondants soient eux aussi supprimés ?",
+                       mtConfirmation, mbYesNo) != mrYes)
+        return;
+    for (std::string& name : names) {
+        document.KindOverride = 51;
+        document.ExecuteOperation(docDeleteBookmark, {&name});
+        document.KindOverride = 255;
+        JoinLastOperation(document);
+    }
 }
 
 // --- Follow-ups and end steps ----------------------------------------------
@@ -190,22 +346,27 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 31 */ {44, nullptr, nullptr, "TDocument.AutocorrectTypedChar", false, false, false, false, nullptr, nullptr},
     /* 32 */ {44, nullptr, nullptr, "TDocument.ApplyAutocorrectToRange", false, false, false, false, nullptr, nullptr},
     /* 33 */ {45, nullptr, RunFormatSections, "TDocument.FormatSections", false, false, false, false, nullptr, nullptr},
-    /* 34 */ {46, nullptr, nullptr, "TDocument.InsertBookmark", false, false, false, false, nullptr, nullptr},
-    /* 35 */ {46, nullptr, nullptr, "TDocument.RemoveRangeObject (signet)", false, false, false, false, nullptr,
+    /* 34 */ {46, nullptr, RunInsertBookmark, "TDocument.InsertBookmark", false, false, false, false, nullptr,
               nullptr},
+    /* 35 */ {46, nullptr, RunDeleteBookmark, "TDocument.RemoveRangeObject (signet)", false, false, false, false,
+              nullptr, nullptr},
     /* 36 */ {0, nullptr, RunChangeFieldInstruction, "TDocument.ChangeFieldInstruction", false, false, false, false, nullptr, nullptr},
-    /* 37 */ {47, nullptr, nullptr, "TDocument.RemoveHyperlink", false, false, false, false, nullptr, nullptr},
-    /* 38 */ {48, nullptr, nullptr, "TDocument.RemoveHyperlinksInSelection", false, false, false, false, nullptr,
+    /* 37 */ {47, nullptr, RunRemoveHyperlink, "TDocument.RemoveHyperlink", false, false, false, false, nullptr,
               nullptr},
-    /* 39 */ {48, nullptr, nullptr, "TDocument.RemoveBrokenBookmarkLinks", false, false, false, true, nullptr,
+    /* 38 */ {48, nullptr, RunRemoveHyperlinksInSelection, "TDocument.RemoveHyperlinksInSelection", false, false,
+              false, false, nullptr, nullptr},
+    /* 39 */ {48, nullptr, RunRemoveBrokenBookmarkLinks, "TDocument.RemoveBrokenBookmarkLinks", false, false, false,
+              true, nullptr, nullptr},
+    /* 40 */ {47, nullptr, RunInsertHyperlink, "TDocument.InsertHyperlink", false, false, false, false, nullptr,
               nullptr},
-    /* 40 */ {47, nullptr, nullptr, "TDocument.InsertHyperlink", false, false, false, false, nullptr, nullptr},
     /* 41 */ {49, nullptr, nullptr, "TDocument.BuildTableOfContents", false, false, false, false, nullptr, nullptr},
-    /* 42 */ {51, nullptr, nullptr, "TDocument.DeleteField", false, false, false, false, nullptr, nullptr},
-    /* 43 */ {50, nullptr, nullptr, "TDocument.InsertField", false, false, false, false, nullptr, nullptr},
-    /* 44 */ {52, nullptr, nullptr, "TDocument.UpdateFields", false, false, false, false, nullptr, nullptr},
-    /* 45 */ {51, nullptr, nullptr, "TDocument.RemoveRangeObject (champ)", false, false, false, false, nullptr,
+    /* 42 */ {51, nullptr, RunDeleteField, "TDocument.DeleteField", false, false, false, false, nullptr,
+              AskDeleteTocBookmarks},
+    /* 43 */ {50, nullptr, RunInsertField, "TDocument.InsertField", false, false, false, false, UpdateInsertedField,
               nullptr},
+    /* 44 */ {52, nullptr, RunUpdateFields, "TDocument.UpdateFields", false, false, false, false, nullptr, nullptr},
+    /* 45 */ {51, nullptr, RunRemoveFieldRecord, "TDocument.RemoveRangeObject (champ)", false, false, false, false,
+              nullptr, nullptr},
     /* 46 */ {53, nullptr, RunChangeSectionBreak, "TDocument.ChangeSectionBreak", false, false, false, false, nullptr, nullptr},
     /* 47 */ {55, nullptr, nullptr, "TDocument.LinkHeaderToPrevious", false, false, false, false, nullptr, nullptr},
     /* 48 */ {16, nullptr, nullptr, "TDocument.InsertSymbol", false, false, false, false, nullptr, nullptr},

@@ -500,11 +500,3 @@ int32_t TDocument::GetCurrentLanguage()
         return SelCharFormat[cfLanguage];
     return GetLanguageAt(Selection().Start.Paragraph, Selection().Start.Offset + 1);
 }
-
-TDocument::TSpaceAdjustment TDocument::AdjustSpaces(const TTextPosition& /*position*/, TUpdateRange& /*update*/,
-                                                    TOperation* /*op*/)
-{
-    // The rules of which characters count as spaces and word edges belong to
-    // the spacing context, which this version does not have yet.
-    throw EInternalError("L'ajustement des espaces (contexte d'espacement) n'est pas disponible dans cette version");
-}

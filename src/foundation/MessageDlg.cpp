@@ -73,6 +73,12 @@ uint8_t CurrentMessagePreset()
 
 int32_t ShowMessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons)
 {
+    return ShowMessageDlg(text, type, buttons, std::string());
+}
+
+int32_t ShowMessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
+                       const std::string& caption)
+{
     if (g_Quiet)
         return mrCancel;
     TMessageAnswerer* answerer = g_Answerer;
@@ -103,6 +109,7 @@ int32_t ShowMessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons
         } else {
             request.Kind = TMessageBoxKind::MessageForm;
             request.Text = EscapeMenuCaption(shown);
+            request.Caption = caption;
             result = answerer->Answer(request);
         }
     }

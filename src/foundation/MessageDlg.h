@@ -62,7 +62,9 @@ enum class TMessageBoxKind : uint8_t { MessageForm, SystemBox };
 struct TMessageRequest {
     TMessageBoxKind Kind = TMessageBoxKind::MessageForm;
     std::string Text;
-    std::string Caption;  // system box only: the application's title, or empty
+    // The system box: the application's title, or empty; the message form:
+    // the caption its caller gives, empty for the form's own.
+    std::string Caption;
     TMsgDlgType Type = mtInformation;
     TMsgDlgButtons Buttons = mbOK;
     uint8_t Preset = NoMessagePreset;
@@ -115,6 +117,9 @@ uint8_t CurrentMessagePreset();
 // EInternalError when no answerer is installed: a question nobody can answer is
 // a program fault, never a silent "Cancel".
 int32_t ShowMessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
+// The same with a caption of its own for the message form.
+int32_t ShowMessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons,
+                       const std::string& caption);
 // An optional message: the preset's button set (from the host, which raises
 // EInternalError when there is none or the preset is out of range).
 int32_t ShowMessageDlgPreset(const std::string& text, TMsgDlgType type, uint8_t preset);

@@ -121,14 +121,21 @@ TEST_F(TextInsertionTest, TheInsertedRangeIsReportedWhenAsked)
     EXPECT_EQ(Doc->Selection().End.Offset, 6);
 }
 
-TEST_F(TextInsertionTest, SpaceAdjustmentWaitsForTheSpacingContext)
+TEST_F(TextInsertionTest, SpaceAdjustmentSeparatesInsertedWords)
 {
-    Build({"Bonjour{22:2}"});
+    Build({"{21:1033}Bonjour{22:2}", "{21:1033}Un  deux.{22:2}"});
     const std::string before = DumpDocument(*Doc);
     Caret(0, 3);
-    EXPECT_THROW(TypeText("abc", efAdjustSpaces), EInternalError);
+    TypeText("abc", efAdjustSpaces);
+    EXPECT_EQ(Plain(0), "Bon abc jour\x02");
+    EXPECT_EQ(Doc->Caret.Offset, 8);
+    // Two blanks before the inserted word: one of them goes.
+    Caret(1, 4);
+    TypeText("trois", efAdjustSpaces);
+    EXPECT_EQ(Plain(1), "Un trois deux.\x02");
+    Undo().Undo();
+    Undo().Undo();
     EXPECT_EQ(DumpDocument(*Doc), before);
-    EXPECT_EQ(Undo().Count(), 0);
 }
 
 TEST_F(TextInsertionTest, EnterAtTheEndOfAHeadingAsksForItsFollowingStyle)
