@@ -9,6 +9,7 @@
 #include "document/ParReformatingManager.h"
 #include "document/Paragraph.h"
 #include "document/VectorGrowth.h"
+#include "foundation/ColorManager.h"
 #include "foundation/Paths.h"
 #include "foundation/Style.h"
 #include "foundation/StyleManager.h"
@@ -34,6 +35,8 @@ namespace {
 constexpr int32_t kWipeBlockSize = 16384;
 // Two-digit untitled names run from Doc01 to Doc99.
 constexpr int32_t kLastUntitledCounter = 99;
+// A title suggested as a file name is cut to this many characters.
+constexpr size_t kMaxTitleLength = 100;
 // Names with more digits tried after every two-digit one is taken.
 constexpr int32_t kMoreUntitledNames = 65536;
 
@@ -725,6 +728,18 @@ void TDocument::SetFullScreen(bool fullScreen)
         ZoomKind = FSavedView.ZoomKind;
         SetZoom(FSavedView.Zoom);
     }
+    ApplyColorScheme();
+}
+
+void TDocument::ApplyColorScheme()
+{
+    TColorManager* colors = GetColorManager();
+    if (!colors)
+        return;
+    if (FFullScreen)
+        colors->UseFullScreenPalette();
+    else
+        colors->UseScreenPalette();
 }
 
 // ---------------------------------------------------------------------------
@@ -759,6 +774,48 @@ std::string TDocument::MakeUntitledName()
             break;
     }
     return name;
+}
+
+std::string TDocument::SuggestTitle(const std::string& defaultTitle, bool keep)
+{
+    std::string text;
+    for (int32_t index = StoryFirst(stBody); index <= StoryLast(stBody); ++index) {
+        if (Paragraphs(index).GetCharCount() <= 1)
+            continue;
+        TTextRange sentence;
+        GetSentenceAt({index, 0}, sentence);
+        // The sentence's text as a run gives it, except that tabs, breaks
+        // and objects stand as the blanks they make in a title.
+        const TParagraph& paragraph = Paragraphs(index);
+        const uint8_t* chars = paragraph.GetPlainChars().Data();
+        const int32_t end = sentence.End.Paragraph == index ? sentence.End.Offset : paragraph.GetCharCount() - 1;
+        const int32_t to = std::clamp(end, 0, paragraph.GetCharCount());
+        for (int32_t i = std::clamp(sentence.Start.Offset, 0, to); i < to; ++i) {
+            const uint8_t c = chars[i];
+            if (c >= 32)
+                text += static_cast<char>(c);
+            else if (c == scEnDash)
+                text += '\x96';
+            else if (c == scEmDash)
+                text += '\x97';
+            else if (c == scNonBreakingHyphen)
+                text += '-';
+            else if (c != scOptionalHyphen)
+                text += ' ';
+        }
+        break;
+    }
+    while (!text.empty() && DelimiterCharTable[static_cast<uint8_t>(text.back())])
+        text.pop_back();
+    text = CleanTitleText(text, keep);
+    if (text.empty())
+        return defaultTitle;
+    if (!keep) {
+        if (text.size() > kMaxTitleLength)
+            text.resize(kMaxTitleLength);
+        text = CleanTitleText(text, keep) + ExtractFileExt(defaultTitle);
+    }
+    return text;
 }
 
 void TDocument::InitNewDocument()

@@ -105,6 +105,7 @@ constexpr int32_t chfReplacing = 67;      // replaced or moved text is being ins
 constexpr int32_t chfMoveDeletion = 68;   // moved text is being taken out of its old place
 constexpr int32_t chfReadingFormats = 76; // character formats are being read for insertion
 constexpr int32_t chfLocatingHeader = 84; // the page of a header or footer is being looked for
+constexpr int32_t chfStampingFields = 85; // a header's or footer's fields are computed for one page
 constexpr int32_t chfPasting = 95;        // a paste is under way
 
 // The coding of a document's file (the format registry's numbering).
@@ -136,11 +137,18 @@ struct TLargestPage {
     int32_t TextWidthTwips = 0;
 };
 
+// Note-number restart kinds: never, at every section, at every page.
+constexpr int32_t nrNever = 0;
+constexpr int32_t nrEachSection = 1;
+constexpr int32_t nrEachPage = 2;
+
 // Numbering of footnotes or endnotes.
 struct TNoteNumbering {
     int32_t Placement = 0;
     int32_t Style = 0;
     int32_t Start = 1;
+    // nrNever, nrEachSection; any other value restarts at every page.
+    int32_t Restart = nrNever;
 };
 
 struct TCaret {
@@ -375,6 +383,9 @@ public:
     // Enters or leaves full-screen mode: the view mode, zoom and zoom kind are
     // saved and the options' full-screen ones applied, or restored.
     void SetFullScreen(bool fullScreen);
+    // Paints with the colour manager's full-screen palette while the document
+    // is in full-screen mode, with the screen palette otherwise.
+    void ApplyColorScheme();
 
     // --- Sizes of the pages ---------------------------------------------------
     // Recomputes the layout and device values of every section's page
@@ -515,6 +526,12 @@ public:
     // format's extension, in the default document folder; the next value while
     // an open document has that name.
     std::string MakeUntitledName();
+    // A title made of the first sentence of the first body paragraph that
+    // holds more than its mark, without trailing word separators and
+    // cleaned (CleanTitleText); the default when nothing is left. Unless
+    // keep is set (a title, not a file name) it is cut to 100 characters and
+    // takes the default's extension.
+    std::string SuggestTitle(const std::string& defaultTitle, bool keep);
     // Properties, the first paragraph's mark, the default style, the caret.
     void InitNewDocument();
     // The document's file lies in the templates folder.
@@ -876,6 +893,29 @@ public:
     // between the field's anchors replaces it, undoably, keeping the field and
     // the format of its first result character.
     void UpdateFields(const TTextRange& range, const TFieldTypeSet& types, TUpdateRange& update, TOperation* op);
+    // Stamps the fields of the types in the range (a header or footer) for
+    // one page: they show that page's number and the given section's values.
+    // Nothing is recorded for undo; the caret, the selection, the typing
+    // formats and the re-layout queue stay as they were. A paragraph whose
+    // text changed is laid out again at once when it was laid out, else left
+    // without lines for the caller to lay out.
+    void StampFields(const TTextRange& range, const TFieldTypeSet& types, int32_t pageNumber, TSection* section);
+    // Field update with the pages current before and after: pending re-layout
+    // is done and the rest of the document paginated, the fields of the
+    // layout-dependent types in the range are updated as one operation (44),
+    // and the rest is paginated again.
+    void UpdateAllFields(const TTextRange& range);
+    // After lines were rebuilt, when the document holds fields of the
+    // layout-dependent types: the page, word and character counts that
+    // information fields of headers and footers show are stored again, each
+    // section records its page count, and the whole document is paginated
+    // again, which stamps the headers and footers of every page. The caret
+    // and the selection stay.
+    void UpdateInfoFields();
+    // Set while UpdateInfoFields paginates the document again.
+    uint8_t RefreshingInfoFields = 0;
+    // A field (kind 0) of one of the types is in the document.
+    bool HasFieldsOfKinds(const TFieldTypeSet& types) const;
     // Layout stamps a header or footer for one page: field update shows that
     // page's number.
     uint8_t StampingPage = 0;

@@ -6,6 +6,7 @@
 
 #include "document/DocumentHost.h"
 #include "document/DocumentLayout.h"
+#include "document/DocumentView.h"
 #include "document/Field.h"
 #include "document/FieldInstructions.h"
 #include "document/Operation.h"
@@ -644,4 +645,170 @@ void TDocument::UpdateFields(const TTextRange& range, const TFieldTypeSet& types
     update.SetCaret(caret.Paragraph, caret.Offset, NotSet);
     update.SetViewHints(selectionStart.Paragraph, selectionStart.Offset, selectionEnd.Paragraph,
                         selectionEnd.Offset);
+}
+
+// ---------------------------------------------------------------------------
+// Fields and pages
+
+void TDocument::StampFields(const TTextRange& range, const TFieldTypeSet& types, int32_t pageNumber,
+                            TSection* section)
+{
+    // What the edit machinery of the replacements changes besides the text:
+    // the user's caret, selection and typing formats, the re-layout queue and
+    // the spelling state. Stamping a page shows it, it does not edit.
+    const TCaret caret = Caret;
+    const TTextSelection selection = FSelection;
+    const TCharFormat preceding = PrecedingFormat;
+    const TCharFormat following = FollowingFormat;
+    const TCharFormat insert = InsertFormat;
+    const TCharFormat position = PositionFormat;
+    const TCharFormat deletedStart = DeletedStartFormat;
+    const TCharFormat selChar = SelCharFormat;
+    const TParFormat selPar = SelParFormat;
+    const uint8_t spelling = SpellingState;
+    const uint8_t relayout = RelayoutPending;
+    const std::vector<int32_t> queued = ReformatingManager().Queue();
+    const uint8_t stamping = StampingPage;
+    const int32_t stampedNumber = StampedPageNumber;
+    TSection* const evaluation = EvaluationSection;
+
+    auto restore = [&]() noexcept {
+        StampingPage = stamping;
+        StampedPageNumber = stampedNumber;
+        EvaluationSection = evaluation;
+        // The paragraphs stamped are the caller's to lay out.
+        std::vector<int32_t> added;
+        for (int32_t index : ReformatingManager().Queue())
+            if (std::find(queued.begin(), queued.end(), index) == queued.end())
+                added.push_back(index);
+        for (int32_t index : added)
+            ReformatingManager().RemoveParagraph(index);
+        RelayoutPending = relayout;
+        SpellingState = spelling;
+        try {
+            SetSelection(selection.Start.Paragraph, selection.Start.Offset, selection.End.Paragraph,
+                         selection.End.Offset, ssfNoNotify);
+        } catch (...) {
+            // The selection stood in the document before; it still does.
+        }
+        FSelection = selection;
+        Caret = caret;
+        PrecedingFormat = preceding;
+        FollowingFormat = following;
+        InsertFormat = insert;
+        PositionFormat = position;
+        DeletedStartFormat = deletedStart;
+        SelCharFormat = selChar;
+        SelParFormat = selPar;
+    };
+
+    StampingPage = 1;
+    StampedPageNumber = pageNumber;
+    EvaluationSection = section;
+    BeginChange(chfStampingFields);
+    try {
+        TUpdateRange update;
+        UpdateFields(range, types, update, nullptr);
+    } catch (...) {
+        EndChanges(1);
+        restore();
+        throw;
+    }
+    EndChanges(1);
+    restore();
+}
+
+void TDocument::UpdateAllFields(const TTextRange& range)
+{
+    const bool layout = GetDocumentLayout() != nullptr;
+    if (layout) {
+        ReformatingManager().ReformatPending();
+        PaginateAll();
+    }
+    TTextRange fields = range;
+    TFieldTypeSet types = LayoutDependentFieldTypes();
+    ExecuteOperation(docUpdateFields, {&fields, &types});
+    if (layout)
+        PaginateAll();
+}
+
+bool TDocument::HasFieldsOfKinds(const TFieldTypeSet& types) const
+{
+    for (const auto& object : FRangeObjects)
+        if (object->Kind == rkField && FieldTypeInSet(types, object->Type))
+            return true;
+    return false;
+}
+
+void TDocument::UpdateInfoFields()
+{
+    if (!LinesRebuilt || !HasFieldsOfKinds(LayoutDependentFieldTypes()) || !GetDocumentLayout())
+        return;
+    const TTextSelection selection = FSelection;
+    const TCaret caret = Caret;
+    auto putBack = [&] {
+        SetSelection(selection.Start.Paragraph, selection.Start.Offset, selection.End.Paragraph,
+                     selection.End.Offset, ssfNoNotify);
+        Caret.Paragraph = caret.Paragraph;
+        Caret.Offset = caret.Offset;
+    };
+
+    // 1. The word and character counts of the body.
+    TFieldTypeSet counts;
+    counts.set(fkNumWords);
+    counts.set(fkNumChars);
+    if (HasFieldsOfKinds(counts)) {
+        TTextRange body;
+        GetBodyRange(body);
+        TDocStatistics statistics;
+        {
+            TByteFlag quick(CountingFieldStatistics, 1);
+            SetSelection(body.Start.Paragraph, body.Start.Offset, body.End.Paragraph, body.End.Offset,
+                         ssfNoNotify);
+            try {
+                ComputeStatistics(statistics);
+            } catch (...) {
+                putBack();
+                throw;
+            }
+        }
+        putBack();
+        FieldStatistics[1] = statistics.Words;
+        FieldStatistics[2] = statistics.CharsWithoutSpaces;
+    }
+
+    // 2. The page counts, of the document and of every section, over the
+    // whole document.
+    PaginateAll();
+    FieldStatistics[0] = std::max(PageCount(), 1);
+    for (int32_t i = 0; i < SectionCount(); ++i)
+        Sections(i).GetPageCount();
+
+    // 3. Every page again, its headers and footers stamped with the counts.
+    TDocumentHost& host = DocumentHost();
+    host.PushStatus();
+    try {
+        TByteFlag refreshing(RefreshingInfoFields, 1);
+        Paginate(0, INT32_MAX, 0);
+    } catch (...) {
+        host.PopStatus();
+        putBack();
+        throw;
+    }
+    host.PopStatus();
+    BeginChange(chfStampingFields);
+    try {
+        putBack();
+        if (TDocumentLayout* layout = GetDocumentLayout())
+            layout->UpdateCaret(*this);
+    } catch (...) {
+        EndChanges(1);
+        throw;
+    }
+    EndChanges(1);
+    if (FView && !SuppressRepaint)
+        FView->Repaint();
+
+    // 4.
+    LinesRebuilt = 0;
 }

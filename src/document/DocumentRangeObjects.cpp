@@ -260,7 +260,7 @@ bool TDocument::FindNoteAt(const TTextPosition& position, uint8_t noteKind)
         const TField& object = **it;
         if (object.Kind != rkNoteReference || !Holds(object, position))
             continue;
-        const uint8_t endnote = object.NoteRecord ? object.NoteRecord->Endnote : object.Endnote;
+        const uint8_t endnote = IsEndnoteReference(object) ? 1 : 0;
         if (noteKind == 255 || endnote == noteKind)
             return true;
     }

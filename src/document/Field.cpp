@@ -88,6 +88,26 @@ const TFieldTypeSet& PageDependentFieldTypes()
     return types;
 }
 
+const TFieldTypeSet& LayoutDependentFieldTypes()
+{
+    static const TFieldTypeSet types = [] {
+        TFieldTypeSet set;
+        for (int type : {fkStyleRef, fkTitle, fkSubject, fkAuthor, fkKeywords, fkComments, fkLastSavedBy,
+                         fkCreateDate, fkSaveDate, fkPrintDate, fkNumPages, fkNumWords, fkNumChars, fkFileName,
+                         fkDate, fkTime, fkPage, fkPageRef, fkSection, fkSectionPages, fkFileSize})
+            set.set(static_cast<size_t>(type));
+        return set;
+    }();
+    return types;
+}
+
+bool IsEndnoteReference(const TField& field)
+{
+    if (field.Kind == rkNoteReference && field.NoteRecord)
+        return field.NoteRecord->Endnote != 0;
+    return field.Endnote != 0;
+}
+
 const std::string& FieldTypeDisplayName(uint8_t type)
 {
     static const std::string none;
@@ -265,7 +285,8 @@ bool TField::IsHyperlinkPageRef() const
 
 bool TField::SetNoteNumber(TDocument& document, int32_t number)
 {
-    const TNoteNumbering& numbering = Endnote ? document.EndnoteNumbering : document.FootnoteNumbering;
+    const TNoteNumbering& numbering =
+        IsEndnoteReference(*this) ? document.EndnoteNumbering : document.FootnoteNumbering;
     Number = number;
     const int64_t value = static_cast<int64_t>(number) + numbering.Start;
     const int32_t shown = static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));

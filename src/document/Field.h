@@ -33,6 +33,13 @@ bool FieldTypeInSet(const TFieldTypeSet& set, uint8_t type);
 // update lays out and paginates again before it evaluates one of them, and
 // undo keeps their results in a header or footer.
 const TFieldTypeSet& PageDependentFieldTypes();
+// The field types whose result layout refreshes: those field update gives a
+// result (STYLEREF, the document properties and dates, the counts, FILENAME,
+// DATE, TIME, PAGE, PAGEREF, SECTION, SECTIONPAGES and FILESIZE). Updating
+// "all fields" and stamping a header or footer for a page take these; a
+// field of any other type (a table of contents, a hyperlink, a symbol) keeps
+// its text.
+const TFieldTypeSet& LayoutDependentFieldTypes();
 
 // A field result is never longer than this.
 constexpr int32_t MaxFieldResultLength = 256;
@@ -55,6 +62,12 @@ std::string FormatFieldDateTime(const std::string& picture, TDateTime dateTime, 
 // Range objects whose formatting ends with them: the format in force after
 // their end record does not reach back to the character before it.
 bool ClosesFormattedRun(uint8_t kind);
+
+class TField;
+// For a note reference, whether its note is an endnote: the flag of the note
+// record it belongs to, or its own when it has none; for any other object
+// its own flag.
+bool IsEndnoteReference(const TField& field);
 
 class TField {
 public:
@@ -86,7 +99,8 @@ public:
     bool IsHyperlinkPageRef() const;
     // For a note reference: its number becomes the counter value and its
     // result the value shown in the style of the document's footnote or
-    // endnote numbering. True when the result text changed.
+    // endnote numbering (IsEndnoteReference chooses). True when the result
+    // text changed.
     bool SetNoteNumber(TDocument& document, int32_t number);
 
     uint8_t Kind;

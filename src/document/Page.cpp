@@ -112,6 +112,16 @@ void TPage::LayoutHeaderFooter(TField* range)
     const int32_t pageHeight = params[ppPaperHeightLayout];
     const int64_t limit = static_cast<int64_t>(pageHeight) * 80 / 100;
 
+    // Its page-dependent fields show this page's number and section; the
+    // range being edited on this page keeps what the user sees.
+    const bool edited = FDocument->EditedHeaderFooter == range && FDocument->EditedHeaderFooterPage == Index;
+    if (!edited && first <= last) {
+        TTextRange fields;
+        MakeTextPos(first, 0, fields.Start);
+        MakeTextPos(last, FDocument->Paragraphs(last).GetCharCount(), fields.End);
+        FDocument->StampFields(fields, PageDependentFieldTypes(), Index + 1, &GetSection());
+    }
+
     // Lay out at the section's text width; heights summed, a line that would
     // pass 80 % of the page height taking none.
     int64_t total = 0;

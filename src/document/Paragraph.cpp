@@ -1,5 +1,8 @@
 #include "document/Paragraph.h"
 
+#include "document/Document.h"
+#include "document/Field.h"
+#include "document/ObjectTable.h"
 #include "platform/runtime/Exception.h"
 
 #include <algorithm>
@@ -457,6 +460,58 @@ int32_t TParagraph::CharToByteOffset(int32_t charOffset) const
 bool TParagraph::IsPaginated() const
 {
     return FLaidOut && !FLines.empty() && FLines.front()->Page != nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Note numbers
+
+std::vector<TField*> TParagraph::NoteReferencesIn(int32_t fromByte, int32_t toByte) const
+{
+    std::vector<TField*> references;
+    const uint8_t* p = FText.Data();
+    const int32_t size = FText.Size();
+    const int32_t end = std::min(toByte, size);
+    for (int32_t pos = std::max(fromByte, 0); pos < end;) {
+        if (p[pos] != InlineControlStartByte) {
+            ++pos;
+            continue;
+        }
+        if (pos + InlineControlSize > size)
+            break;
+        const TInlineControl record = ReadInlineControl(p + pos);
+        pos += InlineControlSize;
+        if (record.Code != icRangeStart)
+            continue;
+        TField* field = FDocument->Objects().GetField(record.Argument);
+        if (field && field->Kind == rkNoteReference && field->NoteRecord)
+            references.push_back(field);
+    }
+    return references;
+}
+
+bool TParagraph::RenumberNotes(int32_t lineIndex, int32_t& footnotes, int32_t& endnotes)
+{
+    int32_t from = 0;
+    if (lineIndex > 0 && lineIndex < GetLineCount())
+        from = std::clamp(FLines[static_cast<size_t>(lineIndex)]->StartByte, 0, FText.Size());
+    bool changed = false;
+    for (TField* reference : NoteReferencesIn(from, FText.Size())) {
+        int32_t& counter = IsEndnoteReference(*reference) ? endnotes : footnotes;
+        if (reference->SetNoteNumber(*FDocument, counter)) {
+            changed = true;
+            // The note's own paragraphs show its number too.
+            const TTextRange& range = reference->NoteRecord->Range;
+            const int32_t last = std::min(range.End.Paragraph, FDocument->ParagraphCount() - 1);
+            for (int32_t index = std::max(range.Start.Paragraph, 0); index <= last; ++index) {
+                TParagraph& note = FDocument->Paragraphs(index);
+                if (&note != this)
+                    note.Invalidate(false, 0);
+            }
+        }
+        if (counter < std::numeric_limits<int32_t>::max())
+            ++counter;
+    }
+    return changed;
 }
 
 // ---------------------------------------------------------------------------

@@ -21,6 +21,7 @@
 #include <vector>
 
 class TDocument;
+class TField;
 
 // A paragraph's layout state, taken out for undo and put back later.
 struct TParagraphSaveState {
@@ -106,6 +107,18 @@ public:
     int32_t CharToByteOffset(int32_t charOffset) const;
     // Laid out, and the first line placed on a page.
     bool IsPaginated() const;
+    // Renumbers the note references (range objects of kind 3 that belong to
+    // a note record) from the start of the line on (from the start of the
+    // text when the paragraph has no such line): each takes the next number
+    // of the endnote counter when its note is an endnote, else of the
+    // footnote counter, and that counter advances. The paragraphs of a note
+    // whose number text changed lose their lines (they are laid out again
+    // when next needed). True when a number text changed; the paragraph's
+    // own lines are the caller's to rebuild.
+    bool RenumberNotes(int32_t lineIndex, int32_t& footnotes, int32_t& endnotes);
+    // The note references that RenumberNotes numbers whose start records lie
+    // in the byte range [fromByte, toByte), in text order.
+    std::vector<TField*> NoteReferencesIn(int32_t fromByte, int32_t toByte) const;
 
     // The character formats at line starts, as differences from the default
     // character format. AddFormatDiff returns the list's pool offset, or -1 when

@@ -171,6 +171,11 @@ void TColorManager::UseDefaultPalette()
     FCurrent = &GetDefaultPalette();
 }
 
+void TColorManager::UseFullScreenPalette()
+{
+    FCurrent = &GetFullScreenPalette();
+}
+
 void TColorManager::ApplyOptionsScheme()
 {
     const TColorScheme* scheme = SharedManagersHost().OptionsColorScheme();

@@ -104,6 +104,10 @@ public:
     TColorPalette& GetDefaultPalette();
     void UseScreenPalette();
     void UseDefaultPalette();
+    // A document in full-screen mode is its print preview: its pages show as
+    // they print, in the default palette, whatever the user's scheme.
+    TColorPalette& GetFullScreenPalette() { return GetDefaultPalette(); }
+    void UseFullScreenPalette();
     // The options' scheme onto the screen palette; the default palette is
     // made again (its system colours may have changed); open documents are
     // repainted.

@@ -663,7 +663,7 @@ bool TLineBuilder::NoteMark()
     if (result == arAdded) {
         FPos = FCharEnd;
         if (FNote) {
-            if (FNote->Endnote)
+            if (IsEndnoteReference(*FNote))
                 FLine.EndnoteMark = FNote;
             else
                 FLine.FootnoteMark = FNote;

@@ -79,13 +79,32 @@ const TParagraphOnPageInfo* LastBodyRange(const TPage& page)
 }
 
 // A keep-with-next chain: the first paragraph of a run of keep-with-next
-// paragraphs, the line it started with and the column page it started on.
+// paragraphs, the line it started with, the column page it started on and
+// the running note numbers before it.
 struct TKeepChain {
     bool Open = false;
     int32_t First = -1;
     int32_t FirstLine = 0;
     TPage* Page = nullptr;
+    int32_t Footnote = 0;
+    int32_t Endnote = 0;
 };
+
+bool RestartsEachPage(const TNoteNumbering& numbering)
+{
+    return numbering.Restart != nrNever && numbering.Restart != nrEachSection;
+}
+
+// One of the lines first to last of the paragraph shows a note mark.
+bool HasNoteMarks(TParagraph& paragraph, int32_t first, int32_t last)
+{
+    for (int32_t i = std::max(first, 0); i <= last && i < paragraph.GetLineCount(); ++i) {
+        const TLayoutLine* line = AsLayoutLine(&paragraph.GetLine(i));
+        if (line && (line->FootnoteMark || line->EndnoteMark))
+            return true;
+    }
+    return false;
+}
 
 class TPaginator {
 public:
@@ -100,11 +119,15 @@ private:
         int32_t Line;
         TKeepChain Chain;
         TPageParams Params;
+        int32_t Footnote;
+        int32_t Endnote;
     };
 
     int32_t FindStart(int32_t page);
+    void StartNoteNumbers();
+    void AdvanceNoteNumbers(TParagraph& paragraph, int32_t first, int32_t last);
     void PrepareNewPage();
-    int32_t PrepareHeaderFooter(int32_t kind, const TSection& section, bool header);
+    int32_t PrepareHeaderFooter(int32_t kind, TSection& section, bool header);
     TFillResult FillPageSection(int32_t available, int32_t& tallest);
     TFillResult FillColumns(int32_t available);
     TFillResult FillColumn(int32_t column, int32_t available, int32_t width);
@@ -151,6 +174,12 @@ private:
     bool FTouchedMadePage = false;
     bool FShowProgress = false;
     int32_t FPagesMade = 0;
+    // The notes stories hold footnotes, endnotes; the running numbers of the
+    // next footnote and endnote mark.
+    bool FFootnotes = false;
+    bool FEndnotes = false;
+    int32_t FFootnote = 0;
+    int32_t FEndnote = 0;
 };
 
 TPaginator::TPaginator(TDocument& document, int32_t limit, int32_t runStart)
@@ -234,6 +263,67 @@ int32_t TPaginator::FindStart(int32_t page)
     return 0;
 }
 
+// The running note numbers where a run starts: the number after the last
+// note mark of the pages before it, unless the numbering restarts at every
+// section and that note lies in another section, or at every page.
+void TPaginator::StartNoteNumbers()
+{
+    FFootnote = 0;
+    FEndnote = 0;
+    if (FParagraph > FBodyLast)
+        return;
+    bool needFootnote = FFootnotes && !RestartsEachPage(FDocument.FootnoteNumbering);
+    bool needEndnote = FEndnotes && !RestartsEachPage(FDocument.EndnoteNumbering);
+    const TSection& section = FDocument.GetSectionOfParagraph(FParagraph);
+    auto next = [&](const TNoteNumbering& numbering, const TField& note, int32_t paragraph) {
+        if (numbering.Restart == nrEachSection && &FDocument.GetSectionOfParagraph(paragraph) != &section)
+            return 0;
+        return note.Number < std::numeric_limits<int32_t>::max() ? note.Number + 1 : note.Number;
+    };
+    const auto& pages = FDocument.Pages();
+    for (size_t p = pages.size(); p-- > 0 && (needFootnote || needEndnote);) {
+        const TPage& page = *pages[p];
+        for (size_t slot = page.Lines.size(); slot-- > 0 && (needFootnote || needEndnote);) {
+            const TLayoutLine* line = AsLayoutLine(page.Lines[slot]);
+            if (!line || (!line->FootnoteMark && !line->EndnoteMark))
+                continue;
+            // Only a line of a paragraph that is still the document's.
+            TParagraph& paragraph = line->Paragraph();
+            const int32_t index = paragraph.Index;
+            if (index < 0 || index > FBodyLast || &FDocument.Paragraphs(index) != &paragraph)
+                continue;
+            const std::vector<TField*> notes =
+                paragraph.NoteReferencesIn(line->StartByte, line->StartByte + line->ByteLength);
+            for (auto it = notes.rbegin(); it != notes.rend(); ++it) {
+                if (IsEndnoteReference(**it)) {
+                    if (needEndnote) {
+                        FEndnote = next(FDocument.EndnoteNumbering, **it, index);
+                        needEndnote = false;
+                    }
+                } else if (needFootnote) {
+                    FFootnote = next(FDocument.FootnoteNumbering, **it, index);
+                    needFootnote = false;
+                }
+            }
+        }
+    }
+}
+
+// The running note numbers move past the note references of the lines
+// first to last of the paragraph, just placed.
+void TPaginator::AdvanceNoteNumbers(TParagraph& paragraph, int32_t first, int32_t last)
+{
+    if (!FFootnotes && !FEndnotes)
+        return;
+    const TParLine& from = paragraph.GetLine(first);
+    const TParLine& to = paragraph.GetLine(last);
+    for (TField* note : paragraph.NoteReferencesIn(from.StartByte, to.StartByte + to.ByteLength)) {
+        int32_t& counter = IsEndnoteReference(*note) ? FEndnote : FFootnote;
+        if (counter < std::numeric_limits<int32_t>::max())
+            ++counter;
+    }
+}
+
 void TPaginator::Run(int32_t firstPage)
 {
     FDocument.LockDispatcher();
@@ -243,6 +333,9 @@ void TPaginator::Run(int32_t firstPage)
         const int32_t start = FindStart(firstPage);
         auto& pages = FDocument.Pages();
         pages.erase(pages.begin() + start, pages.end());
+        FFootnotes = FDocument.StoryCount(stFootnotes) > 0;
+        FEndnotes = FDocument.StoryCount(stEndnotes) > 0;
+        StartNoteNumbers();
         FShowProgress = !FDocument.SuppressPaginationProgress &&
                         static_cast<int64_t>(FLimit) - FRunStart >= ProgressPageCount;
 
@@ -312,13 +405,18 @@ void TPaginator::PrepareNewPage()
     // At the end of the body no page follows.
     if (FParagraph > FBodyLast)
         return;
+    // Numbering that restarts at every page.
+    if (RestartsEachPage(FDocument.FootnoteNumbering))
+        FFootnote = 0;
+    if (RestartsEachPage(FDocument.EndnoteNumbering))
+        FEndnote = 0;
     TSection& pageSection = FDocument.GetPageSection(FParagraph);
     // The text height as the page setup gives it now.
     pageSection.PageParams[ppReserved3] = TextHeightLayout(FDocument, pageSection.PageParams);
     FParams = pageSection.PageParams;
     FTextHeight = FParams[ppReserved3];
 
-    const TSection& section = FDocument.GetSectionOfParagraph(FParagraph);
+    TSection& section = FDocument.GetSectionOfParagraph(FParagraph);
     const bool firstOfSection = FParagraph == section.FirstParagraph && FLine == 0 &&
                                 !FDocument.Paragraphs(FParagraph).IsPaginated();
     int32_t header;
@@ -337,7 +435,7 @@ void TPaginator::PrepareNewPage()
     FFooterSpace = PrepareHeaderFooter(footer, section, false);
 }
 
-int32_t TPaginator::PrepareHeaderFooter(int32_t kind, const TSection& section, bool header)
+int32_t TPaginator::PrepareHeaderFooter(int32_t kind, TSection& section, bool header)
 {
     // The section's own, or the nearest earlier section's.
     TField* range = section.HeadersFooters[kind];
@@ -351,16 +449,32 @@ int32_t TPaginator::PrepareHeaderFooter(int32_t kind, const TSection& section, b
     const int64_t limit = static_cast<int64_t>(FDocument.TwipsToLayout(FParams[ppPaperHeight])) * 80 / 100;
     const int32_t first = std::max(range->Range.Start.Paragraph, FDocument.StoryFirst(stHeadersFooters));
     const int32_t last = std::min(range->Range.End.Paragraph, FDocument.StoryLast(stHeadersFooters));
-    // While a header or footer is edited its paragraphs keep their own lines:
-    // they are measured on the side and put back.
+    // While a header or footer is edited its paragraphs keep their own lines
+    // and field results: they are stamped and measured on the side and put
+    // back.
     const bool editing = FDocument.EditedHeaderFooter != nullptr;
+    std::vector<TParagraphSaveState> saved;
+    auto restore = [&] {
+        for (size_t i = saved.size(); i-- > 0;)
+            if (saved[i].Saved)
+                FDocument.Paragraphs(first + static_cast<int32_t>(i)).RestoreState(saved[i]);
+    };
     int64_t height = 0;
-    for (int32_t index = first; index <= last; ++index) {
-        TParagraph& paragraph = FDocument.Paragraphs(index);
-        TParagraphSaveState saved;
-        if (editing)
-            paragraph.SaveState(saved);
-        try {
+    try {
+        if (editing) {
+            saved.resize(static_cast<size_t>(std::max(last - first + 1, 0)));
+            for (int32_t index = first; index <= last; ++index)
+                FDocument.Paragraphs(index).SaveState(saved[static_cast<size_t>(index - first)]);
+        }
+        // The fields show what they show on the page being made.
+        if (first <= last) {
+            TTextRange fields;
+            MakeTextPos(first, 0, fields.Start);
+            MakeTextPos(last, FDocument.Paragraphs(last).GetCharCount(), fields.End);
+            FDocument.StampFields(fields, LayoutDependentFieldTypes(), NewPageIndex() + 1, &section);
+        }
+        for (int32_t index = first; index <= last; ++index) {
+            TParagraph& paragraph = FDocument.Paragraphs(index);
             const int32_t right = SlotValue(paragraph.Format[pfRightIndent]);
             const bool current = paragraph.GetLaidOutFlag() && paragraph.GetLineCount() > 0 &&
                                  paragraph.GetLine(0).RightLimit ==
@@ -372,16 +486,22 @@ int32_t TPaginator::PrepareHeaderFooter(int32_t kind, const TSection& section, b
                 if (height + lineHeight <= limit)
                     height += lineHeight;
             }
-        } catch (...) {
-            if (editing)
-                paragraph.RestoreState(saved);
-            throw;
         }
-        if (editing)
-            paragraph.RestoreState(saved);
+    } catch (...) {
+        if (editing) {
+            restore();
+            FDocument.RefreshRangeObjectPositions();
+            FDocument.BookmarkListDirty = 1;
+        }
+        throw;
     }
-    if (editing)
+    if (editing) {
+        restore();
+        // The fields' places as the restored text has them.
+        FDocument.RefreshRangeObjectPositions();
         FDocument.BookmarkListDirty = 1;
+        FDocument.GetBookmarkList();
+    }
     (header ? FHeader : FFooter) = range;
     if (header)
         return static_cast<int32_t>(std::max<int64_t>(0, FDocument.TwipsToLayout(FParams[ppHeaderDistance]) + height -
@@ -450,7 +570,7 @@ TFillResult TPaginator::FillPageSection(int32_t available, int32_t& tallest)
     tallest = 0;
     if (FParagraph > FBodyLast)
         return frBodyEnd;
-    const TSaved saved{FPending.size(), FParagraph, FLine, FChain, FParams};
+    const TSaved saved{FPending.size(), FParagraph, FLine, FChain, FParams, FFootnote, FEndnote};
     const TSection& section = FDocument.GetSectionOfParagraph(FParagraph);
     FTouchedMadePage = false;
     TFillResult result = FillColumns(available);
@@ -479,6 +599,13 @@ TFillResult TPaginator::FillPageSection(int32_t available, int32_t& tallest)
         }
     }
     tallest = Tallest(saved.Pending);
+    // Numbering that restarts at every section starts again after its end.
+    if (result == frContinuousBreak || result == frNewPageSection) {
+        if (FDocument.FootnoteNumbering.Restart == nrEachSection)
+            FFootnote = 0;
+        if (FDocument.EndnoteNumbering.Restart == nrEachSection)
+            FEndnote = 0;
+    }
     return result;
 }
 
@@ -490,6 +617,8 @@ void TPaginator::Restore(const TSaved& saved)
     FLine = saved.Line;
     FChain = saved.Chain;
     FParams = saved.Params;
+    FFootnote = saved.Footnote;
+    FEndnote = saved.Endnote;
     FColumnBreak = false;
 }
 
@@ -543,6 +672,9 @@ void TPaginator::RemoveChain(TPage& page)
 // taken off the previous one; otherwise it is taken off the current one.
 void TPaginator::MoveKeepChain(TPage*& page)
 {
+    // The chain's notes are numbered again where it goes.
+    FFootnote = FChain.Footnote;
+    FEndnote = FChain.Endnote;
     if (FChain.Page == FPreviousColumn && FPreviousColumn) {
         auto fresh = std::make_unique<TPage>(&FDocument, page->Index);
         fresh->Column = page->Column;
@@ -550,8 +682,14 @@ void TPaginator::MoveKeepChain(TPage*& page)
         page = FPending.back().get();
         const bool made = std::none_of(FPending.begin(), FPending.end(),
                                        [this](const auto& pending) { return pending.get() == FChain.Page; });
-        if (made)
+        if (made) {
             FTouchedMadePage = true;
+            // It goes from a page already made to a new one.
+            if (RestartsEachPage(FDocument.FootnoteNumbering))
+                FFootnote = 0;
+            if (RestartsEachPage(FDocument.EndnoteNumbering))
+                FEndnote = 0;
+        }
         RemoveChain(*FChain.Page);
     } else {
         RemoveChain(*page);
@@ -583,12 +721,14 @@ TFillResult TPaginator::FillColumn(int32_t column, int32_t available, int32_t wi
             FChain.Open = false;
 
         const int32_t startLine = FLine;
+        const int32_t footnote = FFootnote;
+        const int32_t endnote = FEndnote;
         fit = FitParagraph(*page, column, width, available);
         const bool keepWithNext = FormatOn(paragraph.Format, pfKeepWithNext);
         const bool breakBefore = FormatOn(paragraph.Format, pfPageBreakBefore);
         if (fit != ftNothing) {
             if (keepWithNext && !FChain.Open)
-                FChain = {true, FParagraph, startLine, page};
+                FChain = {true, FParagraph, startLine, page, footnote, endnote};
             if (FChain.Open && FChain.First != FParagraph) {
                 if (FChain.Page == FPreviousColumn) {
                     if ((FPreviousColumn && FPreviousColumn->Closed) || breakBefore)
@@ -691,10 +831,21 @@ TFitResult TPaginator::FitParagraph(TPage& page, int32_t column, int32_t width, 
         return ftNothing;
     }
 
-    // 5. The lines built for the column's width.
+    // 5. The lines built for the column's width, with the note marks
+    // numbered from the running numbers: a mark whose number changed is
+    // measured again.
     const int32_t required =
         FUnits.TwipsToEighths(std::max(width - SlotValue(format[pfRightIndent]), 0));
-    for (int32_t i = FLine; i < lineCount; ++i) {
+    bool renumbered = false;
+    if ((FFootnotes || FEndnotes) && HasNoteMarks(paragraph, FLine, lineCount - 1)) {
+        int32_t footnote = FFootnote;
+        int32_t endnote = FEndnote;
+        if (paragraph.RenumberNotes(FLine, footnote, endnote)) {
+            paragraph.Reformat(FLine, required);
+            renumbered = true;
+        }
+    }
+    for (int32_t i = FLine; !renumbered && i < lineCount; ++i) {
         if (paragraph.GetLine(i).RightLimit != required) {
             paragraph.Reformat(i, required);
             break;
@@ -784,9 +935,11 @@ TFitResult TPaginator::FitParagraph(TPage& page, int32_t column, int32_t width, 
         return ftNothing;
     }
 
-    // 12. The placed lines become a range of the page.
+    // 12. The placed lines become a range of the page; the running note
+    // numbers move past their notes.
     page.AddParagraphRange(paragraph, FLine, last);
     page.UsedHeight = static_cast<int32_t>(usedAfter.back());
+    AdvanceNoteNumbers(paragraph, FLine, last);
     FLine = last + 1;
     return last == count - 1 ? ftWhole : ftPartly;
 }

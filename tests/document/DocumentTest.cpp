@@ -6,6 +6,7 @@
 #include "document/OperationManager.h"
 #include "document/Page.h"
 #include "document/ParReformatingManager.h"
+#include "foundation/ColorManager.h"
 #include "foundation/Style.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/FileHandles.h"
@@ -18,6 +19,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 TEST(Document, NewDocumentHoldsOneParagraphAndOneSection)
 {
@@ -301,6 +303,12 @@ TEST(Document, FullScreenSavesAndRestoresTheView)
     struct TFullScreenHost : TTestHost {
         TFullScreenSettings FullScreenSettings() override { return {2, 150, zkFixed}; }
     } host;
+    // The user paints on blue; full screen previews the pages as they print.
+    CreateColorManager();
+    TColorManager& colors = *GetColorManager();
+    TColorScheme blue;
+    blue.SetAsText("00FFFF0000FFFFFF00800000");
+    colors.ScreenPalette().ApplyScheme(blue);
     TDocument doc(true);
     doc.ViewMode = 1;
     doc.SetZoom(80);
@@ -308,9 +316,29 @@ TEST(Document, FullScreenSavesAndRestoresTheView)
     EXPECT_TRUE(doc.IsFullScreen());
     EXPECT_EQ(doc.ViewMode, 2);
     EXPECT_EQ(doc.Zoom(), 150);
+    EXPECT_EQ(&colors.CurrentPalette(), &colors.GetFullScreenPalette());
+    EXPECT_EQ(&colors.GetFullScreenPalette(), &colors.GetDefaultPalette());
+    EXPECT_EQ(colors.CurrentPalette().Colors(0).Color(), 0x000000);
+    EXPECT_EQ(colors.CurrentPalette().Colors(2).Color(), 0xFFFFFF);
+    // Entering twice changes nothing; the saved view stays the normal one.
+    doc.SetFullScreen(true);
     doc.SetFullScreen(false);
+    EXPECT_FALSE(doc.IsFullScreen());
     EXPECT_EQ(doc.ViewMode, 1);
     EXPECT_EQ(doc.Zoom(), 80);
+    EXPECT_EQ(&colors.CurrentPalette(), &colors.ScreenPalette());
+    EXPECT_EQ(colors.CurrentPalette().Colors(0).Color(), 0xFFFF00);
+    EXPECT_EQ(colors.CurrentPalette().Colors(2).Color(), 0x800000);
+    // Printing switched to the default palette meanwhile: the document's own
+    // scheme comes back.
+    colors.UseDefaultPalette();
+    doc.ApplyColorScheme();
+    EXPECT_EQ(&colors.CurrentPalette(), &colors.ScreenPalette());
+    FreeColorManager();
+    // Without a colour manager the view still switches.
+    doc.SetFullScreen(true);
+    EXPECT_TRUE(doc.IsFullScreen());
+    doc.SetFullScreen(false);
 }
 
 TEST(Document, UntitledNamesCountAndSkipOpenDocuments)
@@ -351,6 +379,46 @@ TEST(Document, TitleTextIsCleaned)
 {
     EXPECT_EQ(CleanTitleText("  Lettre\tà Paul : \"brouillon\"?  ", false), "Lettre à Paul    brouillon");
     EXPECT_EQ(CleanTitleText("  Lettre\tà Paul : \"brouillon\"?  ", true), "Lettre à Paul : \"brouillon\"?");
+}
+
+TEST(Document, TitleSuggestedFromTheFirstSentence)
+{
+    struct TCase {
+        std::vector<std::string> Body;
+        bool Keep;
+        const char* Expected;
+    };
+    const std::string longSentence(150, 'a');
+    const TCase cases[] = {
+        // The first sentence, its closing punctuation gone, the extension on.
+        {{"Rapport annuel. Deuxième phrase.{22:2}"}, false, "Rapport annuel.rtf"},
+        {{"Rapport annuel. Deuxième phrase.{22:2}"}, true, "Rapport annuel"},
+        // Empty paragraphs are passed over.
+        {{"{22:2}", "{22:2}", "Compte rendu de la réunion ?{22:2}"}, false, "Compte rendu de la réunion.rtf"},
+        // Characters a file name cannot hold become blanks, unless kept.
+        {{"Devis: \"cuisine\"/salle de bains !{22:2}"}, false, "Devis   cuisine  salle de bains.rtf"},
+        {{"Devis: \"cuisine\"/salle de bains !{22:2}"}, true, "Devis: \"cuisine\"/salle de bains"},
+        // A tab and a line break inside the sentence.
+        {{"Lettre{22:7}à Paul{22:5}suite.{22:2}"}, false, "Lettre à Paul suite.rtf"},
+        // Cut to 100 characters as a file name, whole as a title.
+        {{longSentence + "{22:2}"}, false, nullptr},
+        {{longSentence + "{22:2}"}, true, nullptr},
+        // Nothing to take: the default.
+        {{"{22:2}"}, false, "Doc01.rtf"},
+        {{"... !{22:2}"}, false, "Doc01.rtf"},
+        {{"{22:2}"}, true, "Doc01.rtf"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Body.back());
+        TDocument doc(true);
+        for (size_t i = 0; i < c.Body.size(); ++i)
+            SetParagraphText(i == 0 ? doc.Paragraphs(0) : doc.AppendParagraph(stBody), c.Body[i]);
+        const std::string title = doc.SuggestTitle("Doc01.rtf", c.Keep);
+        if (c.Expected)
+            EXPECT_EQ(title, c.Expected);
+        else
+            EXPECT_EQ(title, c.Keep ? longSentence : std::string(100, 'a') + ".rtf");
+    }
 }
 
 TEST(Document, PropertiesDialogMarksTheDocument)
