@@ -22,6 +22,8 @@
 
 #include "document/Document.h"
 #include "document/DocumentView.h"
+#include "document/Field.h"
+#include "document/FieldInstructions.h"
 #include "document/OperationManager.h"
 #include "document/Page.h"
 #include "document/ParReformatingManager.h"
@@ -313,5 +315,41 @@ void BM_DispatchOnPage500_ToTheEnd(benchmark::State& state)
     DispatchOnPage500(state, true);
 }
 BENCHMARK(BM_DispatchOnPage500_ToTheEnd)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+// The pages alone with a header "Page {PAGE} sur {NUMPAGES}" whose fields
+// are stamped on every page as it is made. Registered last: the header stays.
+void BM_PaginateWithPageHeader(benchmark::State& state)
+{
+    TBenchDocument& bench = Bench();
+    TDocument& document = *bench.Document;
+    auto field = [&](uint8_t type, const char* instruction) -> TField& {
+        TField& made = document.AddRangeObject(rkField);
+        made.Type = type;
+        made.Instruction = instruction;
+        return made;
+    };
+    TField& page = field(fkPage, "PAGE");
+    TField& pages = field(fkNumPages, "NUMPAGES");
+    TField& header = document.AddRangeObject(rkHeaderFooter);
+    auto record = [](uint16_t code, int32_t argument) {
+        uint8_t bytes[InlineControlSize];
+        WriteInlineControl(bytes, code, argument);
+        return std::string(reinterpret_cast<const char*>(bytes), InlineControlSize);
+    };
+    const std::string text = record(icRangeStart, header.Handle()) + "Page " + record(icRangeStart, page.Handle()) +
+                             "1" + record(icRangeEnd, page.Handle()) + " sur " +
+                             record(icRangeStart, pages.Handle()) + "1" + record(icRangeEnd, pages.Handle()) +
+                             record(icSpecialChar, scParagraphMark) + record(icRangeEnd, header.Handle());
+    document.AppendParagraph(stHeadersFooters).SetText(text.data(), static_cast<int32_t>(text.size()));
+    document.Sections(0).HeadersFooters[1] = &header;
+    document.RefreshRangeObjectPositions();
+    for (auto _ : state) {
+        document.ClearPageList();
+        document.PaginationComplete = 0;
+        document.PaginateAll();
+    }
+    Counters(state, bench);
+}
+BENCHMARK(BM_PaginateWithPageHeader)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace

@@ -653,6 +653,32 @@ void TDocument::UpdateFields(const TTextRange& range, const TFieldTypeSet& types
 void TDocument::StampFields(const TTextRange& range, const TFieldTypeSet& types, int32_t pageNumber,
                             TSection* section)
 {
+    // Most headers and footers hold no field: nothing to do then.
+    if (ParagraphCount() == 0)
+        return;
+    bool any = false;
+    const int32_t first = std::clamp(range.Start.Paragraph, 0, ParagraphCount() - 1);
+    const int32_t last = std::clamp(range.End.Paragraph, first, ParagraphCount() - 1);
+    for (int32_t index = first; index <= last && !any; ++index) {
+        const TParagraph& paragraph = Paragraphs(index);
+        const uint8_t* p = paragraph.GetText().Data();
+        const int32_t size = paragraph.GetText().Size();
+        for (int32_t pos = 0; pos + InlineControlSize <= size && !any;) {
+            if (p[pos] != InlineControlStartByte) {
+                ++pos;
+                continue;
+            }
+            const TInlineControl record = ReadInlineControl(p + pos);
+            pos += InlineControlSize;
+            if (record.Code != icRangeEnd)
+                continue;
+            const TField* field = FObjects.GetField(record.Argument);
+            any = field && field->Kind == rkField && FieldTypeInSet(types, field->Type);
+        }
+    }
+    if (!any)
+        return;
+
     // What the edit machinery of the replacements changes besides the text:
     // the user's caret, selection and typing formats, the re-layout queue and
     // the spelling state. Stamping a page shows it, it does not edit.

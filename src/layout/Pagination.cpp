@@ -497,8 +497,8 @@ int32_t TPaginator::PrepareHeaderFooter(int32_t kind, TSection& section, bool he
     }
     if (editing) {
         restore();
-        // The fields' places as the restored text has them.
-        FDocument.RefreshRangeObjectPositions();
+        // The bookmark list rebuilt: the objects' places as the restored
+        // text has them.
         FDocument.BookmarkListDirty = 1;
         FDocument.GetBookmarkList();
     }
