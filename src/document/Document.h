@@ -29,6 +29,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -750,8 +751,10 @@ public:
     void ReserveRangeObjects(int32_t extra);
     // Clears every reference to a range object that is about to be freed.
     void ForgetRangeObject(TField* field);
-    // The range objects' stored positions, read again from their anchors.
-    void RefreshRangeObjectPositions();
+    // The range objects' stored positions, read again from their anchors in
+    // the paragraphs first to last (all by default; an edit that keeps the
+    // paragraphs where they are reads only those it changed).
+    void RefreshRangeObjectPositions(int32_t first = 0, int32_t last = std::numeric_limits<int32_t>::max());
 
     // --- Text access, words and links -----------------------------------------
     // The plain characters of a run of one paragraph as text: en and em dash

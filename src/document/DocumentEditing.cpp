@@ -183,11 +183,14 @@ void TDocument::ReserveRangeObjects(int32_t extra)
     ReserveMore(FRangeObjects, static_cast<size_t>(std::max(extra, 0)));
 }
 
-void TDocument::RefreshRangeObjectPositions()
+void TDocument::RefreshRangeObjectPositions(int32_t first, int32_t last)
 {
-    if (FRangeObjects.empty())
+    if (FRangeObjects.empty() || FParagraphs.empty())
         return;
-    for (const auto& paragraph : FParagraphs) {
+    const int32_t from = std::clamp(first, 0, ParagraphCount() - 1);
+    const int32_t to = std::clamp(last, from, ParagraphCount() - 1);
+    for (int32_t index = from; index <= to; ++index) {
+        const TParagraph* paragraph = FParagraphs[static_cast<size_t>(index)].get();
         const uint8_t* p = paragraph->GetText().Data();
         const int32_t size = paragraph->GetText().Size();
         int32_t chars = 0;

@@ -770,7 +770,11 @@ void TInsertDeleteOperation::AfterSwap(TSwapState& state, TUpdateRange& update)
         document.PositionFormat = state.StartFormat;
     else if (state.NewEnd.Paragraph < document.StoryFirst(FStory) + document.StoryCount(FStory))
         document.GetCharFormatAt(state.NewEnd, document.PositionFormat);
-    document.RefreshRangeObjectPositions();
+    // A paragraph changed in place moves only the anchors it holds.
+    if (state.InPlace)
+        document.RefreshRangeObjectPositions(state.First, state.First);
+    else
+        document.RefreshRangeObjectPositions();
 }
 
 void TInsertDeleteOperation::Revert(TSwapState& state) noexcept
@@ -793,7 +797,10 @@ void TInsertDeleteOperation::Revert(TSwapState& state) noexcept
         state.Committed = false;
         if (state.SectionRecords)
             document.SyncSectionOrder();
-        document.RefreshRangeObjectPositions();
+        if (state.InPlace)
+            document.RefreshRangeObjectPositions(state.First, state.First);
+        else
+            document.RefreshRangeObjectPositions();
     } catch (...) {
         // The room for the old state was there before the change.
     }
