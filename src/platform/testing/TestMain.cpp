@@ -104,7 +104,7 @@ int main(int argc, char** argv)
     }
     g_RunDir = tmpl;
     const fs::path root(g_RunDir);
-    for (const char* sub : {"config", "work", "tmp", "xdg-config", "xdg-data", "runtime"})
+    for (const char* sub : {"config", "current", "tmp", "xdg-config", "xdg-data", "runtime"})
         fs::create_directories(root / sub);
     fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     SetEnv("ELDRAVIN_CONFIG_DIR", (root / "config").string());
@@ -113,7 +113,7 @@ int main(int argc, char** argv)
     SetEnv("XDG_RUNTIME_DIR", (root / "runtime").string());
     SetEnv("TMPDIR", (root / "tmp").string());
     SetEnv("LC_ALL", "C.UTF-8");
-    fs::current_path(root / "work");
+    fs::current_path(root / "current");
 
     testing::InitGoogleTest(&argc, argv);
     StartPlatformHost(argc, argv, true);

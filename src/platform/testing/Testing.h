@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 // The temporary folder of this test run (removed at the end); the current
-// directory is a folder "work" inside it. Paths are file-system (UTF-8) paths.
+// directory is a folder "current" inside it. Paths are file-system (UTF-8) paths.
 const std::string& TestRunDir();
 // A fresh empty folder below TestRunDir() for one test.
 std::string MakeTestDir(const std::string& name);

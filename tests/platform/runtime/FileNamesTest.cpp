@@ -83,7 +83,7 @@ TEST(FileNames, OtherNames1252CannotCarry)
     std::filesystem::current_path(dir);
     EXPECT_EQ(FileSystemName("???\\inner.rtf"), folder + "/inner.rtf");
     EXPECT_EQ(FileSystemName("./???" "/../???" "/inner.rtf"), "./" + folder + "/../" + folder + "/inner.rtf");
-    std::filesystem::current_path(TestRunDir() + "/work");
+    std::filesystem::current_path(TestRunDir() + "/current");
 }
 
 TEST(FileNames, PathStrings)
@@ -116,6 +116,6 @@ TEST(FileNames, PathStrings)
     EXPECT_EQ(ExcludeTrailingPathDelimiter("/"), "/");
     EXPECT_EQ(ExpandFileName("/a/./b/../c\\d"), "/a/c/d");
     EXPECT_EQ(ExpandFileName("/a/b/"), "/a/b/");
-    EXPECT_EQ(ExpandFileName("x.rtf"), TestRunDir() + "/work/x.rtf");
+    EXPECT_EQ(ExpandFileName("x.rtf"), TestRunDir() + "/current/x.rtf");
     EXPECT_EQ(AnsiUpperCaseFileName("été œuvre ÿ.rtf"), "ÉTÉ ŒUVRE Ÿ.RTF");
 }
