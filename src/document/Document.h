@@ -27,6 +27,7 @@
 #include "platform/runtime/FileHandles.h"
 #include "platform/win/Geometry.h"
 
+#include <functional>
 #include <cstdint>
 #include <initializer_list>
 #include <limits>
@@ -621,6 +622,8 @@ public:
                           TOperation* op, TEditFlags flags, int32_t story, int32_t paragraphBreaks);
     void InsertPlainTextAt(const TMemory& text, const TTextPosition& position, TUpdateRange& update,
                            TOperation* op, TEditFlags flags);
+    void ReplaceRange(const TTextPosition& start, const TTextPosition& last, TUpdateRange& update, TOperation* op,
+                      TEditFlags flags, const std::function<void(TUpdateRange& local)>& insertNew);
     void ReplaceWithFragment(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update,
                              TOperation* op, TEditFlags flags, int32_t paragraphBreaks, const TMemory& fragment);
     void ReplaceText(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update, TOperation* op,

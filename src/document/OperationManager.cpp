@@ -199,7 +199,7 @@ void TOperationManager::Undo(bool updateViews, TUpdateRange& update)
         if (undone == 1 && lastDone->IsTyping())
             document.SingleTypingUndo = 1;
         if (updateViews && lastDone)
-            UpdateViewsAfterReplay(*lastDone, update);
+            UpdateViewsAfterReplay(lastDone->ScrollOnReplay, update);
     } catch (...) {
         FinishReplay(updateViews);
         throw;
@@ -209,10 +209,10 @@ void TOperationManager::Undo(bool updateViews, TUpdateRange& update)
 
 // The views after an undo or redo; an operation that asks not to scroll on
 // replay keeps the view where it is.
-void TOperationManager::UpdateViewsAfterReplay(const TOperation& last, TUpdateRange& update)
+void TOperationManager::UpdateViewsAfterReplay(uint8_t scrollOnReplay, TUpdateRange& update)
 {
     TDocument& document = *FDocument;
-    const bool keepView = last.ScrollOnReplay == 0;
+    const bool keepView = scrollOnReplay == 0;
     if (keepView)
         document.BeginChange(chfNoReplayScroll);
     try {
@@ -257,7 +257,7 @@ void TOperationManager::Redo()
                 break;
         }
         if (lastDone)
-            UpdateViewsAfterReplay(*lastDone, update);
+            UpdateViewsAfterReplay(lastDone->ScrollOnReplay, update);
     } catch (...) {
         FinishReplay(true);
         throw;
@@ -284,17 +284,7 @@ void TOperationManager::UndoAll()
             --FCurrentIndex;
             scroll = done.ScrollOnReplay;
         }
-        if (!scroll)
-            document.BeginChange(chfNoReplayScroll);
-        try {
-            UpdateViews(update);
-        } catch (...) {
-            if (!scroll)
-                document.EndChanges(1);
-            throw;
-        }
-        if (!scroll)
-            document.EndChanges(1);
+        UpdateViewsAfterReplay(scroll, update);
     } catch (...) {
         FinishReplay(true);
         throw;
@@ -320,17 +310,7 @@ void TOperationManager::RedoAll()
             ++FCurrentIndex;
             scroll = done.ScrollOnReplay;
         }
-        if (!scroll)
-            document.BeginChange(chfNoReplayScroll);
-        try {
-            UpdateViews(update);
-        } catch (...) {
-            if (!scroll)
-                document.EndChanges(1);
-            throw;
-        }
-        if (!scroll)
-            document.EndChanges(1);
+        UpdateViewsAfterReplay(scroll, update);
     } catch (...) {
         FinishReplay(true);
         throw;

@@ -17,6 +17,7 @@
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Locale.h"
 
+#include <functional>
 #include <algorithm>
 
 namespace {
@@ -247,12 +248,13 @@ TTextPosition ReplacementEnd(TDocument& document, const TTextPosition& start, co
 
 }  // namespace
 
-void TDocument::ReplaceWithFragment(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update,
-                                    TOperation* op, TEditFlags flags, int32_t paragraphBreaks,
-                                    const TMemory& fragment)
+// Replaces start..last: the anchors in the range are detached, the range is
+// deleted, insertNew puts the new text at the caret, and the surviving anchors
+// are attached again.
+void TDocument::ReplaceRange(const TTextPosition& start, const TTextPosition& last, TUpdateRange& update,
+                             TOperation* op, TEditFlags flags,
+                             const std::function<void(TUpdateRange& local)>& insertNew)
 {
-    update.Reset();
-    const TTextPosition last = ReplacementEnd(*this, start, end, flags);
     ReplacingText = 1;
     const bool bookkeeping = !KeepRanges;
     bool detached = false;
@@ -265,13 +267,13 @@ void TDocument::ReplaceWithFragment(const TTextPosition& start, const TTextPosit
         }
         DeleteRange(start, last, local, op, flags & ~efAdjustSpaces);
         FUndoManager->MergeUpdateRange(update, local);
+        // The text after the new one keeps the format it had.
         FollowingFormat = DeletedStartFormat;
         if (start.Offset == 0)
             PrecedingFormat = DeletedStartFormat;
         BeginChange(chfReplacing);
         try {
-            InsertFragmentAt(fragment, {Caret.Paragraph, Caret.Offset}, local, op, flags,
-                             GetStoryOfParagraph(Caret.Paragraph), paragraphBreaks);
+            insertNew(local);
         } catch (...) {
             EndChanges(1);
             throw;
@@ -293,6 +295,18 @@ void TDocument::ReplaceWithFragment(const TTextPosition& start, const TTextPosit
     update.SetViewHints(0, 0, 0, 0);
 }
 
+void TDocument::ReplaceWithFragment(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update,
+                                    TOperation* op, TEditFlags flags, int32_t paragraphBreaks,
+                                    const TMemory& fragment)
+{
+    update.Reset();
+    const TTextPosition last = ReplacementEnd(*this, start, end, flags);
+    ReplaceRange(start, last, update, op, flags, [&](TUpdateRange& local) {
+        InsertFragmentAt(fragment, {Caret.Paragraph, Caret.Offset}, local, op, flags,
+                         GetStoryOfParagraph(Caret.Paragraph), paragraphBreaks);
+    });
+}
+
 void TDocument::ReplaceText(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update,
                             TOperation* op, TEditFlags flags, const TMemory& text)
 {
@@ -310,23 +324,8 @@ void TDocument::ReplaceText(const TTextPosition& start, const TTextPosition& end
                 break;
             }
 
-    ReplacingText = 1;
-    const bool bookkeeping = !KeepRanges;
-    bool detached = false;
-    try {
-        TUpdateRange local;
-        if (bookkeeping) {
-            DetachAnchors(start, last, false, local, op);
-            FUndoManager->MergeUpdateRange(update, local);
-            detached = true;
-        }
-        DeleteRange(start, last, local, op, flags & ~efAdjustSpaces);
-        FUndoManager->MergeUpdateRange(update, local);
-        // The text after the new one keeps the format it had; the new text
-        // takes the format of the first character it replaces.
-        FollowingFormat = DeletedStartFormat;
-        if (start.Offset == 0)
-            PrecedingFormat = DeletedStartFormat;
+    ReplaceRange(start, last, update, op, flags, [&](TUpdateRange& local) {
+        // The new text takes the format of the first character it replaces.
         const int32_t highlight = InsertFormat[cfHighlight];
         InsertFormat = PositionFormat;
         InsertFormat[cfHighlight] = highlight;
@@ -335,28 +334,8 @@ void TDocument::ReplaceText(const TTextPosition& start, const TTextPosition& end
         ChooseInsertLanguage(font, language, font);
         InsertFormat[cfLanguage] = language;
         InsertFormat[cfFont] = font;
-        BeginChange(chfReplacing);
-        try {
-            InsertPlainTextAt(text, {Caret.Paragraph, Caret.Offset}, local, op, flags);
-        } catch (...) {
-            EndChanges(1);
-            throw;
-        }
-        EndChanges(1);
-        FUndoManager->MergeUpdateRange(update, local);
-        ReplacingText = 0;
-        if (bookkeeping) {
-            detached = false;
-            ReattachAnchors(start, {Caret.Paragraph, Caret.Offset}, local, op);
-            FUndoManager->MergeUpdateRange(update, local);
-        }
-    } catch (...) {
-        ReplacingText = 0;
-        if (detached && !FDetachedAnchors.empty())
-            FDetachedAnchors.pop_back();
-        throw;
-    }
-    update.SetViewHints(0, 0, 0, 0);
+        InsertPlainTextAt(text, {Caret.Paragraph, Caret.Offset}, local, op, flags);
+    });
 }
 
 // ---------------------------------------------------------------------------
