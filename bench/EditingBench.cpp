@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FrenchText.h"
 #include "document/Document.h"
 #include "document/OperationManager.h"
 #include "document/Paragraph.h"
@@ -18,47 +19,20 @@ namespace {
 
 constexpr int32_t kTyped = 1000;
 
-// A paragraph of French text in code page 1252 with a bold word, ending with
-// its paragraph mark.
-std::string MakeParagraph(uint32_t& seed)
-{
-    static const std::vector<std::string> words = {
-        "le",    "traitement", "de",      "texte", "mesure", "chaque", "caractère", "à",        "l'écran",
-        "et",    "sur",        "papier",  "avec",  "précision", "élève", "où",      "ça",       "œuvre",
-        "déjà",  "naïf",       "une",     "phrase", "longue", "qui",    "s'étend",   "jusqu'au", "bout"};
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) & 0x7FFF;
-    };
-    auto record = [](uint16_t code, int32_t argument) {
-        uint8_t bytes[InlineControlSize];
-        WriteInlineControl(bytes, code, argument);
-        return std::string(reinterpret_cast<const char*>(bytes), InlineControlSize);
-    };
-    std::string text;
-    const uint32_t count = 30 + next() % 40;
-    for (uint32_t w = 0; w < count; ++w) {
-        std::string word = words[next() % words.size()];
-        if (next() % 20 == 0)
-            word = record(2, 1) + word + record(2, 0);
-        text += word;
-        text += w + 1 == count ? "." : " ";
-    }
-    return text + record(icSpecialChar, scParagraphMark);
-}
-
 std::unique_ptr<TDocument> MakeDocument(int32_t paragraphs)
 {
     auto document = std::make_unique<TDocument>(true);
     // A document the user edits keeps its undo, as one with a window does.
     document->NoUndo = 0;
     uint32_t seed = 12345;
+    const int32_t middle = paragraphs / 2;
     for (int32_t i = 0; i < paragraphs; ++i) {
         TParagraph& paragraph = i == 0 ? document->Paragraphs(0) : document->AppendParagraph(stBody);
-        const std::string text = MakeParagraph(seed);
+        // The paragraph typed into is the same text whatever the document's length.
+        uint32_t middleSeed = 777;
+        const std::string text = MakeFrenchParagraph(i == middle ? middleSeed : seed, 20);
         paragraph.SetText(text.data(), static_cast<int32_t>(text.size()));
     }
-    const int32_t middle = paragraphs / 2;
     document->SetSelection(middle, 40, middle, 40);
     return document;
 }

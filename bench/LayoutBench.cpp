@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FrenchText.h"
 #include "document/Document.h"
 #include "document/Paragraph.h"
 #include "foundation/FontManager.h"
@@ -22,45 +23,6 @@ namespace {
 constexpr int32_t kParagraphs = 10000;
 constexpr int32_t kTextWidth = 9070;  // 16 cm in twips
 
-// A paragraph of three to eight French sentences in code page 1252, some
-// words in bold, ending with its paragraph mark.
-std::string MakeParagraph(uint32_t& seed)
-{
-    static const std::vector<std::string> words = {
-        "le",      "traitement", "de",     "texte",     "mesure",  "chaque", "caractère", "à",      "l'écran",
-        "et",      "sur",        "papier", "avec",      "précision", "élève", "où",       "ça",     "œuvre",
-        "déjà",    "naïf",       "une",    "phrase",    "longue",  "qui",    "s'étend",   "jusqu'au", "bout",
-        "ligne",   "paragraphe", "mots",   "français",  "été",     "hiver",  "château",   "forêt",  "île"};
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) & 0x7FFF;
-    };
-    std::string text;
-    const uint32_t sentences = 3 + next() % 6;
-    for (uint32_t s = 0; s < sentences; ++s) {
-        const uint32_t count = 8 + next() % 14;
-        for (uint32_t w = 0; w < count; ++w) {
-            std::string word = words[next() % words.size()];
-            if (w == 0)
-                word[0] = static_cast<char>(word[0] >= 'a' && word[0] <= 'z' ? word[0] - 32 : word[0]);
-            if (next() % 40 == 0) {
-                uint8_t on[InlineControlSize];
-                uint8_t off[InlineControlSize];
-                WriteInlineControl(on, 2, 1);
-                WriteInlineControl(off, 2, 0);
-                word = std::string(reinterpret_cast<const char*>(on), InlineControlSize) + word +
-                       std::string(reinterpret_cast<const char*>(off), InlineControlSize);
-            }
-            text += word;
-            text += w + 1 == count ? ". " : (next() % 12 == 0 ? ", " : " ");
-        }
-    }
-    uint8_t mark[InlineControlSize];
-    WriteInlineControl(mark, icSpecialChar, scParagraphMark);
-    text.append(reinterpret_cast<const char*>(mark), InlineControlSize);
-    return text;
-}
-
 struct TBenchDocument {
     TBenchDocument()
     {
@@ -71,7 +33,7 @@ struct TBenchDocument {
         uint32_t seed = 1;
         for (int32_t i = 0; i < kParagraphs; ++i) {
             TParagraph& paragraph = i == 0 ? Document->Paragraphs(0) : Document->AppendParagraph(stBody);
-            const std::string text = MakeParagraph(seed);
+            const std::string text = MakeFrenchParagraph(seed, 40);
             paragraph.SetText(text.data(), static_cast<int32_t>(text.size()));
             Characters += paragraph.GetCharCount();
         }

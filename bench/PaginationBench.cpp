@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "FrenchText.h"
 #include "document/Document.h"
 #include "document/DocumentView.h"
 #include "document/Field.h"
@@ -39,37 +40,6 @@ namespace {
 
 constexpr int32_t kTargetPages = 1000;
 constexpr int32_t kEditedPage = 500;
-
-// A paragraph of three to eight French sentences in code page 1252, ending
-// with its paragraph mark.
-std::string MakeParagraph(uint32_t& seed)
-{
-    static const std::vector<std::string> words = {
-        "le",      "traitement", "de",     "texte",     "mesure",    "chaque", "caractère", "à",        "l'écran",
-        "et",      "sur",        "papier", "avec",      "précision", "élève",  "où",        "ça",       "œuvre",
-        "déjà",    "naïf",       "une",    "phrase",    "longue",    "qui",    "s'étend",   "jusqu'au", "bout",
-        "ligne",   "paragraphe", "mots",   "français",  "été",       "hiver",  "château",   "forêt",    "île"};
-    auto next = [&seed] {
-        seed = seed * 1103515245u + 12345u;
-        return (seed >> 16) & 0x7FFF;
-    };
-    std::string text;
-    const uint32_t sentences = 3 + next() % 6;
-    for (uint32_t s = 0; s < sentences; ++s) {
-        const uint32_t count = 8 + next() % 14;
-        for (uint32_t w = 0; w < count; ++w) {
-            std::string word = words[next() % words.size()];
-            if (w == 0)
-                word[0] = static_cast<char>(word[0] >= 'a' && word[0] <= 'z' ? word[0] - 32 : word[0]);
-            text += word;
-            text += w + 1 == count ? ". " : (next() % 12 == 0 ? ", " : " ");
-        }
-    }
-    uint8_t mark[InlineControlSize];
-    WriteInlineControl(mark, icSpecialChar, scParagraphMark);
-    text.append(reinterpret_cast<const char*>(mark), InlineControlSize);
-    return text;
-}
 
 // A window of 1,000 by 1,200 pixels: at 100 % it shows a page and a bit.
 class TBenchView : public TDocumentView {
@@ -103,7 +73,7 @@ struct TBenchDocument {
             for (int32_t i = 0; i < 500; ++i) {
                 TParagraph& paragraph = first ? Document->Paragraphs(0) : Document->AppendParagraph(stBody);
                 first = false;
-                const std::string text = MakeParagraph(seed);
+                const std::string text = MakeFrenchParagraph(seed);
                 paragraph.SetText(text.data(), static_cast<int32_t>(text.size()));
             }
             Document->FreePages();
