@@ -27,18 +27,6 @@ namespace {
 // Standard font sizes in half-points.
 constexpr int32_t kStandardSizes[] = {12, 14, 16, 18, 20, 22, 24, 28, 32, 36, 40, 44, 48, 52, 56, 72, 96, 144};
 
-// Applies an applied step's record and appends the step (or frees it).
-template <typename Step>
-void Record(TDocument& document, std::unique_ptr<Step> step, TUpdateRange& update, TOperation* op)
-{
-    if (op)
-        op->ReserveSteps(1);
-    TUpdateRange local;
-    step->Redo(local);
-    document.UndoManager().MergeUpdateRange(update, local);
-    if (op)
-        op->AddStep(std::move(step));
-}
 
 void SetSelectionHints(const TDocument& document, TUpdateRange& update)
 {
@@ -163,7 +151,7 @@ void TDocument::ChangePageParams(const TPageParams& params, const TTextRange& sc
             break;
         }
     }
-    Record(*this, std::move(step), update, op);
+    ApplyStep(*this, std::move(step), update, op);
     update.SetCaret(Caret.Paragraph, Caret.Offset, Caret.Column);
 }
 
@@ -219,7 +207,7 @@ void TDocument::FormatParagraphs(const TTextRange& range, const TParFormat& form
             step->AddBlock(index, std::move(values));
     }
     if (!step->IsEmpty())
-        Record(*this, std::move(step), update, op);
+        ApplyStep(*this, std::move(step), update, op);
     SetSelectionHints(*this, update);
     update.SetCaret(Caret.Paragraph, Caret.Offset, Caret.Column);
 }
@@ -271,7 +259,7 @@ void TDocument::FormatText(const TTextRange& range, const TCharFormat& format, u
         FillUnsetCharFormat(values, SelCharFormat);
     // Font indices are the program's own in this model: slot 0 needs no
     // translation to a table of the document.
-    Record(*this, std::make_unique<TFormatTextOperation>(this, target, values), update, op);
+    ApplyStep(*this, std::make_unique<TFormatTextOperation>(this, target, values), update, op);
     if (flags & ftfNoSelectionHint)
         update.SetViewHints(0, 0, 0, 0);
     else
@@ -372,7 +360,7 @@ void TDocument::FormatTabs(const TTabChange& change, TUpdateRange& update, TOper
         MakeTextPos(Caret.Paragraph, Paragraphs(Caret.Paragraph).GetCharCount(), applied.Range.End);
     }
     FTabManager->InvalidateWorkingTable();
-    Record(*this, std::make_unique<TFormatTabsOperation>(this, applied), update, op);
+    ApplyStep(*this, std::make_unique<TFormatTabsOperation>(this, applied), update, op);
 }
 
 void TDocument::ResetFormatToStyle(const TTextRange& range, uint8_t what, TUpdateRange& update, TOperation* op)
@@ -433,7 +421,7 @@ void TDocument::FormatSections(const TTextRange& range, const TSectionSettings& 
     update.Reset();
     auto step = std::make_unique<TFormatSectionOperation>(this, range, settings);
     if (step->ChangesSomething())
-        Record(*this, std::move(step), update, op);
+        ApplyStep(*this, std::move(step), update, op);
     SetSelectionHints(*this, update);
     update.SetCaret(Caret.Paragraph, Caret.Offset, NotSet);
 }
@@ -445,7 +433,7 @@ void TDocument::ChangeSectionBreak(int32_t paragraph, uint8_t kind, TUpdateRange
         return;
     if (GetSectionOfParagraph(paragraph).BreakKind() == kind)
         return;
-    Record(*this, std::make_unique<TChangeSectionBreakOperation>(this, paragraph, kind), update, op);
+    ApplyStep(*this, std::make_unique<TChangeSectionBreakOperation>(this, paragraph, kind), update, op);
     update.SetViewHints(0, 0, 0, 0);
     update.SetCaret(Caret.Paragraph, Caret.Offset, NotSet);
 }

@@ -69,13 +69,7 @@ void InsertObject(TDocument& document, std::unique_ptr<TField> object, const TTe
     step->SetStart(start.Paragraph, start.Offset, startSkip);
     step->SetEnd(end.Paragraph, end.Offset, endSkip);
     step->Adopt(std::move(object));
-    if (op)
-        op->ReserveSteps(1);
-    TUpdateRange local;
-    step->Redo(local);
-    document.UndoManager().MergeUpdateRange(update, local);
-    if (op)
-        op->AddStep(std::move(step));
+    ApplyStep(document, std::move(step), update, op);
 }
 
 bool IsHyperlink(const TField& object)

@@ -339,3 +339,14 @@ bool TOperation::Rollback(TUpdateRange& update) noexcept
     update.CaretOffset = CaretBefore[1];
     return true;
 }
+
+void ApplyStep(TDocument& document, std::unique_ptr<TSubOperation> step, TUpdateRange& update, TOperation* op)
+{
+    if (op)
+        op->ReserveSteps(1);
+    TUpdateRange local;
+    step->Redo(local);
+    document.UndoManager().MergeUpdateRange(update, local);
+    if (op)
+        op->AddStep(std::move(step));
+}

@@ -107,3 +107,8 @@ private:
     TField* FHeaderFooterAfter = nullptr;
     std::vector<std::unique_ptr<TSubOperation>> FSteps;
 };
+
+// Applies a step and hands it to the operation (without one, the step is freed:
+// the change is made without undo); the step's range to re-lay out is merged
+// into update.
+void ApplyStep(TDocument& document, std::unique_ptr<TSubOperation> step, TUpdateRange& update, TOperation* op);

@@ -18,17 +18,6 @@
 
 namespace {
 
-template <typename Step>
-void Record(TDocument& document, std::unique_ptr<Step> step, TUpdateRange& update, TOperation* op)
-{
-    if (op)
-        op->ReserveSteps(1);
-    TUpdateRange local;
-    step->Redo(local);
-    document.UndoManager().MergeUpdateRange(update, local);
-    if (op)
-        op->AddStep(std::move(step));
-}
 
 bool SamePlace(int32_t paragraph, int32_t offset, const TTextPosition& position)
 {
@@ -48,7 +37,7 @@ void TDocument::InsertRangeObject(std::unique_ptr<TField> object, const TTextPos
     step->SetStart(start.Paragraph, start.Offset, SkipNoAnchor);
     step->SetEnd(end.Paragraph, end.Offset, SkipAllAnchors);
     step->Adopt(std::move(object));
-    Record(*this, std::move(step), update, op);
+    ApplyStep(*this, std::move(step), update, op);
 }
 
 void TDocument::RemoveRangeObject(TField* object, TUpdateRange& update, TOperation* op)
@@ -59,7 +48,7 @@ void TDocument::RemoveRangeObject(TField* object, TUpdateRange& update, TOperati
     auto step = std::make_unique<TInsertDeleteFieldOperation>(this, object, true, idfBothAnchors);
     step->SetStart(object->Range.Start.Paragraph, object->Range.Start.Offset, 0);
     step->SetEnd(object->Range.End.Paragraph, object->Range.End.Offset, 0);
-    Record(*this, std::move(step), update, op);
+    ApplyStep(*this, std::move(step), update, op);
     update.SetCaret(Caret.Paragraph, Caret.Offset, NotSet);
 }
 
@@ -73,7 +62,7 @@ void TDocument::ToggleSingleAnchor(int32_t paragraph, int32_t offset, TField* ob
         step->SetStart(paragraph, offset, skip);
     else
         step->SetEnd(paragraph, offset, skip);
-    Record(*this, std::move(step), update, op);
+    ApplyStep(*this, std::move(step), update, op);
 }
 
 void TDocument::ChangeFieldInstruction(TField* object, const std::string& instruction, TUpdateRange& update,
@@ -82,7 +71,7 @@ void TDocument::ChangeFieldInstruction(TField* object, const std::string& instru
     update.Reset();
     if (!object)
         return;
-    Record(*this, std::make_unique<TEditFieldOperation>(this, object, instruction), update, op);
+    ApplyStep(*this, std::make_unique<TEditFieldOperation>(this, object, instruction), update, op);
     update.SetCaret(Caret.Paragraph, Caret.Offset, NotSet);
 }
 
@@ -201,7 +190,7 @@ void TDocument::CollectDetachedAnchors(const TTextPosition& start, const TTextPo
         step->SetStart(entry.Paragraph, entry.Offset, 0);
         step->SetEnd(endEntry.Paragraph, endEntry.Offset, 0);
         TUpdateRange local;
-        Record(*this, std::move(step), local, op);
+        ApplyStep(*this, std::move(step), local, op);
         FUndoManager->MergeUpdateRange(update, local);
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(match));
         list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
