@@ -117,7 +117,7 @@ struct TDispatchEntry {
     // KindRule is given, what it computes from the parameters.
     uint8_t Kind;
     uint8_t (*KindRule)(TOperationParams params);
-    // The routine; null until the Part that does the work is built.
+    // The routine; null while the code has no routine yet.
     TOperationRoutine Routine;
     // The routine's name, for the error raised while it is missing.
     const char* RoutineName;

@@ -1,6 +1,6 @@
 #pragma once
 // System error numbers as the program knows them: the original platform's codes
-// (the Parts test for 32, a sharing violation, and 5, access denied), a
+// (callers test for 32, a sharing violation, and 5, access denied), a
 // per-thread "last error" set by the file and process services, and the French
 // text of each code.
 #include <cstdint>
