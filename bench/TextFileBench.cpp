@@ -13,44 +13,13 @@
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Folders.h"
 #include "platform/runtime/Host.h"
+#include "platform/testing/TextSamples.h"
 
 namespace {
 
 constexpr size_t kFileSize = 50u << 20;
 
 std::string g_Folder;
-
-// Lines of French words with accented letters and now and then any byte (but
-// CR and LF), each ended by CR LF: about 54 bytes a line.
-std::string GenerateText(size_t size)
-{
-    static const char* const kWords[] = {"le",        "traitement", "de",   "texte", "\xE9t\xE9",  "\xE0",
-                                         "c\xF4t\xE9", "na\xEFve",  "\x9C" "uvre", "fen\xEAtre", "\xAB",
-                                         "\xBB",      "d\xE9j\xE0",  "\x80", "gar\xE7on", "No\xEBl"};
-    std::string text;
-    text.reserve(size + 256);
-    uint32_t state = 12345;
-    auto next = [&state]() {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
-    };
-    while (text.size() < size) {
-        const uint32_t words = next() % 24;
-        for (uint32_t w = 0; w < words; ++w) {
-            if (w)
-                text += ' ';
-            if (next() % 16 == 0) {
-                const char any = static_cast<char>(next() % 256);
-                text += any == '\r' || any == '\n' ? '#' : any;
-            } else {
-                text += kWords[next() % (sizeof kWords / sizeof kWords[0])];
-            }
-        }
-        text += "\r\n";
-    }
-    text.resize(size);
-    return text;
-}
 
 void WriteFile(const std::string& path, const std::string& bytes)
 {
@@ -172,7 +141,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     g_Folder = GetTempPath() + "textbench/";
     Run("mkdir -p '" + g_Folder + "'");
-    const std::string text = GenerateText(kFileSize);
+    const std::string text = GenerateTextFileBytes(kFileSize, 12345);
     WriteFile(Path("ansi.txt"), text);
     WriteFile(Path("ansi-save.txt"), text);
     WriteFile(Path("dos.txt"), text);

@@ -8,6 +8,7 @@
 #include "document/Page.h"
 #include "document/ParReformatingManager.h"
 #include "document/Paragraph.h"
+#include "document/TextAccess.h"
 #include "document/VectorGrowth.h"
 #include "foundation/ColorManager.h"
 #include "foundation/Paths.h"
@@ -791,16 +792,10 @@ std::string TDocument::SuggestTitle(const std::string& defaultTitle, bool keep)
         const int32_t end = sentence.End.Paragraph == index ? sentence.End.Offset : paragraph.GetCharCount() - 1;
         const int32_t to = std::clamp(end, 0, paragraph.GetCharCount());
         for (int32_t i = std::clamp(sentence.Start.Offset, 0, to); i < to; ++i) {
-            const uint8_t c = chars[i];
-            if (c >= 32)
+            const int c = TextCharOfPlain(chars[i]);
+            if (c >= 0)
                 text += static_cast<char>(c);
-            else if (c == scEnDash)
-                text += '\x96';
-            else if (c == scEmDash)
-                text += '\x97';
-            else if (c == scNonBreakingHyphen)
-                text += '-';
-            else if (c != scOptionalHyphen)
+            else if (chars[i] != scOptionalHyphen)
                 text += ' ';
         }
         break;

@@ -32,14 +32,6 @@ void ForEachRecord(const TParagraph& paragraph, int32_t from, int32_t to, Visito
 }
 
 // The byte offset just behind a character.
-int32_t ByteAfterChar(const TParagraph& paragraph, int32_t charIndex)
-{
-    const int32_t pos = paragraph.CharToByteOffset(charIndex);
-    if (pos >= paragraph.GetText().Size())
-        return pos;
-    return paragraph.GetText().Data()[pos] == InlineControlStartByte ? pos + InlineControlSize : pos + 1;
-}
-
 uint8_t PlainCharAt(const TParagraph& paragraph, int32_t offset)
 {
     return paragraph.GetPlainChars().Data()[offset];
@@ -452,7 +444,7 @@ void TDocument::GetParagraphCharFormat(int32_t paragraphIndex, int32_t offset, T
         // ends there.
         const uint8_t* p = paragraph.GetText().Data();
         const int32_t size = paragraph.GetText().Size();
-        for (int32_t pos = ByteAfterChar(paragraph, charIndex); pos < size && p[pos] == InlineControlStartByte;
+        for (int32_t pos = paragraph.ByteAfterChar(charIndex); pos < size && p[pos] == InlineControlStartByte;
              pos += InlineControlSize) {
             const TInlineControl record = ReadInlineControl(p + pos);
             if (IsCharacterCode(record.Code))
@@ -510,7 +502,7 @@ void TDocument::PrepareTypingFormat(const TTextPosition& position, int32_t mode)
         const int32_t offset = std::clamp(Caret.Offset, 0, count);
         bool endFollows = false;
         bool startFollows = false;
-        const int32_t from = offset > 0 ? ByteAfterChar(paragraph, offset - 1) : 0;
+        const int32_t from = offset > 0 ? paragraph.ByteAfterChar(offset - 1) : 0;
         const int32_t to = offset < count ? paragraph.CharToByteOffset(offset) : paragraph.GetText().Size();
         ForEachRecord(paragraph, from, to, [&](const TInlineControl& record) {
             if (record.Code == icRangeEnd) {

@@ -12,18 +12,6 @@
 
 namespace {
 
-uint16_t CodeAt(const uint8_t* text, int32_t pos)
-{
-    return static_cast<uint16_t>(text[pos + 1] | (text[pos + 2] << 8));
-}
-
-int32_t ByteAfterChar(const TParagraph& paragraph, int32_t charIndex)
-{
-    const int32_t pos = paragraph.CharToByteOffset(charIndex);
-    const uint8_t* p = paragraph.GetText().Data();
-    return p[pos] == InlineControlStartByte ? pos + InlineControlSize : pos + 1;
-}
-
 // Copies the bytes from..to of paragraph text, leaving out the format records
 // of the attributes that the new values set.
 void CopyWithout(TMemory& out, const uint8_t* p, int32_t from, int32_t to, const TCharFormat& values)
@@ -35,7 +23,7 @@ void CopyWithout(TMemory& out, const uint8_t* p, int32_t from, int32_t to, const
             ++pos;
             continue;
         }
-        const uint16_t code = CodeAt(p, pos);
+        const uint16_t code = InlineControlCodeAt(p, pos);
         if (IsFormatCode(code) && values[code] != NotSet) {
             out.Append(p + run, pos - run);
             pos += InlineControlSize;
@@ -121,7 +109,7 @@ void TFormatTextOperation::Forward(TUpdateRange& update)
         if (!last.GetNormalizedFlag())
             last.NormalizeControlCodes();
         const int32_t offset = std::clamp(FRange.End.Offset, 0, last.GetCharCount());
-        const TCharFormat atEnd = FormatAfter(last, offset > 0 ? ByteAfterChar(last, offset - 1) : 0);
+        const TCharFormat atEnd = FormatAfter(last, offset > 0 ? last.ByteAfterChar(offset - 1) : 0);
         for (int slot = 0; slot < TCharFormat::Count; ++slot)
             FEndValues[slot] = FNew[slot] != NotSet ? atEnd[slot] : NotSet;
     }
@@ -139,9 +127,9 @@ void TFormatTextOperation::Forward(TUpdateRange& update)
             continue;
         const uint8_t* p = paragraph.GetText().Data();
         const int32_t size = paragraph.GetText().Size();
-        const int32_t gapStart = from > 0 ? ByteAfterChar(paragraph, from - 1) : 0;
+        const int32_t gapStart = from > 0 ? paragraph.ByteAfterChar(from - 1) : 0;
         const int32_t firstChar = paragraph.CharToByteOffset(from);
-        const int32_t partEnd = ByteAfterChar(paragraph, to - 1);
+        const int32_t partEnd = paragraph.ByteAfterChar(to - 1);
 
         TMemory text;
         text.Append(p, gapStart);

@@ -17,25 +17,12 @@ namespace {
     throw EInternalError(std::string("Ancre d'objet de plage introuvable : ") + what);
 }
 
-uint16_t CodeAt(const uint8_t* text, int32_t pos)
-{
-    return static_cast<uint16_t>(text[pos + 1] | (text[pos + 2] << 8));
-}
-
-// The byte just behind a character of a paragraph.
-int32_t ByteAfterChar(const TParagraph& paragraph, int32_t charIndex)
-{
-    const int32_t pos = paragraph.CharToByteOffset(charIndex);
-    const uint8_t* p = paragraph.GetText().Data();
-    return p[pos] == InlineControlStartByte ? pos + InlineControlSize : pos + 1;
-}
-
 // The bytes of the records that stand at a character offset: between the
 // character before it and the character at it.
 void GapAt(const TParagraph& paragraph, int32_t offset, int32_t& from, int32_t& to)
 {
     const int32_t count = paragraph.GetCharCount();
-    from = offset > 0 ? ByteAfterChar(paragraph, offset - 1) : 0;
+    from = offset > 0 ? paragraph.ByteAfterChar(offset - 1) : 0;
     to = offset < count ? paragraph.CharToByteOffset(offset) : paragraph.GetText().Size();
 }
 
@@ -55,7 +42,7 @@ bool FindInGap(const TParagraph& paragraph, int32_t offset, uint16_t code, TObje
     const uint8_t* p = paragraph.GetText().Data();
     int32_t anchors = 0;
     for (int32_t pos = from; pos < to; pos += InlineControlSize) {
-        const uint16_t c = CodeAt(p, pos);
+        const uint16_t c = InlineControlCodeAt(p, pos);
         if (!IsAnchorCode(c))
             continue;
         if (c == code && ReadInlineControl(p + pos).Argument == handle) {
@@ -260,7 +247,7 @@ void TInsertDeleteFieldOperation::Insert()
         const uint8_t* p = paragraph.GetText().Data();
         int32_t pos = from;
         int32_t skipped = 0;
-        while (pos < to && IsAnchorCode(CodeAt(p, pos)) && skipped < place.Ordinal) {
+        while (pos < to && IsAnchorCode(InlineControlCodeAt(p, pos)) && skipped < place.Ordinal) {
             pos += InlineControlSize;
             ++skipped;
         }

@@ -34,19 +34,6 @@ namespace {
     throw EInternalError(std::string("Étape d'insertion ou de suppression incorrecte : ") + what);
 }
 
-uint16_t CodeAt(const uint8_t* text, int32_t pos)
-{
-    return static_cast<uint16_t>(text[pos + 1] | (text[pos + 2] << 8));
-}
-
-// The byte just behind a character of a paragraph.
-int32_t ByteAfterChar(const TParagraph& paragraph, int32_t charIndex)
-{
-    const int32_t pos = paragraph.CharToByteOffset(charIndex);
-    const uint8_t* p = paragraph.GetText().Data();
-    return p[pos] == InlineControlStartByte ? pos + InlineControlSize : pos + 1;
-}
-
 // The running character format after applying the format records of a byte run.
 void ApplyFormatRecords(const uint8_t* p, int32_t from, int32_t to, TCharFormat& format)
 {
@@ -55,7 +42,7 @@ void ApplyFormatRecords(const uint8_t* p, int32_t from, int32_t to, TCharFormat&
             ++pos;
             continue;
         }
-        const uint16_t code = CodeAt(p, pos);
+        const uint16_t code = InlineControlCodeAt(p, pos);
         if (IsFormatCode(code))
             format[code] = ReadInlineControl(p + pos).Argument;
         pos += InlineControlSize;
@@ -157,7 +144,7 @@ void AppendAnchors(TMemory& belonging, TMemory& others, const uint8_t* p, int32_
             ++pos;
             continue;
         }
-        if (IsAnchorCode(CodeAt(p, pos))) {
+        if (IsAnchorCode(InlineControlCodeAt(p, pos))) {
             const TObjectHandle handle = ReadInlineControl(p + pos).Argument;
             TMemory& out = std::find(handles.begin(), handles.end(), handle) != handles.end() ? belonging : others;
             out.Append(p + pos, InlineControlSize);
@@ -183,9 +170,9 @@ void SplitEdgeAnchors(TDocument& document, const TTextPosition& start, const TTe
     // An end at the start of the paragraph after the last one has no gap after it.
     TParagraph* last = end.Paragraph < document.ParagraphCount() ? &document.Paragraphs(end.Paragraph) : nullptr;
     const int32_t firstCount = first.GetCharCount();
-    const int32_t gapStart = start.Offset > 0 ? ByteAfterChar(first, start.Offset - 1) : 0;
+    const int32_t gapStart = start.Offset > 0 ? first.ByteAfterChar(start.Offset - 1) : 0;
     const int32_t textStart = start.Offset < firstCount ? first.CharToByteOffset(start.Offset) : first.GetText().Size();
-    const int32_t tailStart = last && end.Offset > 0 ? ByteAfterChar(*last, end.Offset - 1) : 0;
+    const int32_t tailStart = last && end.Offset > 0 ? last->ByteAfterChar(end.Offset - 1) : 0;
     const int32_t tailEnd = !last ? 0
                             : end.Offset < last->GetCharCount() ? last->CharToByteOffset(end.Offset)
                                                                 : last->GetText().Size();
@@ -202,7 +189,7 @@ void SplitEdgeAnchors(TDocument& document, const TTextPosition& start, const TTe
                 ++pos;
                 continue;
             }
-            if (IsAnchorCode(CodeAt(p, pos)))
+            if (IsAnchorCode(InlineControlCodeAt(p, pos)))
                 inside.push_back(ReadInlineControl(p + pos).Argument);
             pos += InlineControlSize;
         }
@@ -223,7 +210,7 @@ int32_t CountEncodedChars(const uint8_t* text, int32_t size)
             ++chars;
             ++pos;
         } else if (b == InlineControlStartByte && size - pos >= InlineControlSize) {
-            if (IsCharacterCode(CodeAt(text, pos)))
+            if (IsCharacterCode(InlineControlCodeAt(text, pos)))
                 ++chars;
             pos += InlineControlSize;
         } else if (b == StoredParagraphSeparator) {
@@ -262,7 +249,7 @@ void CopyStoredText(TDocument& document, const TTextPosition& start, const TText
                                                       : 0;
         int32_t last = size;
         if (index == end.Paragraph)
-            last = end.Offset > 0 ? ByteAfterChar(paragraph, std::min(end.Offset, count) - 1) : 0;
+            last = end.Offset > 0 ? paragraph.ByteAfterChar(std::min(end.Offset, count) - 1) : 0;
         if (last > first)
             out.Append(paragraph.GetText().Data() + first, last - first);
         if (index != end.Paragraph)
@@ -412,7 +399,7 @@ void TInsertDeleteOperation::Apply(TUpdateRange& update)
     TParagraph* first = state.FirstVirtual ? nullptr : &document.Paragraphs(state.First);
     TParagraph* last = state.LastVirtual ? nullptr : &document.Paragraphs(state.Last);
     const int32_t regionStart =
-        first && state.StartOffset > 0 ? ByteAfterChar(*first, state.StartOffset - 1) : 0;
+        first && state.StartOffset > 0 ? first->ByteAfterChar(state.StartOffset - 1) : 0;
     const int32_t regionEnd = last ? last->CharToByteOffset(state.EndOffset) : 0;
     if (first == last && first && regionEnd < regionStart)
         RaiseBadStep("région inversée");
@@ -600,7 +587,7 @@ void TInsertDeleteOperation::Apply(TUpdateRange& update)
                 firstChar = p[pos];
                 break;
             }
-            if (IsCharacterCode(CodeAt(p, pos))) {
+            if (IsCharacterCode(InlineControlCodeAt(p, pos))) {
                 firstChar = PlainCharOfControl(ReadInlineControl(p + pos));
                 break;
             }

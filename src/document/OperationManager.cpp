@@ -180,11 +180,7 @@ void TOperationManager::Undo(bool updateViews, TUpdateRange& update)
             TOperation& done = *FOperations[static_cast<size_t>(FCurrentIndex)];
             const bool typing = done.IsTyping();
             const bool wasInsertion = typing && StepInserts(done);
-            const int64_t size = done.MemorySize();
-            TUpdateRange local;
-            done.Undo(local);
-            MergeUpdateRange(update, local);
-            FTotalSize += done.MemorySize() - size;
+            Replay(done, true, update);
             --FCurrentIndex;
             ++undone;
             lastDone = &done;
@@ -205,6 +201,21 @@ void TOperationManager::Undo(bool updateViews, TUpdateRange& update)
         throw;
     }
     FinishReplay(updateViews);
+}
+
+// Undoes or redoes one operation, adding what it changed to the update range
+// and keeping the undo list's memory total in step with what the operation
+// holds now.
+void TOperationManager::Replay(TOperation& operation, bool undo, TUpdateRange& update)
+{
+    const int64_t size = operation.MemorySize();
+    TUpdateRange local;
+    if (undo)
+        operation.Undo(local);
+    else
+        operation.Redo(local);
+    MergeUpdateRange(update, local);
+    FTotalSize += operation.MemorySize() - size;
 }
 
 // The views after an undo or redo; an operation that asks not to scroll on
@@ -240,11 +251,7 @@ void TOperationManager::Redo()
             TOperation& done = *FOperations[static_cast<size_t>(FCurrentIndex + 1)];
             const bool typing = done.IsTyping();
             const bool wasInsertion = typing && StepInserts(done);
-            const int64_t size = done.MemorySize();
-            TUpdateRange local;
-            done.Redo(local);
-            MergeUpdateRange(update, local);
-            FTotalSize += done.MemorySize() - size;
+            Replay(done, false, update);
             ++FCurrentIndex;
             ++redone;
             lastDone = &done;
@@ -276,11 +283,7 @@ void TOperationManager::UndoAll()
         uint8_t scroll = 1;
         while (FCurrentIndex >= 0) {
             TOperation& done = *FOperations[static_cast<size_t>(FCurrentIndex)];
-            const int64_t size = done.MemorySize();
-            TUpdateRange local;
-            done.Undo(local);
-            MergeUpdateRange(update, local);
-            FTotalSize += done.MemorySize() - size;
+            Replay(done, true, update);
             --FCurrentIndex;
             scroll = done.ScrollOnReplay;
         }
@@ -302,11 +305,7 @@ void TOperationManager::RedoAll()
         uint8_t scroll = 1;
         while (FCurrentIndex < Count() - 1) {
             TOperation& done = *FOperations[static_cast<size_t>(FCurrentIndex + 1)];
-            const int64_t size = done.MemorySize();
-            TUpdateRange local;
-            done.Redo(local);
-            MergeUpdateRange(update, local);
-            FTotalSize += done.MemorySize() - size;
+            Replay(done, false, update);
             ++FCurrentIndex;
             scroll = done.ScrollOnReplay;
         }

@@ -91,6 +91,7 @@ public:
     void ApplySelection(const TUpdateRange& update);
 
 private:
+    void Replay(TOperation& operation, bool undo, TUpdateRange& update);
     void UpdateViewsAfterReplay(uint8_t scrollOnReplay, TUpdateRange& update);
     bool ContinuesRun(const TOperation& done, bool doneWasInsertion, bool first, const TOperation& next,
                       bool redo) const;

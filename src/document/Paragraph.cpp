@@ -21,11 +21,6 @@ constexpr int32_t kPoolEntrySize = 5;
     throw EInternalError(std::string("Texte de paragraphe incorrect : ") + what);
 }
 
-uint16_t CodeAt(const uint8_t* text, int32_t pos)
-{
-    return static_cast<uint16_t>(text[pos + 1] | (text[pos + 2] << 8));
-}
-
 // Checks encoded text and collects the plain characters it holds. Returns
 // whether it holds any record.
 bool ScanEncoded(const uint8_t* p, int32_t count, std::string* plain)
@@ -70,7 +65,7 @@ int32_t CountChars(const uint8_t* text, int32_t from, int32_t count)
             ++i;
             continue;
         }
-        if (IsCharacterCode(CodeAt(text, i)))
+        if (IsCharacterCode(InlineControlCodeAt(text, i)))
             ++chars;
         i += InlineControlSize;
     }
@@ -110,7 +105,7 @@ int32_t TParagraph::ByteToCharOffset(int32_t byteOffset) const
             ++pos;
             continue;
         }
-        if (IsCharacterCode(CodeAt(p, pos)))
+        if (IsCharacterCode(InlineControlCodeAt(p, pos)))
             ++chars;
         pos += InlineControlSize;
     }
@@ -224,10 +219,10 @@ void TParagraph::NormalizeControlCodes()
                 ++pos;
                 continue;
             }
-            if (IsAnchorCode(CodeAt(p, pos))) {
+            if (IsAnchorCode(InlineControlCodeAt(p, pos))) {
                 int32_t q = pos;
                 while (q >= InlineControlSize && p[q - 1] == InlineControlEndByte &&
-                       IsFormatCode(CodeAt(p, q - InlineControlSize))) {
+                       IsFormatCode(InlineControlCodeAt(p, q - InlineControlSize))) {
                     uint8_t tmp[InlineControlSize];
                     std::memcpy(tmp, p + q - InlineControlSize, InlineControlSize);
                     std::memmove(p + q - InlineControlSize, p + q, InlineControlSize);
@@ -295,7 +290,7 @@ void TParagraph::NormalizeControlCodes()
     while (FText.Size() > 15) {
         const int32_t last = FText.Size() - InlineControlSize;
         const uint8_t* p = FText.Data();
-        if (p[FText.Size() - 1] != InlineControlEndByte || !IsFormatCode(CodeAt(p, last)))
+        if (p[FText.Size() - 1] != InlineControlEndByte || !IsFormatCode(InlineControlCodeAt(p, last)))
             break;
         DeleteRecordAt(last);
     }
@@ -435,7 +430,7 @@ int32_t TParagraph::CharToByteOffset(int32_t charOffset) const
     int32_t chars = 0;
     while (pos < size) {
         if (p[pos] == InlineControlStartByte) {
-            if (IsZeroWidthCode(CodeAt(p, pos))) {
+            if (IsZeroWidthCode(InlineControlCodeAt(p, pos))) {
                 pos += InlineControlSize;
                 continue;
             }
@@ -455,6 +450,14 @@ int32_t TParagraph::CharToByteOffset(int32_t charOffset) const
         chars += step;
     }
     return pos;
+}
+
+int32_t TParagraph::ByteAfterChar(int32_t charIndex) const
+{
+    const int32_t pos = CharToByteOffset(charIndex);
+    if (pos >= FText.Size())
+        return pos;
+    return FText.Data()[pos] == InlineControlStartByte ? pos + InlineControlSize : pos + 1;
 }
 
 bool TParagraph::IsPaginated() const
@@ -586,7 +589,7 @@ TObjectHandle TParagraph::GetSectionBreak() const
     const uint8_t* p = FText.Data();
     int32_t end = FText.Size();
     while (end >= InlineControlSize && p[end - 1] == InlineControlEndByte &&
-           IsAnchorCode(CodeAt(p, end - InlineControlSize)))
+           IsAnchorCode(InlineControlCodeAt(p, end - InlineControlSize)))
         end -= InlineControlSize;
     if (end >= InlineControlSize && p[end - 1] == InlineControlEndByte) {
         const TInlineControl c = ReadInlineControl(p + end - InlineControlSize);

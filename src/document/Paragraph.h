@@ -105,6 +105,8 @@ public:
     // Byte offset of a character (the offset is clamped to the characters),
     // behind the zero-width records that precede it.
     int32_t CharToByteOffset(int32_t charOffset) const;
+    // The byte just behind a character (the text's size past the last one).
+    int32_t ByteAfterChar(int32_t charIndex) const;
     // Laid out, and the first line placed on a page.
     bool IsPaginated() const;
     // Renumbers the note references (range objects of kind 3 that belong to

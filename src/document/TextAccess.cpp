@@ -144,6 +144,24 @@ bool IsFileLinkText(const std::string& link)
 // ---------------------------------------------------------------------------
 // Runs
 
+int TextCharOfPlain(uint8_t c)
+{
+    if (c >= 32)
+        return c;
+    switch (c) {
+    case scEnDash:
+        return 0x96;
+    case scEmDash:
+        return 0x97;
+    case scNonBreakingSpace:
+        return ' ';
+    case scNonBreakingHyphen:
+        return '-';
+    default:
+        return -1;
+    }
+}
+
 std::string TDocument::GetTextRun(int32_t paragraph, int32_t offset, int32_t length) const
 {
     std::string text;
@@ -154,17 +172,9 @@ std::string TDocument::GetTextRun(int32_t paragraph, int32_t offset, int32_t len
     const int32_t to =
         static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(from) + length, from, plain.Count));
     for (int32_t i = from; i < to && static_cast<int32_t>(text.size()) < MaxTextRunLength; ++i) {
-        const uint8_t c = plain.Chars[i];
-        if (c >= 32)
+        const int c = TextCharOfPlain(plain.Chars[i]);
+        if (c >= 0)
             text += static_cast<char>(c);
-        else if (c == scEnDash)
-            text += '\x96';
-        else if (c == scEmDash)
-            text += '\x97';
-        else if (c == scNonBreakingSpace)
-            text += ' ';
-        else if (c == scNonBreakingHyphen)
-            text += '-';
     }
     return text;
 }

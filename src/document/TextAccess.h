@@ -40,6 +40,12 @@ extern const TCharClassTable LinkTrimCharTable;
 // = ? @ \ _ ~ and the codes 128 to 255 except the quotation marks).
 extern const TCharClassTable AddressCharTable;
 
+// The character a plain character stands for in text handed out: itself for
+// bytes 32 to 255, the dashes and the non-breaking space and hyphen as their
+// 1252 characters; -1 for marks, tabs, breaks, objects and the optional hyphen,
+// which make no letter of their own.
+int TextCharOfPlain(uint8_t c);
+
 // The text holds "." followed by two letters, or by a digit.
 bool IsUrlLike(const std::string& text);
 // The text names a file: after an optional "file:///", it has a drive or a

@@ -112,6 +112,11 @@ struct TInlineControl {
 
 // Reads the record that starts at p (8 bytes must follow).
 TInlineControl ReadInlineControl(const uint8_t* p);
+// The code of the record that starts at byte pos of a text.
+inline uint16_t InlineControlCodeAt(const uint8_t* text, int32_t pos)
+{
+    return static_cast<uint16_t>(text[pos + 1] | (text[pos + 2] << 8));
+}
 // Writes a record at p (8 bytes).
 void WriteInlineControl(uint8_t* p, uint16_t code, int32_t argument);
 

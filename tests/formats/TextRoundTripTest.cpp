@@ -2,6 +2,7 @@
 #include "formats/FormatsFixtures.h"
 
 #include "foundation/MessageAnswers.h"
+#include "platform/testing/TextSamples.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -56,38 +57,6 @@ std::string OpenAndSave(const std::string& path, int32_t requested, int32_t expe
     EXPECT_EQ(SaveAs(*loaded.Document, expected), wrWritten);
     EXPECT_FALSE(loaded.Document->IsModified());
     return ReadTestFile(path);
-}
-
-// Lines of French words, accented letters and now and then any byte at all
-// (but CR and LF), each ended by CR LF, up to the size asked.
-std::string GenerateText(size_t size, uint32_t seed)
-{
-    static const char* const kWords[] = {"le",        "traitement", "de",   "texte", "\xE9t\xE9",  "\xE0",
-                                         "c\xF4t\xE9", "na\xEFve",  "\x9C" "uvre", "fen\xEAtre", "\xAB",
-                                         "\xBB",      "d\xE9j\xE0",  "\x80", "gar\xE7on", "No\xEBl"};
-    std::string text;
-    text.reserve(size + 256);
-    uint32_t state = seed;
-    auto next = [&state]() {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
-    };
-    while (text.size() < size) {
-        const uint32_t words = next() % 24;
-        for (uint32_t w = 0; w < words; ++w) {
-            if (w)
-                text += ' ';
-            if (next() % 16 == 0) {
-                const char any = static_cast<char>(next() % 256);
-                text += any == '\r' || any == '\n' ? '#' : any;
-            } else {
-                text += kWords[next() % (sizeof kWords / sizeof kWords[0])];
-            }
-        }
-        text += "\r\n";
-    }
-    text.resize(size);
-    return text;
 }
 
 int64_t CountLines(const std::string& text)
@@ -152,7 +121,7 @@ TEST(TextRoundTrip, LargeFilesSaveBackByteForByte)
     };
     for (const TLarge& c : cases) {
         SCOPED_TRACE(c.Name);
-        const std::string bytes = GenerateText(c.Size, static_cast<uint32_t>(c.Size) + c.OemCodePage);
+        const std::string bytes = GenerateTextFileBytes(c.Size, static_cast<uint32_t>(c.Size) + c.OemCodePage);
         const std::string path = MakeFile(dir, "grand.txt", bytes);
         TOemCodePage oem(c.OemCodePage ? c.OemCodePage : GetOEMCP());
         const int32_t coding = c.OemCodePage ? ciDosText : ciAnsiText;

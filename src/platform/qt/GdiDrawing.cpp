@@ -162,6 +162,19 @@ void StrokeWith(TShapeDraw& s, Draw&& draw)
     draw();
 }
 
+// A closed shape: the interior with the brush, then the outline with the pen.
+template <class Draw>
+void FillAndStroke(TShapeDraw& s, Draw&& draw)
+{
+    if (s.HasBrush) {
+        s.P->setPen(Qt::NoPen);
+        s.P->setBrush(s.Brush);
+        draw();
+    }
+    if (s.HasPen)
+        StrokeWith(s, draw);
+}
+
 QRect ShapeBounds(TDc* d, int32_t left, int32_t top, int32_t right, int32_t bottom)
 {
     return d->ToDevice(NormalizedRect({left, top, right, bottom}));
@@ -212,24 +225,14 @@ bool DrawArcShape(HDC dc, TArcKind kind, int32_t left, int32_t top, int32_t righ
     }
     const int start16 = static_cast<int>(std::lround(a1 * 16));
     const int span16 = static_cast<int>(std::lround(span * 16));
-    if (s.HasBrush && kind != TArcKind::Arc) {
-        s.P->setPen(Qt::NoPen);
-        s.P->setBrush(s.Brush);
-        if (kind == TArcKind::Pie)
+    FillAndStroke(s, [&] {
+        if (kind == TArcKind::Arc)
+            s.P->drawArc(box, start16, span16);
+        else if (kind == TArcKind::Pie)
             s.P->drawPie(box, start16, span16);
         else
             s.P->drawChord(box, start16, span16);
-    }
-    if (s.HasPen) {
-        StrokeWith(s, [&] {
-            if (kind == TArcKind::Arc)
-                s.P->drawArc(box, start16, span16);
-            else if (kind == TArcKind::Pie)
-                s.P->drawPie(box, start16, span16);
-            else
-                s.P->drawChord(box, start16, span16);
-        });
-    }
+    });
     MarkShape(d, r, s.PenWidth);
     return true;
 }
@@ -307,13 +310,7 @@ bool Polygon(HDC dc, const TPoint* points, int count)
     for (int i = 0; i < count; ++i)
         poly << d->ToDevice(points[i].X, points[i].Y);
     const Qt::FillRule rule = d->State.PolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
-    if (s.HasBrush) {
-        s.P->setPen(Qt::NoPen);
-        s.P->setBrush(s.Brush);
-        s.P->drawPolygon(poly, rule);
-    }
-    if (s.HasPen)
-        StrokeWith(s, [&] { s.P->drawPolygon(poly, rule); });
+    FillAndStroke(s, [&] { s.P->drawPolygon(poly, rule); });
     MarkShape(d, poly.boundingRect(), s.PenWidth);
     return true;
 }
@@ -356,13 +353,7 @@ bool RoundRect(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom,
         return true;
     const QRectF box(r.left(), r.top(), r.width() - 1, r.height() - 1);
     const qreal rx = std::abs(width) / 2.0, ry = std::abs(height) / 2.0;
-    if (s.HasBrush) {
-        s.P->setPen(Qt::NoPen);
-        s.P->setBrush(s.Brush);
-        s.P->drawRoundedRect(box, rx, ry);
-    }
-    if (s.HasPen)
-        StrokeWith(s, [&] { s.P->drawRoundedRect(box, rx, ry); });
+    FillAndStroke(s, [&] { s.P->drawRoundedRect(box, rx, ry); });
     MarkShape(d, r, s.PenWidth);
     return true;
 }
@@ -379,13 +370,7 @@ bool Ellipse(HDC dc, int32_t left, int32_t top, int32_t right, int32_t bottom)
     if (r.width() < 2 || r.height() < 2)
         return true;
     const QRect box(r.left(), r.top(), r.width() - 1, r.height() - 1);
-    if (s.HasBrush) {
-        s.P->setPen(Qt::NoPen);
-        s.P->setBrush(s.Brush);
-        s.P->drawEllipse(box);
-    }
-    if (s.HasPen)
-        StrokeWith(s, [&] { s.P->drawEllipse(box); });
+    FillAndStroke(s, [&] { s.P->drawEllipse(box); });
     MarkShape(d, r, s.PenWidth);
     return true;
 }

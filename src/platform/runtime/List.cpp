@@ -1,6 +1,7 @@
 #include "platform/runtime/List.h"
 
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/QuickSort.h"
 
 #include <algorithm>
 #include <string>
@@ -139,31 +140,13 @@ void TList::Pack()
 // bounds the depth of the stack without changing the order the sort produces.
 void TList::QuickSort(int32_t l, int32_t r, const TListSortCompare& compare)
 {
-    while (l < r) {
-        int32_t i = l;
-        int32_t j = r;
-        void* pivot = FList[static_cast<size_t>(l + (r - l) / 2)];
-        do {
-            while (i < r && compare(FList[static_cast<size_t>(i)], pivot) < 0)
-                ++i;
-            while (j > l && compare(FList[static_cast<size_t>(j)], pivot) > 0)
-                --j;
-            if (i <= j) {
-                std::swap(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(j)]);
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (j - l < r - i) {
-            if (l < j)
-                QuickSort(l, j, compare);
-            l = i;
-        } else {
-            if (i < r)
-                QuickSort(i, r, compare);
-            r = j;
-        }
-    }
+    auto compareAt = [this, &compare](int32_t a, int32_t b) {
+        return compare(FList[static_cast<size_t>(a)], FList[static_cast<size_t>(b)]);
+    };
+    auto swap = [this](int32_t a, int32_t b) {
+        std::swap(FList[static_cast<size_t>(a)], FList[static_cast<size_t>(b)]);
+    };
+    QuickSortRange(l, r, compareAt, swap);
 }
 
 void TList::Sort(const TListSortCompare& compare)

@@ -2,6 +2,7 @@
 
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/FileStream.h"
+#include "platform/runtime/QuickSort.h"
 #include "platform/runtime/Stream.h"
 #include "platform/runtime/SysUtils.h"
 
@@ -582,42 +583,13 @@ bool TStringList::Find(std::string_view s, int32_t& index) const
     return found;
 }
 
-// The original list sort (a quicksort over the middle item) so that items that
-// compare equal end in the same order as there; the smaller part is sorted by
-// recursion and the larger in the loop, which bounds the depth of the stack.
 template <typename TCompare>
 void TStringList::QuickSort(int32_t l, int32_t r, TCompare& compare)
 {
-    while (l < r) {
-        int32_t i = l;
-        int32_t j = r;
-        int32_t p = l + (r - l) / 2;
-        do {
-            while (i < r && compare(i, p) < 0)
-                ++i;
-            while (j > l && compare(j, p) > 0)
-                --j;
-            if (i <= j) {
-                if (i != j)
-                    std::swap(FList[static_cast<size_t>(i)], FList[static_cast<size_t>(j)]);
-                if (p == i)
-                    p = j;
-                else if (p == j)
-                    p = i;
-                ++i;
-                --j;
-            }
-        } while (i <= j);
-        if (j - l < r - i) {
-            if (l < j)
-                QuickSort(l, j, compare);
-            l = i;
-        } else {
-            if (i < r)
-                QuickSort(i, r, compare);
-            r = j;
-        }
-    }
+    auto swap = [this](int32_t a, int32_t b) {
+        std::swap(FList[static_cast<size_t>(a)], FList[static_cast<size_t>(b)]);
+    };
+    QuickSortRange(l, r, compare, swap);
 }
 
 void TStringList::Sort()
