@@ -274,39 +274,30 @@ void TOperationManager::Redo()
 
 void TOperationManager::UndoAll()
 {
-    TDocument& document = *FDocument;
-    document.LockDispatcher();
-    document.Undoing = 1;
-    document.Replaying = 1;
-    TUpdateRange update;
-    try {
-        uint8_t scroll = 1;
-        while (FCurrentIndex >= 0) {
-            TOperation& done = *FOperations[static_cast<size_t>(FCurrentIndex)];
-            Replay(done, true, update);
-            --FCurrentIndex;
-            scroll = done.ScrollOnReplay;
-        }
-        UpdateViewsAfterReplay(scroll, update);
-    } catch (...) {
-        FinishReplay(true);
-        throw;
-    }
-    FinishReplay(true);
+    ReplayAll(true);
 }
 
 void TOperationManager::RedoAll()
 {
+    ReplayAll(false);
+}
+
+// Undoes every done operation, or redoes every undone one, without regard
+// to typing runs or joined operations; the views follow the last one's
+// scrolling.
+void TOperationManager::ReplayAll(bool undo)
+{
     TDocument& document = *FDocument;
     document.LockDispatcher();
+    document.Undoing = undo ? 1 : 0;
     document.Replaying = 1;
     TUpdateRange update;
     try {
         uint8_t scroll = 1;
-        while (FCurrentIndex < Count() - 1) {
-            TOperation& done = *FOperations[static_cast<size_t>(FCurrentIndex + 1)];
-            Replay(done, false, update);
-            ++FCurrentIndex;
+        while (undo ? FCurrentIndex >= 0 : FCurrentIndex < Count() - 1) {
+            TOperation& done = *FOperations[static_cast<size_t>(undo ? FCurrentIndex : FCurrentIndex + 1)];
+            Replay(done, undo, update);
+            FCurrentIndex += undo ? -1 : 1;
             scroll = done.ScrollOnReplay;
         }
         UpdateViewsAfterReplay(scroll, update);

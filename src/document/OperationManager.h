@@ -92,6 +92,7 @@ public:
 
 private:
     void Replay(TOperation& operation, bool undo, TUpdateRange& update);
+    void ReplayAll(bool undo);
     void UpdateViewsAfterReplay(uint8_t scrollOnReplay, TUpdateRange& update);
     bool ContinuesRun(const TOperation& done, bool doneWasInsertion, bool first, const TOperation& next,
                       bool redo) const;
