@@ -22,24 +22,6 @@ public:
     bool BookmarksInTextOrder() override { return TextOrder; }
 };
 
-// Message presets (the safety question of a hyperlink) offer Yes and No.
-class TPresetHost : public TMessageDlgHost {
-public:
-    TPresetHost() : FPrevious(SetMessageDlgHost(this)) {}
-    ~TPresetHost() override { SetMessageDlgHost(FPrevious); }
-    bool ApplicationTerminating() override { return false; }
-    std::string ApplicationTitle() override { return "Eldravin"; }
-    void BeginMessage() override {}
-    void EndMessage() override {}
-    TMsgDlgButtons PresetButtons(uint8_t) override { return mbYesNo; }
-    bool PresetSilenced(uint8_t) override { return false; }
-    void FireProgramEvent(int32_t) override {}
-    void MessageShown() override {}
-
-private:
-    TMessageDlgHost* FPrevious;
-};
-
 class RangeObjectsTest : public EditingTest {
 protected:
     TFieldHost Fields;
@@ -407,7 +389,7 @@ TEST_F(RangeObjectsTest, FieldOperations)
 TEST_F(RangeObjectsTest, FollowingHyperlinks)
 {
     BuildFixture();
-    TPresetHost presets;
+    TYesNoPresetHost presets;
     // A bookmark of the document: the caret goes there.
     Caret(0, 0);
     Doc->FollowHyperlink(Link->Instruction);

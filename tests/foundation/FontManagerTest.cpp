@@ -35,24 +35,6 @@ private:
     TSharedManagersHost* FPrevious;
 };
 
-// Message-box presets with Yes and No.
-class TPresetHost : public TMessageDlgHost {
-public:
-    TPresetHost() : FPrevious(SetMessageDlgHost(this)) {}
-    ~TPresetHost() override { SetMessageDlgHost(FPrevious); }
-    bool ApplicationTerminating() override { return false; }
-    std::string ApplicationTitle() override { return "Eldravin"; }
-    void BeginMessage() override {}
-    void EndMessage() override {}
-    TMsgDlgButtons PresetButtons(uint8_t) override { return mbYesNo; }
-    bool PresetSilenced(uint8_t) override { return false; }
-    void FireProgramEvent(int32_t) override {}
-    void MessageShown() override {}
-
-private:
-    TMessageDlgHost* FPrevious;
-};
-
 // A font manager over the test fonts (Liberation, DejaVu and the stand-in
 // for Symbol), and a memory device context to realise fonts on. The program's
 // default records get their fonts back afterwards.
@@ -367,7 +349,7 @@ TEST_F(FontManagerTest, FavouritesAndFontLists)
 
 TEST_F(FontManagerTest, ValidatingATypedFontName)
 {
-    TPresetHost presets;
+    TYesNoPresetHost presets;
     const int32_t sans = Font("Liberation Sans");
     const int32_t greekSans = Fonts->GetFontIndex("Liberation Sans", GREEK_CHARSET, false, 0);
     struct TCase {

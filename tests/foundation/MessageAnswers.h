@@ -73,3 +73,24 @@ private:
     std::optional<int32_t> FOthers;
     std::vector<TMessageRequest> FAsked;
 };
+
+// While an object of this class lives, message-box presets (the questions a
+// user may silence) offer Yes and No and none is silenced.
+class TYesNoPresetHost : public TMessageDlgHost {
+public:
+    TYesNoPresetHost() : FPrevious(SetMessageDlgHost(this)) {}
+    ~TYesNoPresetHost() override { SetMessageDlgHost(FPrevious); }
+    TYesNoPresetHost(const TYesNoPresetHost&) = delete;
+    TYesNoPresetHost& operator=(const TYesNoPresetHost&) = delete;
+    bool ApplicationTerminating() override { return false; }
+    std::string ApplicationTitle() override { return "Eldravin"; }
+    void BeginMessage() override {}
+    void EndMessage() override {}
+    TMsgDlgButtons PresetButtons(uint8_t) override { return mbYesNo; }
+    bool PresetSilenced(uint8_t) override { return false; }
+    void FireProgramEvent(int32_t) override {}
+    void MessageShown() override {}
+
+private:
+    TMessageDlgHost* FPrevious;
+};

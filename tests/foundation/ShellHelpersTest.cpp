@@ -14,19 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A host whose presets offer Yes and No and are never silenced.
-class TPresetHost : public TMessageDlgHost {
-public:
-    bool ApplicationTerminating() override { return false; }
-    std::string ApplicationTitle() override { return "Eldravin"; }
-    void BeginMessage() override {}
-    void EndMessage() override {}
-    TMsgDlgButtons PresetButtons(uint8_t) override { return mbYesNo; }
-    bool PresetSilenced(uint8_t) override { return false; }
-    void FireProgramEvent(int32_t) override {}
-    void MessageShown() override {}
-};
-
 // Puts a desktop opener of its own first on the PATH: it writes its argument
 // to a pipe that the test reads, so nothing is really opened.
 class TFakeOpener {
@@ -122,8 +109,7 @@ TEST(ShellHelpers, AddressesAndEMailAreToldApartFromFiles)
 TEST(ShellHelpers, OnlyRealAddressesOpenWithoutTheSafetyQuestion)
 {
     TFakeOpener opener;
-    TPresetHost host;
-    TMessageDlgHost* previousHost = SetMessageDlgHost(&host);
+    TYesNoPresetHost host;
     TRecordedServices services;
     SetHyperlinkServices(services.Make());
     const std::string dir = AnsiFromUtf8(MakeTestDir("links"));
@@ -190,7 +176,6 @@ TEST(ShellHelpers, OnlyRealAddressesOpenWithoutTheSafetyQuestion)
         EXPECT_NE(answers.Asked()[0].Text.find("https://exemple.fr/x"), std::string::npos);
     }
     SetHyperlinkServices({});
-    SetMessageDlgHost(previousHost);
 }
 
 TEST(ShellHelpers, ShortcutsPointBackToTheirTargets)
