@@ -8,6 +8,7 @@
 #include "document/FieldInstructions.h"
 #include "document/Operation.h"
 #include "document/OperationManager.h"
+#include "document/Page.h"
 #include "foundation/MessageDlg.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/StringList.h"
@@ -486,8 +487,23 @@ void TDocument::ExecuteOperation(TDocOperationCode code, TOperationParams params
                 FView->ClearRulerCaches();
         }
         if (op->IsEmpty() || NoUndo) {
-            if (!op->IsEmpty())
+            if (!op->IsEmpty()) {
                 FUndoManager->ApplySelection(update);
+                // Without a view nobody paginates after the edit, while the
+                // edited paragraphs' old lines have already left their pages:
+                // the pages from the one before the first changed page go, so
+                // that the next pagination makes them again instead of
+                // keeping pages that no longer show the whole text.
+                if (update.FirstParagraph != NotSet || update.IsFull()) {
+                    const int32_t from = update.IsFull() || update.FirstPage == NotSet
+                                             ? 0
+                                             : std::max(update.FirstPage - 1, 0);
+                    if (from < static_cast<int32_t>(FPages.size())) {
+                        FPages.erase(FPages.begin() + from, FPages.end());
+                        PaginationComplete = 0;
+                    }
+                }
+            }
             op.reset();
             if (PaintRequested) {
                 if (FView && !SuppressRepaint)

@@ -438,13 +438,18 @@ void TOperationManager::GetRelayoutStart(TUpdateRange& update, int32_t paragraph
         update.FirstPage = NotSet;
         return;
     }
+    // The page of the paragraph's first placed line: once changed, the
+    // paragraph may fit on the page before it (a shorter paragraph kept
+    // together or under widow control moves back), so pagination must start
+    // there; the page of its last line would leave that page as it was.
     const TParagraph& target = document.Paragraphs(paragraph);
-    if (target.GetLaidOutFlag() && target.GetLineCount() > 0) {
-        const TParLine& lastLine = target.GetLine(target.GetLineCount() - 1);
-        if (lastLine.Page) {
-            update.FirstParagraph = paragraph;
-            update.FirstPage = lastLine.Page->Index;
-            return;
+    if (target.GetLaidOutFlag()) {
+        for (int32_t i = 0; i < target.GetLineCount(); ++i) {
+            if (const TPage* page = target.GetLine(i).Page) {
+                update.FirstParagraph = paragraph;
+                update.FirstPage = page->Index;
+                return;
+            }
         }
     }
     // Background pagination will get there.

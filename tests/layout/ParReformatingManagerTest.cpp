@@ -309,3 +309,45 @@ TEST_F(ReformatTest, TypingThroughTheDispatcher)
     SetDocumentViewFactory(previous);
     TFakeView::State = nullptr;
 }
+
+// A paragraph kept together that no longer fitted on its first page's
+// predecessor, made shorter: pagination starts again before the page of its
+// first line, and it moves back as a fresh pagination puts it.
+TEST_F(ReformatTest, ShortenedParagraphMovesBack)
+{
+    OneLiners(3);
+    Lines(7, With({{pfKeepTogether, 1}}));
+    OneLiners(6);
+    Doc->PaginateAll();
+    ASSERT_EQ(Summary(), "0.0 1.0 2.0 | 3.0 3.1 3.2 3.3 3.4 | 3.5 3.6 4.0 5.0 6.0 | 7.0 8.0 9.0");
+    Edit(3, "Ligne" + kMark);
+    EXPECT_TRUE(Doc->ReformatingManager().ReformatPending());
+    Doc->PaginateAll();
+    CheckPages();
+    const std::string after = Summary();
+    EXPECT_EQ(after, "0.0 1.0 2.0 3.0 4.0 | 5.0 6.0 7.0 8.0 9.0");
+    EXPECT_EQ(after, Fresh());
+}
+
+// A document without a window is edited through the dispatcher (nothing is
+// recorded for undo and no view is brought up to date): the next pagination
+// still puts every line of the edited paragraphs on a page.
+TEST_F(ReformatTest, EditWithoutAWindow)
+{
+    Paginated(12);
+    ASSERT_TRUE(Doc->NoUndo);
+    const TParagraph& typedIn = Doc->Paragraphs(6);
+    Doc->SetSelection(6, 2, 6, 2);
+    TMemory buffer;
+    const std::string text = " et une suite assez longue pour passer à la ligne";
+    buffer.Append(text.data(), static_cast<int32_t>(text.size()));
+    uint8_t flags = 0;
+    Doc->ExecuteOperation(docInsertText, {&buffer, &flags});
+    ASSERT_EQ(typedIn.GetLineCount(), 2);
+    Doc->PaginateAll();
+    EXPECT_TRUE(Doc->PaginationComplete);
+    CheckPages();
+    EXPECT_NE(typedIn.GetLine(1).Page, nullptr);
+    const std::string after = Summary();
+    EXPECT_EQ(after, Fresh());
+}
