@@ -81,8 +81,10 @@ bool IsWordFile(TDocLoadContext& context)
     if (context.Request.Source != lsFile || !StgIsStorageFile(context.OpenedName))
         return false;
     TDocument& document = context.Document;
-    // The compound file is opened exclusively, which the kept handle forbids:
-    // a read-only document reads a copy, any other gives its handle up meanwhile.
+    // The compound file is opened for reading, denying writers, which the
+    // kept handle forbids: a read-only document reads a copy, any other gives
+    // its handle up meanwhile. Other programs that only read the file (a
+    // viewer) do not stand in the way.
     std::string storageName = context.OpenedName;
     const bool useCopy = document.FileState.ReadOnly;
     if (useCopy) {
@@ -93,7 +95,7 @@ bool IsWordFile(TDocLoadContext& context)
         document.CloseFile();
     }
     try {
-        auto storage = std::make_unique<TCompoundFile>(storageName, 0);
+        auto storage = std::make_unique<TCompoundFile>(storageName, FILE_SHARE_READ);
         const int32_t entry = storage->FindChild(TCompoundFile::RootStorage, u"WordDocument");
         if (entry >= 0 && storage->Entry(entry).Type == stgStream) {
             std::unique_ptr<TStream> stream = storage->OpenStream(entry);

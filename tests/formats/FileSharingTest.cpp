@@ -1,5 +1,6 @@
 // A loaded document keeps its file open so that nobody else writes it; a
 // file in use is offered as a copy; a read-only file opens read-only.
+#include "formats/CompoundFileBuilder.h"
 #include "formats/FormatsFixtures.h"
 
 #include "foundation/MessageAnswers.h"
@@ -213,4 +214,32 @@ TEST(FileSharing, ARecoveryCopyIsNotTheDocumentsFile)
     EXPECT_TRUE(document.FileState.HasRecoveryFile);
     EXPECT_TRUE(document.IsModified()) << "closing it asks to save";
     EXPECT_EQ(document.UndoManager().SavedIndex, NotSet);
+}
+
+TEST(FileSharing, AWordDocumentAnotherProgramReadsIsStillAWordDocument)
+{
+    // A viewer that reads the file while letting others read and write it
+    // does not turn the Word document into text for the load.
+    const std::string dir = MakeTestDir("sharing-word");
+    const std::string bytes = BuildCompoundFile({{u"WordDocument", WordStream(0xA5EC, 0xC1, 5000)}});
+    const std::string path = MakeFile(dir, "rapport.doc", bytes);
+    {
+        TFileStream viewer(path, fmOpenRead | fmShareDenyNone);
+        TMessageAnswers answers;
+        answers.Expect("Une erreur s'est produite lors de l'ouverture du document", mrOk);
+        TLoaded loaded = LoadFile(path);
+        EXPECT_FALSE(loaded.Ok) << "no Word reader yet: refused as a Word document";
+        EXPECT_EQ(loaded.Document->Format, ciWord6);
+    }
+    {
+        // One that forbids writing: the load reads a copy, a Word document too.
+        TFileStream viewer(path, fmOpenRead | fmShareDenyWrite);
+        TMessageAnswers answers;
+        answers.Expect("Faire une copie ?", mrYes)
+            .Expect("Une erreur s'est produite lors de l'ouverture du document", mrOk);
+        TLoaded loaded = LoadFile(path);
+        EXPECT_FALSE(loaded.Ok);
+        EXPECT_EQ(loaded.Document->Format, ciWord6);
+    }
+    EXPECT_TRUE(ReadTestFile(path) == bytes);
 }

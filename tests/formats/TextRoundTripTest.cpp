@@ -136,3 +136,51 @@ TEST(TextRoundTrip, LargeFilesSaveBackByteForByte)
         EXPECT_TRUE(ReadTestFile(path) == bytes) << "the saved file differs";
     }
 }
+
+TEST(TextRoundTrip, LineEndsAtTheReadBlockEdgesSaveBackByteForByte)
+{
+    // The first block read holds 65,536 bytes (a rest of up to 65,568 bytes is
+    // read at once): line ends, NUL and end-of-file marks placed on either side
+    // of that edge and at the very end of the file.
+    struct TEdgeCase {
+        const char* Name;
+        size_t Before;     // bytes of text before the tail
+        std::string Tail;
+        size_t After;      // bytes of text after the tail
+        int32_t Paragraphs;
+    } const cases[] = {
+        {"CR LF split by the block edge", 65535, "\r\n", 100, 2},
+        {"LF CR split by the block edge", 65535, "\n\r", 100, 2},
+        {"CR LF ending the block", 65534, "\r\n", 100, 2},
+        {"CR LF starting the next block", 65536, "\r\n", 100, 2},
+        {"lone CR ending the block", 65535, "\r", 100, 2},
+        {"two CRs split by the block edge", 65535, "\r\r", 100, 3},
+        {"CR CR LF split after the first CR", 65535, "\r\r\n", 100, 3},
+        {"CR LF with the whole rest read at once", 65535, "\r\n", 31, 2},
+        {"CR LF with one byte more than read at once", 65535, "\r\n", 32, 2},
+        {"lone CR ending the file", 70000, "\r", 0, 1},
+        {"lone CR ending the file at the block edge", 65535, "\r", 0, 1},
+        {"CR LF split at the end of the file", 65535, "\r\n", 0, 1},
+        {"LF ending the file after CR LF lines", 65530, "\r\nx\n", 0, 2},
+        {"NUL and end-of-file mark across the edge", 65535, std::string("\0\x1A\r\n\x1A\0", 6), 100, 2},
+        {"end-of-file mark ending the file", 65535, "\x1A", 0, 1},
+        {"NUL ending the file", 65536, std::string(1, '\0'), 0, 1},
+    };
+    const std::string dir = MakeTestDir("edge-roundtrip");
+    for (const uint32_t oemCodePage : {0u, 850u}) {
+        TOemCodePage oem(oemCodePage ? oemCodePage : GetOEMCP());
+        const int32_t coding = oemCodePage ? ciDosText : ciAnsiText;
+        for (const TEdgeCase& c : cases) {
+            SCOPED_TRACE(std::string(c.Name) + (oemCodePage ? " in DOS text" : ""));
+            const std::string bytes = std::string(c.Before, 'a') + c.Tail + std::string(c.After, 'b');
+            const std::string path = MakeFile(dir, "bord.txt", bytes);
+            {
+                TLoaded loaded = LoadFile(path, oemCodePage ? ciDosText : ciDetect);
+                ASSERT_TRUE(loaded.Ok);
+                EXPECT_EQ(loaded.Document->StoryCount(stBody), c.Paragraphs);
+                EXPECT_EQ(SaveAs(*loaded.Document, coding), wrWritten);
+            }
+            EXPECT_TRUE(ReadTestFile(path) == bytes) << "the saved file differs";
+        }
+    }
+}

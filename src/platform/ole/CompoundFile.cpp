@@ -30,7 +30,7 @@ uint32_t DWord(const uint8_t* p)
 
 uint64_t CeilDiv(uint64_t value, uint64_t unit)
 {
-    return (value + unit - 1) / unit;
+    return value / unit + (value % unit != 0 ? 1 : 0);
 }
 
 // Names compare as the format orders them: upper case, character by character.
@@ -301,6 +301,7 @@ void TCompoundFile::ReadMiniStream()
     try {
         FMiniStreamSectors =
             Chain(FFat, root.Start, CeilDiv(root.Public.Size, static_cast<uint64_t>(FSectorSize)));
+        FMiniStreamSize = std::min(root.Public.Size, CutToFile(FMiniStreamSectors));
         const std::vector<uint32_t> miniFatSectors = Chain(FFat, FFirstMiniFatSector, FMiniFatSectorCount);
         std::vector<uint8_t> buffer(static_cast<size_t>(FSectorSize));
         for (uint32_t sector : miniFatSectors) {
@@ -311,8 +312,41 @@ void TCompoundFile::ReadMiniStream()
         }
     } catch (const EStorageError&) {
         FMiniStreamSectors.clear();
+        FMiniStreamSize = 0;
         FMiniFat.clear();
     }
+}
+
+uint64_t TCompoundFile::CutToFile(std::vector<uint32_t>& sectors) const
+{
+    const uint64_t unit = static_cast<uint64_t>(FSectorSize);
+    uint64_t bytes = 0;
+    for (size_t i = 0; i < sectors.size(); ++i) {
+        const uint64_t start = (static_cast<uint64_t>(sectors[i]) + 1) << FSectorShift;
+        const uint64_t inFile = start < FFileSize ? std::min(FFileSize - start, unit) : 0;
+        bytes += inFile;
+        if (inFile < unit) {
+            sectors.resize(inFile > 0 ? i + 1 : i);
+            break;
+        }
+    }
+    return bytes;
+}
+
+uint64_t TCompoundFile::CutToMiniStream(std::vector<uint32_t>& sectors) const
+{
+    const uint64_t unit = static_cast<uint64_t>(FMiniSectorSize);
+    uint64_t bytes = 0;
+    for (size_t i = 0; i < sectors.size(); ++i) {
+        const uint64_t start = static_cast<uint64_t>(sectors[i]) * unit;
+        const uint64_t inStream = start < FMiniStreamSize ? std::min(FMiniStreamSize - start, unit) : 0;
+        bytes += inStream;
+        if (inStream < unit) {
+            sectors.resize(inStream > 0 ? i + 1 : i);
+            break;
+        }
+    }
+    return bytes;
 }
 
 const TStorageEntry& TCompoundFile::Entry(int32_t index) const
@@ -365,13 +399,19 @@ std::unique_ptr<TStream> TCompoundFile::OpenStream(int32_t entry)
     if (e.Public.Type != stgStream)
         throw EStorageError("L'entrée n'est pas un flux");
     const bool mini = e.Public.Size < FMiniCutoff;
+    // A stream whose chain ends early or leaves the file (or the mini stream)
+    // is cut there: its size is what can be read of it, never more.
     if (mini) {
         ReadMiniStream();
         const uint64_t count = CeilDiv(e.Public.Size, static_cast<uint64_t>(FMiniSectorSize));
-        return std::make_unique<TStorageStream>(*this, true, Chain(FMiniFat, e.Start, count), e.Public.Size);
+        std::vector<uint32_t> sectors = Chain(FMiniFat, e.Start, count);
+        const uint64_t size = std::min(e.Public.Size, CutToMiniStream(sectors));
+        return std::make_unique<TStorageStream>(*this, true, std::move(sectors), size);
     }
     const uint64_t count = CeilDiv(e.Public.Size, static_cast<uint64_t>(FSectorSize));
-    return std::make_unique<TStorageStream>(*this, false, Chain(FFat, e.Start, count), e.Public.Size);
+    std::vector<uint32_t> sectors = Chain(FFat, e.Start, count);
+    const uint64_t size = std::min(e.Public.Size, CutToFile(sectors));
+    return std::make_unique<TStorageStream>(*this, false, std::move(sectors), size);
 }
 
 std::unique_ptr<TStream> TCompoundFile::OpenStream(std::u16string_view name)

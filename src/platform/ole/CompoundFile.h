@@ -82,6 +82,12 @@ private:
     // The sectors of a chain, at most maxCount of them; raises EStorageError
     // for a chain that loops or leaves the table.
     std::vector<uint32_t> Chain(const std::vector<uint32_t>& table, uint32_t start, uint64_t maxCount) const;
+    // Cuts a chain of regular sectors before the first that does not lie
+    // whole in the file (keeping one the file's end cuts) and returns the
+    // bytes the rest holds in the file; the same for a chain of mini sectors
+    // and the mini stream.
+    uint64_t CutToFile(std::vector<uint32_t>& sectors) const;
+    uint64_t CutToMiniStream(std::vector<uint32_t>& sectors) const;
     void ReadSector(uint32_t sector, uint8_t* buffer) const;
     // Reads count bytes at a byte offset of a sector; false past the file's end.
     bool ReadAt(uint64_t fileOffset, void* buffer, int32_t count) const;
@@ -104,6 +110,7 @@ private:
     std::vector<uint32_t> FFat;
     std::vector<uint32_t> FMiniFat;
     std::vector<uint32_t> FMiniStreamSectors;  // the regular sectors of the mini stream
+    uint64_t FMiniStreamSize = 0;              // its bytes that can be read
     bool FMiniStreamRead = false;
     struct TDirEntry {
         TStorageEntry Public;
