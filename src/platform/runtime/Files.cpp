@@ -1,6 +1,7 @@
 #include "platform/runtime/Files.h"
 
 #include "platform/runtime/FileNames.h"
+#include "platform/runtime/Folders.h"
 #include "platform/runtime/SystemErrors.h"
 
 #include <dirent.h>
@@ -321,6 +322,30 @@ bool RemoveDir(const std::string& dirName)
     return FailMissing(fs);
 }
 
+namespace {
+
+// Copies what is left of one open file into another, then gives the copy the
+// source's last write time and permissions. Returns ERROR_SUCCESS or the error.
+uint32_t CopyOpenFile(THandle in, THandle out, const struct stat& st)
+{
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const int32_t got = FileRead(in, buffer.data(), static_cast<int32_t>(buffer.size()));
+        if (got < 0)
+            return GetLastError() ? GetLastError() : ERROR_GEN_FAILURE;
+        if (got == 0)
+            break;
+        if (FileWrite(out, buffer.data(), got) != got)
+            return GetLastError() ? GetLastError() : ERROR_DISK_FULL;
+    }
+    const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    futimens(out, times);
+    fchmod(out, st.st_mode & 07777);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 bool CopyFile(const std::string& source, const std::string& target, bool failIfExists)
 {
     const THandle in = CreateFile(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
@@ -332,32 +357,47 @@ bool CopyFile(const std::string& source, const std::string& target, bool failIfE
         FileClose(in);
         return FailErrno();
     }
+    // An existing target is replaced only by a complete copy: it is held
+    // (which refuses a target that is read-only or in use, as emptying it
+    // would) while the copy is written beside it, and the copy then takes its
+    // name; a copy that fails halfway leaves the old file as it was. Only where
+    // nothing can be written beside it is the target emptied and written over.
+    const std::string finalTarget = GetFinalPathName(target);
+    struct stat tt;
+    if (!failIfExists && lstat(FileSystemName(finalTarget).c_str(), &tt) == 0 && S_ISREG(tt.st_mode)) {
+        const THandle held = CreateFile(target, GENERIC_WRITE, 0, OPEN_EXISTING, 0);
+        if (held == INVALID_HANDLE_VALUE) {
+            FileClose(in);
+            return false;
+        }
+        const std::string temp = GetTempFileName(ExtractFilePath(finalTarget), "~Eldrav");
+        const THandle out =
+            temp.empty() ? INVALID_HANDLE_VALUE : CreateFile(temp, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+        if (out != INVALID_HANDLE_VALUE) {
+            uint32_t error = CopyOpenFile(in, out, st);
+            FileClose(out);
+            if (error == ERROR_SUCCESS &&
+                rename(FileSystemName(temp).c_str(), FileSystemName(finalTarget).c_str()) != 0) {
+                SetLastErrorFromErrno();
+                error = GetLastError();
+            }
+            if (error != ERROR_SUCCESS)
+                unlink(FileSystemName(temp).c_str());
+            FileClose(held);
+            FileClose(in);
+            return error == ERROR_SUCCESS || Fail(error);
+        }
+        if (!temp.empty())
+            unlink(FileSystemName(temp).c_str());
+        FileClose(held);
+    }
     const THandle out = CreateFile(target, GENERIC_WRITE, 0, failIfExists ? CREATE_NEW : CREATE_ALWAYS,
                                    FILE_FLAG_SEQUENTIAL_SCAN);
     if (out == INVALID_HANDLE_VALUE) {
         FileClose(in);
         return false;
     }
-    std::vector<char> buffer(1 << 20);
-    uint32_t error = ERROR_SUCCESS;
-    for (;;) {
-        const int32_t got = FileRead(in, buffer.data(), static_cast<int32_t>(buffer.size()));
-        if (got < 0) {
-            error = GetLastError();
-            break;
-        }
-        if (got == 0)
-            break;
-        if (FileWrite(out, buffer.data(), got) != got) {
-            error = GetLastError() ? GetLastError() : ERROR_DISK_FULL;
-            break;
-        }
-    }
-    if (error == ERROR_SUCCESS) {
-        const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
-        futimens(out, times);
-        fchmod(out, st.st_mode & 07777);
-    }
+    const uint32_t error = CopyOpenFile(in, out, st);
     FileClose(out);
     FileClose(in);
     if (error != ERROR_SUCCESS) {

@@ -81,7 +81,8 @@ bool ForceDirectories(const std::string& dirName);
 bool RemoveDir(const std::string& dirName);
 
 // Copies content, permissions and last-write time. With failIfExists an existing
-// target is left alone (ERROR_FILE_EXISTS); otherwise it is replaced. The source
+// target is left alone (ERROR_FILE_EXISTS); otherwise it is replaced, and only
+// by a complete copy: a copy that fails leaves it as it was. The source
 // is read sharing reads and writes, so a file another program writes to can
 // still be copied, as long as nobody denies reading it.
 bool CopyFile(const std::string& source, const std::string& target, bool failIfExists);

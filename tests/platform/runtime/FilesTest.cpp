@@ -161,6 +161,11 @@ TEST(Files, CopyMoveDeleteFollowTheOriginalRules)
     EXPECT_EQ(ReadTestFile(a), "AAA");
     EXPECT_TRUE(CopyFile(a, b, false));
     EXPECT_EQ(ReadTestFile(b), "AAA");
+    // A copy that fails halfway (the process's own memory cannot be read from
+    // its start) leaves the file it was to replace as it was, and nothing else.
+    EXPECT_FALSE(CopyFile("/proc/self/mem", b, false));
+    EXPECT_EQ(ReadTestFile(b), "AAA");
+    EXPECT_EQ(List(dir + "/*.*"), (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_FALSE(CopyFile(dir + "/none", dir + "/c.txt", false));
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(TestPathExists(dir + "/c.txt"));
