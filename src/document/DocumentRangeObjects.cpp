@@ -616,8 +616,12 @@ TField* TDocument::InsertField(uint8_t type, const std::string& instruction, TUp
     TUpdateRange local;
     InsertText(text, 0, local, op);
     FUndoManager->MergeUpdateRange(update, local);
-    ClearSelection();
+    // The "?" replaced a selection: the selection, which still names the
+    // replaced text, becomes the caret behind the "?" (clearing it would put
+    // the caret, and the field's end, at the start of the document).
     const TTextPosition end{Caret.Paragraph, Caret.Offset};
+    if (HasSelection())
+        SetSelection(end.Paragraph, end.Offset, end.Paragraph, end.Offset);
     TTextPosition first = end;
     first.Offset = std::max(end.Offset - 1, 0);
     if (CompareTextPos(start, first) > 0)

@@ -220,9 +220,9 @@ void TDocument::ReattachAnchors(const TTextPosition& start, const TTextPosition&
         if (entry.Anchor == anchorEnd && place.Offset == 0 && story != NoStory &&
             place.Paragraph > StoryFirst(story)) {
             // An end does not open the next paragraph: it closes the one before,
-            // except for a bookmark that starts in this paragraph.
-            const bool startsHere = entry.Object->Kind == rkBookmark &&
-                                    entry.Object->Range.Start.Paragraph == place.Paragraph;
+            // except for an object that starts in this paragraph (at its very
+            // start, then), whose end would otherwise come before its start.
+            const bool startsHere = entry.Object->Range.Start.Paragraph == place.Paragraph;
             if (!startsHere)
                 MakeTextPos(place.Paragraph - 1, Paragraphs(place.Paragraph - 1).GetCharCount(), place);
         }

@@ -352,6 +352,27 @@ TEST_F(RangeObjectsTest, FieldOperations)
     Undo().Redo();
     EXPECT_EQ(DumpAll(*Doc), after);
 
+    // Over a selection, within a paragraph and across paragraphs: the "?"
+    // replaces the selected text and the field runs over it, the caret after it.
+    for (int32_t last : {0, 1}) {
+        SCOPED_TRACE(last);
+        Select(0, 8, last, last == 0 ? 13 : 1);
+        const std::string start = DumpAll(*Doc);
+        TField* over = nullptr;
+        std::string none;
+        Doc->ExecuteOperation(docInsertField, {&type, &none, &over});
+        ASSERT_NE(over, nullptr);
+        ExpectRange(over, 0, 8, 0, 15);
+        EXPECT_EQ(Doc->GetRangeText(over->Range), "Rapport");
+        EXPECT_FALSE(Doc->HasSelection());
+        EXPECT_EQ(CaretPos().Paragraph, 0);
+        EXPECT_EQ(CaretPos().Offset, 15);
+        ExpectDocumentConsistent(*Doc);
+        Undo().Undo();
+        EXPECT_EQ(DumpAll(*Doc), start);
+        Undo().ClearRedo();
+    }
+
     // Removing the field record at the caret keeps its text.
     Caret(1, 5);
     RoundTrip(docRemoveFieldRecord, {&type});

@@ -3,6 +3,7 @@
 // re-attach phases around replacements (with and without keeping an object
 // that spans the replaced text), and typing next to anchors.
 #include "FormattingFixtures.h"
+#include "document/FieldInstructions.h"
 #include "document/InsertDeleteFieldOperation.h"
 
 namespace {
@@ -180,6 +181,35 @@ TEST_F(RangeObjectEditingTest, TypingAtAnchorsLeavesThemInPlace)
     Caret(1, 1);
     Type("ab");
     EXPECT_TRUE(Undo().Operations(Undo().CurrentIndex()).IsTyping());
+}
+
+TEST_F(RangeObjectEditingTest, TypingBeforeAnEmptyObjectAtAParagraphStartLeavesItThere)
+{
+    // An empty field, hyperlink or bookmark at the start of the second
+    // paragraph; text typed there goes after it, and the object's end stays
+    // with its start (it never closes the paragraph before, which would put
+    // it ahead of its start).
+    const std::pair<uint8_t, uint8_t> kinds[] = {{rkField, fkPage}, {rkField, fkHyperlink}, {rkBookmark, 0}};
+    for (const auto& [kind, type] : kinds) {
+        SCOPED_TRACE(testing::Message() << int(kind) << " " << int(type));
+        Doc = std::make_unique<TDocument>(false);
+        TField& object = Doc->AddRangeObject(kind);
+        object.Type = type;
+        const std::string anchors = Rec(26, object.Handle()) + Rec(27, object.Handle());
+        Build({"Un{22:2}", anchors + "Deux{22:2}"});
+        Doc->RefreshRangeObjectPositions();
+        const std::string before = DumpAll(*Doc);
+        Caret(1, 0);
+        Type("x\r");
+        EXPECT_EQ(Text(0), "Un{22:2}");
+        EXPECT_EQ(Text(1), anchors + "x{22:2}");
+        EXPECT_EQ(Text(2), "Deux{22:2}");
+        EXPECT_EQ(object.Range.Start.Paragraph, 1);
+        EXPECT_EQ(object.Range.End.Paragraph, 1);
+        EXPECT_EQ(object.Range.End.Offset, 0);
+        Undo().UndoAll();
+        EXPECT_EQ(DumpAll(*Doc), before);
+    }
 }
 
 TEST_F(RangeObjectEditingTest, AFilteredDetachLeavesBookmarksAndHeaders)
