@@ -191,25 +191,14 @@ void TDocument::RefreshRangeObjectPositions(int32_t first, int32_t last)
     const int32_t to = std::clamp(last, from, ParagraphCount() - 1);
     for (int32_t index = from; index <= to; ++index) {
         const TParagraph* paragraph = FParagraphs[static_cast<size_t>(index)].get();
-        const uint8_t* p = paragraph->GetText().Data();
-        const int32_t size = paragraph->GetText().Size();
-        int32_t chars = 0;
-        for (int32_t pos = 0; pos < size;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++chars;
-                ++pos;
+        for (TRecordCursor cursor(*paragraph); cursor.Next();) {
+            const TInlineControl& record = cursor.Record();
+            if (!IsAnchorCode(record.Code))
                 continue;
+            if (TField* field = FObjects.GetField(record.Argument)) {
+                TTextPosition& end = record.Code == icRangeStart ? field->Range.Start : field->Range.End;
+                MakeTextPos(paragraph->Index, cursor.Chars(), end);
             }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            if (IsAnchorCode(record.Code)) {
-                if (TField* field = FObjects.GetField(record.Argument)) {
-                    TTextPosition& end = record.Code == icRangeStart ? field->Range.Start : field->Range.End;
-                    MakeTextPos(paragraph->Index, chars, end);
-                }
-            } else if (IsCharacterCode(record.Code)) {
-                ++chars;
-            }
-            pos += InlineControlSize;
         }
     }
 }

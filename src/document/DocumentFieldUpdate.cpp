@@ -144,20 +144,9 @@ void TFieldUpdater::UpdateParagraph(int32_t index, int32_t from, int32_t to)
         // The end anchors of the paragraph's fields from `from` to `to`, then
         // taken from the last to the first.
         std::vector<TField*> ends;
-        const uint8_t* p = paragraph.GetText().Data();
-        const int32_t size = paragraph.GetText().Size();
-        int32_t chars = 0;
-        for (int32_t pos = 0; pos < size && chars <= to;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++chars;
-                ++pos;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            pos += InlineControlSize;
-            if (IsCharacterCode(record.Code)) {
-                ++chars;
-            } else if (record.Code == icRangeEnd && chars >= from) {
+        for (TRecordCursor cursor(paragraph); cursor.Next() && cursor.Chars() <= to;) {
+            const TInlineControl& record = cursor.Record();
+            if (record.Code == icRangeEnd && cursor.Chars() >= from) {
                 TField* field = FDocument.Objects().GetField(record.Argument);
                 if (field && field->Kind == rkField && FieldTypeInSet(FTypes, field->Type))
                     ends.push_back(field);
@@ -186,16 +175,9 @@ bool TFieldUpdater::IsComplexResult(const TField& field) const
     if (field.Range.Start.Paragraph != field.Range.End.Paragraph)
         return true;
     const TParagraph& paragraph = FDocument.Paragraphs(field.Range.Start.Paragraph);
-    const uint8_t* p = paragraph.GetText().Data();
-    const int32_t size = paragraph.GetText().Size();
     bool inside = false;
-    for (int32_t pos = 0; pos < size;) {
-        if (p[pos] != InlineControlStartByte) {
-            ++pos;
-            continue;
-        }
-        const TInlineControl record = ReadInlineControl(p + pos);
-        pos += InlineControlSize;
+    for (TRecordCursor cursor(paragraph); cursor.Next();) {
+        const TInlineControl& record = cursor.Record();
         const TField* object = IsAnchorCode(record.Code) ? FDocument.Objects().GetField(record.Argument) : nullptr;
         if (object == &field) {
             if (record.Code == icRangeEnd)
@@ -660,16 +642,8 @@ void TDocument::StampFields(const TTextRange& range, const TFieldTypeSet& types,
     const int32_t first = std::clamp(range.Start.Paragraph, 0, ParagraphCount() - 1);
     const int32_t last = std::clamp(range.End.Paragraph, first, ParagraphCount() - 1);
     for (int32_t index = first; index <= last && !any; ++index) {
-        const TParagraph& paragraph = Paragraphs(index);
-        const uint8_t* p = paragraph.GetText().Data();
-        const int32_t size = paragraph.GetText().Size();
-        for (int32_t pos = 0; pos + InlineControlSize <= size && !any;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++pos;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            pos += InlineControlSize;
+        for (TRecordCursor cursor(Paragraphs(index)); !any && cursor.Next();) {
+            const TInlineControl& record = cursor.Record();
             if (record.Code != icRangeEnd)
                 continue;
             const TField* field = FObjects.GetField(record.Argument);

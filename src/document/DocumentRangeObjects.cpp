@@ -108,22 +108,9 @@ TStringList& TDocument::GetBookmarkList()
     const int32_t bodyLast = StoryLast(stBody);
     int32_t depth = 0;
     for (int32_t index = first; index <= last; ++index) {
-        const TParagraph& paragraph = Paragraphs(index);
-        const uint8_t* p = paragraph.GetText().Data();
-        const int32_t size = paragraph.GetText().Size();
-        int32_t chars = 0;
-        for (int32_t pos = 0; pos < size;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++chars;
-                ++pos;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            pos += InlineControlSize;
-            if (IsCharacterCode(record.Code)) {
-                ++chars;
-                continue;
-            }
+        for (TRecordCursor cursor(Paragraphs(index)); cursor.Next();) {
+            const TInlineControl& record = cursor.Record();
+            const int32_t chars = cursor.Chars();
             if (!IsAnchorCode(record.Code))
                 continue;
             TField* object = FObjects.GetField(record.Argument);

@@ -65,21 +65,9 @@ bool LocateAnchor(TDocument& document, int32_t paragraph, int32_t offset, uint16
     }
     for (int32_t index = 0; index < document.ParagraphCount(); ++index) {
         const TParagraph& candidate = document.Paragraphs(index);
-        const uint8_t* p = candidate.GetText().Data();
-        const int32_t size = candidate.GetText().Size();
-        int32_t chars = 0;
-        for (int32_t pos = 0; pos < size;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++chars;
-                ++pos;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            if (record.Code == code && record.Argument == handle)
-                return FindInGap(candidate, chars, code, handle, found);
-            if (IsCharacterCode(record.Code))
-                ++chars;
-            pos += InlineControlSize;
+        for (TRecordCursor cursor(candidate); cursor.Next();) {
+            if (cursor.Record().Code == code && cursor.Record().Argument == handle)
+                return FindInGap(candidate, cursor.Chars(), code, handle, found);
         }
     }
     return false;

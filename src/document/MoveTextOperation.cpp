@@ -98,19 +98,12 @@ void TMoveTextOperation::FirstMove(TUpdateRange& update)
         if (!paragraph.GetNormalizedFlag())
             paragraph.NormalizeControlCodes();
         TCharFormat startFormat = DefaultCharFormat();
-        const uint8_t* p = paragraph.GetText().Data();
         const int32_t firstByte = FSourceStart.Offset < paragraph.GetCharCount()
                                       ? paragraph.CharToByteOffset(FSourceStart.Offset)
                                       : paragraph.GetText().Size();
-        for (int32_t pos = 0; pos < firstByte;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++pos;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            if (IsFormatCode(record.Code))
-                startFormat[record.Code] = record.Argument;
-            pos += InlineControlSize;
+        for (TRecordCursor cursor(paragraph, firstByte); cursor.Next();) {
+            if (IsFormatCode(cursor.Record().Code))
+                startFormat[cursor.Record().Code] = cursor.Record().Argument;
         }
         TMemory text;
         CopyStoredText(document, FSourceStart, FSourceEnd, text);

@@ -203,16 +203,8 @@ void TOperation::CaptureFieldResults(std::vector<TFieldResult>& list) const
         return;
     const int32_t last = std::min(headerFooter->Range.End.Paragraph, FDocument->ParagraphCount() - 1);
     for (int32_t index = std::max(headerFooter->Range.Start.Paragraph, 0); index <= last; ++index) {
-        const TParagraph& paragraph = FDocument->Paragraphs(index);
-        const uint8_t* p = paragraph.GetText().Data();
-        const int32_t size = paragraph.GetText().Size();
-        for (int32_t pos = 0; pos < size;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++pos;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            pos += InlineControlSize;
+        for (TRecordCursor cursor(FDocument->Paragraphs(index)); cursor.Next();) {
+            const TInlineControl& record = cursor.Record();
             if (record.Code != icRangeStart)
                 continue;
             TField* field = FDocument->Objects().GetField(record.Argument);

@@ -452,6 +452,32 @@ int32_t TParagraph::CharToByteOffset(int32_t charOffset) const
     return pos;
 }
 
+TRecordCursor::TRecordCursor(const TParagraph& paragraph, int32_t byteLimit)
+    : FText(paragraph.GetText().Data()),
+      FSize(byteLimit >= 0 ? std::min(byteLimit, paragraph.GetText().Size()) : paragraph.GetText().Size())
+{
+}
+
+bool TRecordCursor::Next()
+{
+    if (FStarted) {
+        if (IsCharacterCode(FRecord.Code))
+            ++FChars;
+        FPos += InlineControlSize;
+    }
+    FStarted = true;
+    if (FPos >= FSize)
+        return false;
+    const void* found = std::memchr(FText + FPos, InlineControlStartByte, static_cast<size_t>(FSize - FPos));
+    const int32_t at = found ? static_cast<int32_t>(static_cast<const uint8_t*>(found) - FText) : FSize;
+    FChars += at - FPos;
+    FPos = at;
+    if (FPos + InlineControlSize > FSize)
+        return false;
+    FRecord = ReadInlineControl(FText + FPos);
+    return true;
+}
+
 int32_t TParagraph::ByteAfterChar(int32_t charIndex) const
 {
     const int32_t pos = CharToByteOffset(charIndex);

@@ -175,6 +175,30 @@ private:
     int32_t FMisspellingCount = 0;
 };
 
+// Walks the records of a paragraph's text in order:
+//   for (TRecordCursor cursor(paragraph); cursor.Next();)
+//       use(cursor.Record(), cursor.Chars());
+// Chars() counts the characters before the current record (plain bytes and
+// character records). The text must not change during the walk.
+class TRecordCursor {
+public:
+    explicit TRecordCursor(const TParagraph& paragraph, int32_t byteLimit = -1);
+    // Moves to the next record (below the byte limit, when one was given);
+    // false when none is left.
+    bool Next();
+    const TInlineControl& Record() const { return FRecord; }
+    int32_t Chars() const { return FChars; }
+    int32_t Byte() const { return FPos; }
+
+private:
+    const uint8_t* FText;
+    int32_t FSize;
+    int32_t FPos = 0;
+    int32_t FChars = 0;
+    bool FStarted = false;
+    TInlineControl FRecord;
+};
+
 // The plain-character run holds a column, line or page break (4, 5 or 6).
 bool HasBreakChars(const void* chars, int32_t count);
 // The run holds a tab (7).

@@ -114,25 +114,11 @@ void TDocument::CollectDetachedAnchors(const TTextPosition& start, const TTextPo
         const TParagraph& paragraph = Paragraphs(index);
         const int32_t from = index == start.Paragraph ? start.Offset : 0;
         const bool lastParagraph = index == end.Paragraph;
-        const uint8_t* p = paragraph.GetText().Data();
-        const int32_t size = paragraph.GetText().Size();
-        int32_t chars = 0;
-        for (int32_t pos = 0; pos < size;) {
-            if (p[pos] != InlineControlStartByte) {
-                ++chars;
-                ++pos;
-                if (lastParagraph && chars > end.Offset)
-                    break;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            pos += InlineControlSize;
-            if (IsCharacterCode(record.Code)) {
-                ++chars;
-                if (lastParagraph && chars > end.Offset)
-                    break;
-                continue;
-            }
+        for (TRecordCursor cursor(paragraph); cursor.Next();) {
+            const int32_t chars = cursor.Chars();
+            if (lastParagraph && chars > end.Offset)
+                break;
+            const TInlineControl& record = cursor.Record();
             if (!IsAnchorCode(record.Code) || chars < from)
                 continue;
             TField* object = FObjects.GetField(record.Argument);

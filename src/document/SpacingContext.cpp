@@ -51,26 +51,9 @@ struct TSignTables {
 // it hold the anchor of a range object.
 bool AnchorAtBoundary(const TParagraph& paragraph, int32_t offset)
 {
-    const uint8_t* p = paragraph.GetText().Data();
-    const int32_t size = paragraph.GetText().Size();
-    int32_t chars = 0;
-    for (int32_t pos = 0; pos < size;) {
-        if (p[pos] != InlineControlStartByte) {
-            ++chars;
-            ++pos;
-            if (chars > offset)
-                return false;
-            continue;
-        }
-        const TInlineControl record = ReadInlineControl(p + pos);
-        if (IsCharacterCode(record.Code)) {
-            ++chars;
-            if (chars > offset)
-                return false;
-        } else if (chars == offset && IsAnchorCode(record.Code)) {
+    for (TRecordCursor cursor(paragraph); cursor.Next() && cursor.Chars() <= offset;) {
+        if (cursor.Chars() == offset && IsAnchorCode(cursor.Record().Code))
             return true;
-        }
-        pos += InlineControlSize;
     }
     return false;
 }

@@ -373,6 +373,21 @@ TEST(Paragraph, CharacterByCharacter)
         EXPECT_EQ(par.ByteToCharOffset(at), i);
     }
     EXPECT_THROW(par.ByteToCharOffset(12), EInternalError);
+    EXPECT_EQ(par.ByteAfterChar(1), 10);
+    EXPECT_EQ(par.ByteAfterChar(2), 26);
+    EXPECT_EQ(par.ByteAfterChar(4), 43);
+
+    // The record walk: each record with its byte and the characters before it,
+    // and only the records below a byte limit.
+    std::string walked;
+    for (TRecordCursor cursor(par); cursor.Next();)
+        walked += std::to_string(cursor.Record().Code) + "@" + std::to_string(cursor.Byte()) + "/" +
+                  std::to_string(cursor.Chars()) + " ";
+    EXPECT_EQ(walked, "2@0/0 26@10/2 22@18/2 27@27/4 22@35/4 ");
+    int32_t below = 0;
+    for (TRecordCursor cursor(par, 26); cursor.Next();)
+        ++below;
+    EXPECT_EQ(below, 3);
 
     TCharFormat start;
     Fill(par, "{2:1}{26:3}{1:20}A{3:1}{22:2}");
