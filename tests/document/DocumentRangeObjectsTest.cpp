@@ -70,22 +70,9 @@ protected:
         return out;
     }
 
-    // Runs the operation; undo and redo must give the states before and after
-    // byte for byte. Returns the state after.
     std::string RoundTrip(TDocOperationCode code, std::initializer_list<void*> params)
     {
-        const std::string before = DumpAll(*Doc);
-        const int32_t current = Undo().CurrentIndex();
-        Doc->ExecuteOperation(code, params);
-        EXPECT_EQ(Undo().CurrentIndex(), current + 1) << "nothing was recorded";
-        const std::string after = DumpAll(*Doc);
-        EXPECT_NE(after, before);
-        ExpectDocumentConsistent(*Doc);
-        Undo().Undo();
-        EXPECT_EQ(DumpAll(*Doc), before);
-        Undo().Redo();
-        EXPECT_EQ(DumpAll(*Doc), after);
-        return after;
+        return RoundTripOperation(*Doc, code, params);
     }
 
     TTextPosition CaretPos() const { return {Doc->Caret.Paragraph, Doc->Caret.Offset}; }

@@ -40,6 +40,29 @@ inline std::string DumpAll(TDocument& document)
     return out;
 }
 
+// Runs an operation through the dispatcher, then undoes, redoes, undoes and
+// redoes it: each state must be the one before or after, byte for byte, and
+// the document consistent after it. Returns the state after.
+inline std::string RoundTripOperation(TDocument& document, TDocOperationCode code, std::initializer_list<void*> params)
+{
+    TOperationManager& undo = document.UndoManager();
+    const std::string before = DumpAll(document);
+    const int32_t current = undo.CurrentIndex();
+    document.ExecuteOperation(code, params);
+    EXPECT_EQ(undo.CurrentIndex(), current + 1) << "nothing was recorded";
+    const std::string after = DumpAll(document);
+    EXPECT_NE(after, before);
+    ExpectDocumentConsistent(document);
+    undo.Undo();
+    EXPECT_EQ(DumpAll(document), before);
+    undo.Redo();
+    EXPECT_EQ(DumpAll(document), after);
+    undo.Undo();
+    EXPECT_EQ(DumpAll(document), before);
+    undo.Redo();
+    return after;
+}
+
 // The character format of every character of every paragraph.
 inline std::vector<std::vector<TCharFormat>> CharFormatsOf(const TDocument& document)
 {
@@ -142,20 +165,6 @@ protected:
     // must be the one before or after, byte for byte. Returns the state after.
     std::string RoundTrip(TDocOperationCode code, std::initializer_list<void*> params)
     {
-        const std::string before = DumpAll(*Doc);
-        const int32_t current = Undo().CurrentIndex();
-        Doc->ExecuteOperation(code, params);
-        EXPECT_EQ(Undo().CurrentIndex(), current + 1) << "nothing was recorded";
-        const std::string after = DumpAll(*Doc);
-        EXPECT_NE(after, before);
-        ExpectDocumentConsistent(*Doc);
-        Undo().Undo();
-        EXPECT_EQ(DumpAll(*Doc), before);
-        Undo().Redo();
-        EXPECT_EQ(DumpAll(*Doc), after);
-        Undo().Undo();
-        EXPECT_EQ(DumpAll(*Doc), before);
-        Undo().Redo();
-        return after;
+        return RoundTripOperation(*Doc, code, params);
     }
 };
