@@ -220,7 +220,8 @@ protected:
 
     // What must hold of any page list: every line of the body on exactly one
     // page, in order, each knowing its page and slot; each page's ranges
-    // matching its lines and its used height; tops rising within a column.
+    // matching its lines and its used height; within a column no line above
+    // the end of the one before it.
     void CheckPages() const
     {
         const auto& pages = Doc->Pages();
@@ -254,10 +255,20 @@ protected:
                     line = range.LastLine + 1;
                 }
             }
+            // No line in a column starts above the end of the one before it
+            // (the space after a paragraph may be taken into the next one's
+            // space before). Equal tops are no fault: a line may take no
+            // height, as under an exact line spacing of less than a unit.
             for (size_t i = 1; i < page.Lines.size(); ++i) {
-                if (page.Lines[i]->Column == page.Lines[i - 1]->Column) {
-                    EXPECT_GT(page.Lines[i]->Top, page.Lines[i - 1]->Top);
-                }
+                const TParLine& above = *page.Lines[i - 1];
+                const TParLine& below = *page.Lines[i];
+                if (below.Column != above.Column)
+                    continue;
+                const TParagraph& paragraph = AsLayoutLine(const_cast<TParLine*>(&above))->Paragraph();
+                const int32_t after = above.Index == paragraph.GetLineCount() - 1
+                                          ? Doc->TwipsToLayout(SlotValue(paragraph.Format[pfSpaceAfter]))
+                                          : 0;
+                EXPECT_GE(below.Top, above.Top + above.Height - after) << "slot " << i;
             }
         }
         if (Doc->PaginationComplete) {
