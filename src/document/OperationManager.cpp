@@ -452,6 +452,21 @@ void TOperationManager::GetRelayoutStart(TUpdateRange& update, int32_t paragraph
             }
         }
     }
+    // Not placed (pagination stopped before it, or it is new) right after a
+    // paragraph whose last line is placed: the page of that line was made
+    // with this paragraph as it was (a keep-with-next run, a paragraph kept
+    // together or under widow control that did not fit was sent on to the
+    // next page), so it is made again.
+    if (paragraph > storyFirst) {
+        const TParagraph& previous = document.Paragraphs(paragraph - 1);
+        if (previous.GetLaidOutFlag() && previous.GetLineCount() > 0) {
+            if (const TPage* page = previous.GetLine(previous.GetLineCount() - 1).Page) {
+                update.FirstParagraph = paragraph;
+                update.FirstPage = page->Index;
+                return;
+            }
+        }
+    }
     // Background pagination will get there.
     update.FirstParagraph = NotSet;
     update.FirstPage = NotSet;

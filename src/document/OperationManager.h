@@ -81,7 +81,8 @@ public:
     // footer; the selection and caret are the step's.
     void MergeUpdateRange(TUpdateRange& accumulated, const TUpdateRange& step);
     // Where re-layout starts for a changed paragraph: the first of the run
-    // of keep-with-next paragraphs before it, with the page of its first line.
+    // of keep-with-next paragraphs before it, with the page of its first line
+    // (of the previous paragraph's last line when it stands on no page).
     void GetRelayoutStart(TUpdateRange& update, int32_t paragraph);
     // Re-lays out, re-paginates and repaints what the record names, and sets
     // the selection and caret it gives.

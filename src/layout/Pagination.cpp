@@ -747,6 +747,12 @@ TFillResult TPaginator::FillColumn(int32_t column, int32_t available, int32_t wi
             MoveKeepChain(page);
             continue;
         }
+        // A chain left where it began (at the top of the column page before)
+        // ends with what follows it: a later keep-with-next paragraph starts
+        // a chain of its own.
+        if (fit != ftNothing && FChain.Open && FChain.First != FParagraph && FChain.Page == FPreviousColumn &&
+            !keepWithNext)
+            FChain.Open = false;
         if (fit == ftNothing && FChain.Open && FChain.Page == page &&
             (ChainPosition(*page) > 0 || FPending.size() > 1)) {
             MoveKeepChain(page);

@@ -350,6 +350,17 @@ TEST_F(OperationManagerTest, RelayoutStartsAtTheFirstOfAKeepWithNextRun)
     Undo().GetRelayoutStart(update, 0);
     EXPECT_EQ(update.FirstParagraph, NotSet);
     EXPECT_EQ(update.FirstPage, NotSet);
+    // Not placed after a placed paragraph: the page of that one's last line
+    // was made with it.
+    Doc->Paragraphs(3).Invalidate(false, 0);
+    Undo().GetRelayoutStart(update, 3);
+    EXPECT_EQ(update.FirstParagraph, 1);
+    EXPECT_EQ(update.FirstPage, 3);
+    Doc->Paragraphs(1).Format[pfKeepWithNext] = 0;
+    Doc->Paragraphs(2).Format[pfKeepWithNext] = 0;
+    Undo().GetRelayoutStart(update, 3);
+    EXPECT_EQ(update.FirstParagraph, 3);
+    EXPECT_EQ(update.FirstPage, 3);
     for (int32_t i = 0; i < 4; ++i)
         Doc->Paragraphs(i).Invalidate(false, 0);
 }

@@ -220,7 +220,8 @@ protected:
 
     // What must hold of any page list: every line of the body on exactly one
     // page, in order, each knowing its page and slot; each page's ranges
-    // matching its lines and its used height; tops rising within a column.
+    // matching its lines and its used height; within a column no line's text
+    // above the end of the text before it.
     void CheckPages() const
     {
         const auto& pages = Doc->Pages();
@@ -254,10 +255,23 @@ protected:
                     line = range.LastLine + 1;
                 }
             }
+            // No line's text in a column starts above the end of the text of
+            // the one before it. The spaces around the text may overlap: the
+            // space after a paragraph is taken into the next one's space
+            // before, and a space before lost at the top of a column reaches
+            // above it. Equal tops are no fault: a line may take no height, as
+            // under an exact line spacing of less than a unit.
             for (size_t i = 1; i < page.Lines.size(); ++i) {
-                if (page.Lines[i]->Column == page.Lines[i - 1]->Column) {
-                    EXPECT_GT(page.Lines[i]->Top, page.Lines[i - 1]->Top);
-                }
+                TParLine& above = *page.Lines[i - 1];
+                TParLine& below = *page.Lines[i];
+                if (below.Column != above.Column)
+                    continue;
+                const TParagraph& paragraph = AsLayoutLine(&above)->Paragraph();
+                const int32_t after = above.Index == paragraph.GetLineCount() - 1
+                                          ? Doc->TwipsToLayout(SlotValue(paragraph.Format[pfSpaceAfter]))
+                                          : 0;
+                EXPECT_GE(below.Top + AsLayoutLine(&below)->GetSpaceBefore(), above.Top + above.Height - after)
+                    << "slot " << i;
             }
         }
         if (Doc->PaginationComplete) {

@@ -335,7 +335,11 @@ protected:
 
 TEST_F(PaginationProperty, RandomDocuments)
 {
-    for (uint32_t seed : {1u, 2u}) {
+    // Beyond the first two, seeds that once found faults: an edit in a
+    // paragraph pagination had not reached (166), lines of no height (200),
+    // a space before lost at the top of columns below another section (323),
+    // a keep-with-next chain left open past what followed it (843, 2559).
+    for (uint32_t seed : {1u, 2u, 166u, 200u, 323u, 843u, 2559u}) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         RunSeed(seed);
     }

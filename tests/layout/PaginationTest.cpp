@@ -112,6 +112,14 @@ TEST_F(PaginationCases, BreakRules)
              t.Lines(2);
          },
          "0.0 1.0 2.0 3.0 4.0 | 5.0 5.1"},
+        {"a chain left at the top of its page ends with what follows it; a later one goes on its own",
+         [withNext, together](PaginationCases& t) {
+             t.OneLiners(5, withNext);
+             t.OneLiners(3);
+             t.Lines(1, withNext);
+             t.Lines(2, together);
+         },
+         "0.0 1.0 2.0 3.0 4.0 | 5.0 6.0 7.0 | 8.0 9.0 9.1"},
         {"a chain followed on the same page is satisfied",
          [withNext](PaginationCases& t) {
              t.OneLiners(1);

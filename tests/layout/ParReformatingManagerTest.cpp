@@ -310,23 +310,51 @@ TEST_F(ReformatTest, TypingThroughTheDispatcher)
     TFakeView::State = nullptr;
 }
 
-// A paragraph kept together that no longer fitted on its first page's
-// predecessor, made shorter: pagination starts again before the page of its
-// first line, and it moves back as a fresh pagination puts it.
+// A paragraph kept together that no longer fitted on the page before, made
+// shorter: pagination starts again on that page, and the paragraph moves back
+// as a fresh pagination puts it. So too when pagination had not reached the
+// paragraph yet (it stopped after that page, as it does at the end of a
+// window): the page it left was made for the paragraph's old height.
 TEST_F(ReformatTest, ShortenedParagraphMovesBack)
 {
-    OneLiners(3);
-    Lines(7, With({{pfKeepTogether, 1}}));
-    OneLiners(6);
-    Doc->PaginateAll();
-    ASSERT_EQ(Summary(), "0.0 1.0 2.0 | 3.0 3.1 3.2 3.3 3.4 | 3.5 3.6 4.0 5.0 6.0 | 7.0 8.0 9.0");
-    Edit(3, "Ligne" + kMark);
-    EXPECT_TRUE(Doc->ReformatingManager().ReformatPending());
-    Doc->PaginateAll();
-    CheckPages();
-    const std::string after = Summary();
-    EXPECT_EQ(after, "0.0 1.0 2.0 3.0 4.0 | 5.0 6.0 7.0 8.0 9.0");
-    EXPECT_EQ(after, Fresh());
+    struct TCase {
+        const char* Name;
+        bool KeepWithNext;  // a one-line keep-with-next paragraph before it
+        int32_t PagesMade;  // made before the edit; 0: all
+        const char* Before;
+        const char* After;
+    };
+    const TCase cases[] = {
+        {"on its pages", false, 0, "0.0 1.0 2.0 | 3.0 3.1 3.2 3.3 3.4 | 3.5 3.6 4.0 5.0 6.0 | 7.0 8.0 9.0",
+         "0.0 1.0 2.0 3.0 4.0 | 5.0 6.0 7.0 8.0 9.0"},
+        {"not paginated yet", false, 1, "0.0 1.0 2.0", "0.0 1.0 2.0 3.0 4.0 | 5.0 6.0 7.0 8.0 9.0"},
+        {"after a keep-with-next paragraph not paginated yet", true, 1, "0.0 1.0 2.0",
+         "0.0 1.0 2.0 3.0 4.0 | 5.0 6.0 7.0 8.0 9.0 | 10.0"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Doc = std::make_unique<TDocument>(true);
+        FParagraphs = 0;
+        SmallPage(Doc->Sections(0), 5);
+        OneLiners(3);
+        if (c.KeepWithNext)
+            Lines(1, With({{pfKeepWithNext, 1}}));
+        const int32_t kept = FParagraphs;
+        Lines(7, With({{pfKeepTogether, 1}}));
+        OneLiners(6);
+        if (c.PagesMade > 0)
+            Doc->Paginate(0, c.PagesMade - 1, 0);
+        else
+            Doc->PaginateAll();
+        ASSERT_EQ(Summary(), c.Before);
+        Edit(kept, "Ligne" + kMark);
+        EXPECT_TRUE(Doc->ReformatingManager().ReformatPending());
+        Doc->PaginateAll();
+        CheckPages();
+        const std::string after = Summary();
+        EXPECT_EQ(after, c.After);
+        EXPECT_EQ(after, Fresh());
+    }
 }
 
 // A document without a window is edited through the dispatcher (nothing is
