@@ -46,9 +46,15 @@ std::string TSettingsStorage::ReadLongString(const std::string& name, const std:
     const int32_t count = ReadInteger("Count", -1, -1, 2147483647);
     if (count == -1)
         return def;
+    // Every piece written is non-empty: the first missing one ends the text, so
+    // that a damaged count (up to 2147483647) cannot hold the program up.
     std::string text;
-    for (int32_t i = 0; i < count; ++i)
-        text += ReadString(std::to_string(i), std::string());
+    for (int32_t i = 0; i < count; ++i) {
+        const std::string piece = ReadString(std::to_string(i), std::string());
+        if (piece.empty())
+            break;
+        text += piece;
+    }
     return text;
 }
 

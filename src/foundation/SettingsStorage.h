@@ -34,6 +34,7 @@ public:
 
     // A text of any length kept in the key of that name as "Count" and pieces
     // "0", "1", ... of about 512 characters. The key stays current afterwards.
+    // Reading stops at the first missing piece.
     std::string ReadLongString(const std::string& name, const std::string& def);
     void WriteLongString(const std::string& name, const std::string& text);
 
