@@ -11,8 +11,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdlib>
-#include <map>
 #include <random>
 
 namespace {
@@ -54,24 +52,6 @@ std::string IniName(const std::string& name)
 {
     return AnsiFromUtf8(MakeTestDir(name)) + "/settings.ini";
 }
-
-// A store that counts the reads of a long string's pieces.
-class TCountingStore : public TSettingsStorage {
-public:
-    std::map<std::string, std::string> Values;
-    int32_t Reads = 0;
-    int32_t ReadInteger(const std::string& name, int32_t minimum, int32_t def, int32_t maximum) override
-    {
-        auto it = Values.find(name);
-        return it == Values.end() ? def : std::clamp(std::atoi(it->second.c_str()), minimum, maximum);
-    }
-    std::string ReadString(const std::string& name, const std::string& def) override
-    {
-        ++Reads;
-        auto it = Values.find(name);
-        return it == Values.end() ? def : it->second;
-    }
-};
 
 }  // namespace
 
@@ -216,29 +196,6 @@ TEST(SettingsFuzz, DamagedIniFilesLoadAndKeepTheLinesThatAreIntact)
             (void)r.ReadLongString(section, "");
             (void)r.ReadBinary(section);
         }
-    }
-}
-
-TEST(SettingsFuzz, ADamagedPieceCountDoesNotHoldUpTheRead)
-{
-    // A count far beyond the pieces stored (a damaged or hand-edited store)
-    // reads the pieces there are and stops at the first one missing.
-    struct TCase {
-        std::map<std::string, std::string> Values;
-        std::string Expected;
-        int32_t MaxReads;
-    };
-    const TCase cases[] = {
-        {{{"Count", "2147483647"}, {"0", "Arial||"}, {"1", "Verdana"}}, "Arial||Verdana", 3},
-        {{{"Count", "2"}, {"0", "Arial||"}, {"1", "Verdana"}}, "Arial||Verdana", 2},
-        {{{"Count", "1000000000"}}, "", 1},
-        {{{"Count", "0"}}, "", 0},
-    };
-    for (const TCase& c : cases) {
-        TCountingStore store;
-        store.Values = c.Values;
-        EXPECT_EQ(store.ReadLongString("FontHistory", "défaut"), c.Expected);
-        EXPECT_LE(store.Reads, c.MaxReads);
     }
 }
 
