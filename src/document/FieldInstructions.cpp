@@ -146,12 +146,16 @@ std::string BuildHyperlinkField(const std::string& target, const std::string& to
         link = "mailto:" + link;
     if (!IsURLOrEMail(link))
         link = ReplaceAllText(link, "\\", "\\\\");
+    // A quote inside a quoted argument is doubled, so that the argument
+    // reads back whole; so are the backslashes of the tool tip, which the
+    // reader takes two for one.
+    link = ReplaceAllText(link, "\"", "\"\"");
     if (!link.empty() && link[0] == '#')
         instruction += "\\l \"" + link.substr(1) + "\"";
     else
         instruction += "\"" + link + "\"";
     if (!toolTip.empty())
-        instruction += " \\o \"" + toolTip + "\"";
+        instruction += " \\o \"" + ReplaceAllText(ReplaceAllText(toolTip, "\\", "\\\\"), "\"", "\"\"") + "\"";
     return instruction;
 }
 
@@ -223,8 +227,10 @@ std::string BuildTOCField(const TTOCOptions& options)
         instruction += std::string(" \\r") + static_cast<char>(static_cast<uint8_t>(options.TabLeader + '1'));
     else
         instruction += " \\p \" \"";
-    if (options.HasTitle)
-        instruction += " \\e \"" + ReplaceAllText(options.Title, "\"", "\"\"") + "\"";
+    // The reader takes two backslashes for one and drops an empty argument,
+    // which would make \e lack its title and the whole instruction unread.
+    if (options.HasTitle && !options.Title.empty())
+        instruction += " \\e \"" + ReplaceAllText(ReplaceAllText(options.Title, "\\", "\\\\"), "\"", "\"\"") + "\"";
     return instruction;
 }
 
@@ -359,6 +365,8 @@ std::string FormatNumberStyled(int32_t value, uint8_t style)
         // Roman numerals write a thousand as one M each.
         text = value / 1000 > MaxNumberTextLength ? std::string(static_cast<size_t>(MaxNumberTextLength), 'M')
                                                   : IntToRoman(value);
+        if (text.size() > static_cast<size_t>(MaxNumberTextLength))
+            text.resize(static_cast<size_t>(MaxNumberTextLength));
     }
     if (style == 1 || style == 3)
         std::transform(text.begin(), text.end(), text.begin(),

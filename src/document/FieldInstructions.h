@@ -81,11 +81,14 @@ std::unique_ptr<TStringList> TokenizeFieldInstruction(const std::string& instruc
 
 // HYPERLINK: the target ("#" and the bookmark after \l, appended to a file
 // target) and the tool tip of \o. A switch without its argument is ignored.
+// The writer doubles the quotes inside its arguments and the backslashes of
+// a file target and of the tool tip, so that what it writes reads back.
 void ParseHyperlinkField(const std::string& instruction, std::string& target, std::string& toolTip);
 std::string BuildHyperlinkField(const std::string& target, const std::string& toolTip);
 
 // TOC: the first six values of the options. An instruction whose \o, \r or \e
-// switch lacks what it must carry reads as one without switches.
+// switch lacks what it must carry reads as one without switches. The writer
+// leaves out an empty title, which the reader could not take for one.
 void ParseTOCField(const std::string& instruction, TTOCOptions& options);
 std::string BuildTOCField(const TTOCOptions& options);
 

@@ -62,6 +62,10 @@ TEST(FieldInstructionsTest, HyperlinkInstructions)
         {R"(HYPERLINK \l)", "", "", false},
         {R"(HYPERLINK "a.rtf" \o)", "a.rtf", "", false},
         {R"(HYPERLINK \o \l "Fin")", "#Fin", "", false},
+        // Quotes and backslashes inside the tool tip are written doubled.
+        {R"(HYPERLINK "http://x.fr/" \o "Voir ""Tarifs"" \\serveur")", "http://x.fr/",
+         R"(Voir "Tarifs" \serveur)", true},
+        {R"(HYPERLINK "C:\\Mes ""notes"".rtf")", R"(C:\Mes "notes".rtf)", "", true},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Instruction);
@@ -100,6 +104,7 @@ TEST(FieldInstructionsTest, TableOfContentsInstructions)
         {R"(TOC \h \o "1-2" \r1)", 1, 1, 0, 2, 0, "", true},
         {R"(TOC \h \o "1-2" \r0)", 1, 1, 255, 2, 0, "", true},
         {R"(TOC \h \o "1-3" \p " " \e "Le ""grand"" titre")", 1, 0, 255, 3, 1, R"(Le "grand" titre)", true},
+        {R"(TOC \h \o "1-3" \p " " \e "Dossier \\\\serveur")", 1, 0, 255, 3, 1, R"(Dossier \\serveur)", true},
         // Written by other programs.
         {R"(TOC \o "1-3" \h \z \u)", 1, 0, 255, 3, 0, "", false},
         {"TOC", 1, 0, 255, 3, 0, "", false},
@@ -141,6 +146,15 @@ TEST(FieldInstructionsTest, TableOfContentsInstructions)
     options.HasTitle = 1;
     options.Title = "Table";
     EXPECT_EQ(BuildTOCField(options), R"(TOC \h \o "1-3" \r2 \e "Table")");
+    // An empty title is not written: "\e" without its argument would make
+    // the levels and the tab leader unread.
+    options.Levels = 5;
+    options.Title.clear();
+    EXPECT_EQ(BuildTOCField(options), R"(TOC \h \o "1-5" \r2)");
+    TTOCOptions read;
+    ParseTOCField(BuildTOCField(options), read);
+    EXPECT_EQ(read.Levels, 5);
+    EXPECT_EQ(read.TabLeader, 1);
 }
 
 TEST(FieldInstructionsTest, DatePicturesAndFormatSwitches)
@@ -233,4 +247,5 @@ TEST(FieldInstructionsTest, NumberStyles)
     // A number out of a damaged file gives no endless text.
     EXPECT_EQ(FormatNumberStyled(INT32_MAX, 2).size(), 256u);
     EXPECT_EQ(FormatNumberStyled(INT32_MAX, 4).size(), 256u);
+    EXPECT_EQ(FormatNumberStyled(256999, 3).size(), 256u);
 }
