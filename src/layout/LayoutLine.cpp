@@ -778,6 +778,10 @@ void TLineBuilder::CutBack()
     line.EndnoteMark = FSavedEndnote;
     line.HyphenEnd = FLastBreakIsHyphen ? 1 : 0;
     FPos = FByteLength;
+    // Back to an empty line: its first character is taken again even when it
+    // overflows (else the line would end without a byte).
+    if (FLastBreak == 0)
+        FOverflowAccepted = false;
     while (!line.FTabs.empty() && line.FTabs.back().Char >= line.CharCount)
         line.FTabs.pop_back();
     if (FTabIndex >= line.CharCount)
@@ -1113,8 +1117,23 @@ bool TLayoutLine::TryRebuild()
     state.Text = FParagraph->GetText().Data() + StartByte;
     state.Remaining = oldLength;
     Build(units, state, oldHyphenEnd);
-    if (CharCount > 0)
+    if (CharCount > 0) {
         FinishLine();
+        // Exact spacing smaller than the text of the line below makes that
+        // line reach into this one; the paragraph's layout marked this line
+        // for it when it finished the line below, and rebuilding this line
+        // alone must not lose the mark (its painting would clip the glyphs
+        // reaching up from below).
+        if (ExactSpacing(FParagraph->Format) && !IsLastLine()) {
+            const TLayoutLine* below = AsLayoutLine(&FParagraph->GetLine(Index + 1));
+            if (below && below->CharCount > 0) {
+                const int32_t content = below->Ascent + below->Descent;
+                if (content > ApplyLineSpacing(document, content, below->TextAscent + below->Descent,
+                                               FParagraph->Format))
+                    Overlap = 1;
+            }
+        }
+    }
     if (CharCount > 0 && ByteLength == oldLength)
         return true;
     CharCount = oldCount;

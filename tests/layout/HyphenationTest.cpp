@@ -79,3 +79,18 @@ TEST_F(HyphenationTest, WhenWordsAreNotHyphenated)
                            WidthFor("Une combinai-")), 0),
               "Une combinai<14>");
 }
+
+// A line narrower than any character still takes one: the word's first
+// character is taken again once hyphenation restarts the empty line.
+TEST_F(HyphenationTest, LinesNarrowerThanACharacter)
+{
+    Doc->HyphenationZone = 0;
+    TParagraph& p = Lay(kFrench + "Une combinaison" + kMark, DefaultParFormat(), 1);
+    std::string all;
+    for (int32_t i = 0; i < p.GetLineCount(); ++i) {
+        EXPECT_GT(Line(p, i).CharCount, 0) << i;
+        all += LineText(p, i);
+    }
+    EXPECT_EQ(all, "Une combinaison<2>");
+    EXPECT_EQ(LineText(p, 0), "U");
+}

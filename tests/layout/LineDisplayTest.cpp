@@ -300,6 +300,14 @@ TEST_F(LayoutTest, ExactSpacingOverlapsNeighbours)
     // Laid out again, the paragraph above sees the tight one below.
     above.Invalidate(true, 9000);
     EXPECT_EQ(Line(above, 0).Overlap, 1);
+    // A line that fits its exact spacing overlaps a taller line below it,
+    // also once it is rebuilt alone.
+    TParagraph& taller = Lay("Petit" + kLineBreak + "{1:48}Grand" + kMark, Format({{pfLineSpacing, -480}, {pfLineRule, 0}}));
+    EXPECT_EQ(Line(taller, 0).Height, 32);
+    EXPECT_EQ(Line(taller, 1).Overlap, 1);
+    EXPECT_EQ(Line(taller, 0).Overlap, 1);
+    EXPECT_TRUE(Line(taller, 0).TryRebuild());
+    EXPECT_EQ(Line(taller, 0).Overlap, 1);
 }
 
 // The plain run before the next record, and the display substitution of a run.
