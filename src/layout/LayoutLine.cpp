@@ -757,6 +757,9 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
             return arRestart;
         }
         FByteLength = FPos;
+        // A line ending at a conditional hyphen shows it, as it does when it
+        // is cut back to one or rebuilt alone.
+        TrailingHyphen();
         return arEnded;
     }
     // 5. Back to the last break point.

@@ -378,6 +378,10 @@ TEST_F(LayoutTest, SpecialCharacterWidths)
     ASSERT_EQ(cut.GetLineCount(), 2);
     EXPECT_EQ(LineText(cut, 0), "abc<14>");
     EXPECT_EQ(Line(cut, 0).GetCharPosition(4), room);
+    // Also when it is all the line holds, in a line narrower than it.
+    TParagraph& alone = Lay(kSoftHyphen + "ab" + kMark, DefaultParFormat(), 1);
+    EXPECT_EQ(LineText(alone, 0), "<14>");
+    EXPECT_EQ(Line(alone, 0).GetCharPosition(1), CharWidth(kTimes, 24, '-'));
     // A line break is 11 pixels wide; a page break takes the rest of a left
     // line.
     TParagraph& breaks = Lay("a" + kLineBreak + "b" + kPageBreak + kMark);
