@@ -1107,6 +1107,16 @@ bool TLayoutLine::TryRebuild()
     const int32_t oldLength = ByteLength;
     const uint8_t oldOverlap = Overlap;
     const bool oldHyphenEnd = HyphenEnd != 0;
+    // The rest of the line as it stands, given back with the count when the
+    // rebuilt line ends elsewhere: painting and hit-testing read the line
+    // until the paragraph is laid out again, and its positions must still
+    // hold an entry for every character it counts.
+    const std::vector<uint32_t> oldPositions(FPositions, FPositions + oldCount + 1);
+    const std::vector<TLineTab> oldTabs = FTabs;
+    const int32_t oldAscent = Ascent, oldDescent = Descent, oldTextAscent = TextAscent, oldHeight = Height;
+    const uint16_t oldRaise = Raise, oldLower = Lower;
+    TField* const oldFootnote = FootnoteMark;
+    TField* const oldEndnote = EndnoteMark;
 
     TLineBuildState state;
     FParagraph->ExpandFormatDiff(state.Format, StartFormat);
@@ -1142,5 +1152,17 @@ bool TLayoutLine::TryRebuild()
     CharCount = oldCount;
     ByteLength = oldLength;
     Overlap = oldOverlap;
+    ResizePositions(oldCount + 1);
+    std::copy(oldPositions.begin(), oldPositions.end(), FPositions);
+    FTabs = oldTabs;
+    Ascent = oldAscent;
+    Descent = oldDescent;
+    TextAscent = oldTextAscent;
+    Height = oldHeight;
+    Raise = oldRaise;
+    Lower = oldLower;
+    HyphenEnd = oldHyphenEnd ? 1 : 0;
+    FootnoteMark = oldFootnote;
+    EndnoteMark = oldEndnote;
     return false;
 }

@@ -171,6 +171,9 @@ TEST_F(LayoutTest, TryRebuildFailsWhenTheLineEndsElsewhere)
     const int32_t count = line.CharCount;
     const int32_t bytes = line.ByteLength;
     const uint8_t overlap = line.Overlap;
+    std::vector<int32_t> positions;
+    for (int32_t i = 0; i <= count; ++i)
+        positions.push_back(line.GetCharPosition(i));
     // Same bytes, much wider text: the line would break earlier.
     p.DeleteText(0, 2);
     p.InsertChars(0, "WW");
@@ -180,6 +183,10 @@ TEST_F(LayoutTest, TryRebuildFailsWhenTheLineEndsElsewhere)
     EXPECT_EQ(line.CharCount, count);
     EXPECT_EQ(line.ByteLength, bytes);
     EXPECT_EQ(line.Overlap, overlap);
+    // The line stays as it was, every character with its position.
+    for (int32_t i = 0; i <= count; ++i)
+        EXPECT_EQ(line.GetCharPosition(i), positions[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(line.CharIndexAtX(10000), count);
 }
 
 // Hit-testing and offsets at 100 %, the block range and the page height.
