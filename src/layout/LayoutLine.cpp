@@ -179,6 +179,9 @@ private:
     bool FBulletChecked = false;
     bool FExact = false;
     int32_t FLastBreak = 0;
+    // The position after the last break point's character as it stood then
+    // (the kerning of a later pair may move it).
+    int32_t FLastBreakX = 0;
     int32_t FByteLength = 0;
     uint8_t FSavedOverlap = 0;
     TField* FSavedFootnote = nullptr;
@@ -740,6 +743,7 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
         ++line.CharCount;
         if (hyphenBreak || BreakAfterCharTable[code]) {
             FLastBreak = line.CharCount;
+            FLastBreakX = line.GetCharPosition(line.CharCount);
             FSavedOverlap = line.Overlap;
             FSavedFootnote = line.FootnoteMark;
             FSavedEndnote = line.EndnoteMark;
@@ -776,6 +780,9 @@ void TLineBuilder::CutBack()
     TLayoutLine& line = FLine;
     line.ResizePositions(FLastBreak + 1);
     line.CharCount = FLastBreak;
+    // The kerning of the pair across the cut goes with the character cut off.
+    if (FLastBreak > 0)
+        line.SetPosition(FLastBreak, FLastBreakX);
     line.Overlap = FSavedOverlap;
     line.FootnoteMark = FSavedFootnote;
     line.EndnoteMark = FSavedEndnote;

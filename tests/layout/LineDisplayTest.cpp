@@ -251,6 +251,19 @@ TEST_F(LayoutTest, Kerning)
     ASSERT_LT(kern, 0);
     EXPECT_EQ(Line(kerned, 0).GetCharPosition(1), Line(plain, 0).GetCharPosition(1) + kern);
     EXPECT_EQ(Line(tooSmall, 0).GetCharPosition(1), Line(plain, 0).GetCharPosition(1));
+
+    // A pair cut off at the line's end takes its kerning with it: "A" fits
+    // after the space (kerned), "V" does not, and the line ends after the
+    // space at its plain width, as its single-line rebuild gives it.
+    const int32_t spaceA = LayoutWorkingState().Kerning->GetKernAmount(' ', 'A');
+    ASSERT_LT(spaceA, 0);
+    const int32_t room = TextWidth("Times New Roman", 24, "aaaa A") + spaceA;
+    TParagraph& cut = Lay("{20:20}aaaa AV" + kMark, DefaultParFormat(), room * 1440 / 768 + 2);
+    ASSERT_EQ(LineText(cut, 0), "aaaa ");
+    TLayoutLine& first = Line(cut, 0);
+    EXPECT_EQ(first.GetCharPosition(5), TextWidth("Times New Roman", 24, "aaaa "));
+    EXPECT_TRUE(first.TryRebuild());
+    EXPECT_EQ(first.GetCharPosition(5), TextWidth("Times New Roman", 24, "aaaa "));
 }
 
 // Pictures stand on the baseline with their scaled size; note marks take the

@@ -379,7 +379,12 @@ TEST_F(LinePropertyTest, RandomParagraphs)
         SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round) + " width " +
                      std::to_string(width));
         if (std::getenv("ELDRAVIN_LINE_VERBOSE"))
-            std::cerr << round << ": " << notation << "\n";
+        {
+            std::cerr << round << ": " << notation << "\n   format";
+            for (int slot = 0; slot <= pfInternal; ++slot)
+                std::cerr << " " << format[slot];
+            std::cerr << "\n";
+        }
         try {
             TParagraph& p = Lay(0, notation, format, width);
             ASSERT_NO_FATAL_FAILURE(CheckLines(p));
