@@ -182,6 +182,10 @@ private:
     // The position after the last break point's character as it stood then
     // (the kerning of a later pair may move it).
     int32_t FLastBreakX = 0;
+    // The line's ascent, descent and text ascent at the last break point.
+    int32_t FSavedAscent = 0;
+    int32_t FSavedDescent = 0;
+    int32_t FSavedTextAscent = 0;
     int32_t FByteLength = 0;
     uint8_t FSavedOverlap = 0;
     TField* FSavedFootnote = nullptr;
@@ -290,6 +294,9 @@ void TLineBuilder::Run(TLineBuildState& state)
     }
     line.Overlap = HasOverlapAttribute(FState.Format) ? 1 : 0;
     FSavedOverlap = line.Overlap;
+    FSavedAscent = line.Ascent;
+    FSavedDescent = line.Descent;
+    FSavedTextAscent = line.TextAscent;
     line.DisplayZoom = NotSet;
 
     while (FPos < FRemaining) {
@@ -744,6 +751,9 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
         if (hyphenBreak || BreakAfterCharTable[code]) {
             FLastBreak = line.CharCount;
             FLastBreakX = line.GetCharPosition(line.CharCount);
+            FSavedAscent = line.Ascent;
+            FSavedDescent = line.Descent;
+            FSavedTextAscent = line.TextAscent;
             FSavedOverlap = line.Overlap;
             FSavedFootnote = line.FootnoteMark;
             FSavedEndnote = line.EndnoteMark;
@@ -806,6 +816,11 @@ void TLineBuilder::CutBack()
         FBackupTaken = false;
         SelectWorkingFont();
     }
+    // The characters cut off take their heights with them (a capital of
+    // small capitals, or an object, may be taller than the rest).
+    line.Ascent = FSavedAscent;
+    line.Descent = FSavedDescent;
+    line.TextAscent = FSavedTextAscent;
 }
 
 void TLineBuilder::TrailingHyphen()

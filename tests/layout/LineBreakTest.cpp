@@ -340,6 +340,12 @@ TEST_F(LayoutTest, CharacterFormats)
     TParagraph& small = Lay("{8:1}Paris" + kMark);
     EXPECT_EQ(advances(small, 0, 2),
               (std::vector<int32_t>{CharWidth(kTimes, 24, 'P'), ViewCharWidth(kTimes, 154, 'A')}));
+    // A line of small letters does not take the height of the capitals cut
+    // off its end.
+    TParagraph& smallLine = Lay("{8:1}aaaa" + kSoftHyphen + "BBBBBBBBBBBBBBBB" + kMark, DefaultParFormat(), 2000);
+    ASSERT_EQ(LineText(smallLine, 0), "aaaa<14>");
+    EXPECT_EQ(Line(smallLine, 0).Ascent, Line(Lay("{8:1}aaaa" + kMark), 0).Ascent);
+    EXPECT_LT(Line(smallLine, 0).Ascent, Line(smallLine, 1).Ascent);
     // Superscript at 65 % (7.8 pt): narrower, but the line keeps the
     // full-size ascent and descent.
     TParagraph& super = Lay("x{16:1}2" + kMark);
