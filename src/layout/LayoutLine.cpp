@@ -772,7 +772,9 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
         }
         FByteLength = FPos;
         // A line ending at a conditional hyphen shows it, as it does when it
-        // is cut back to one or rebuilt alone.
+        // is cut back to one or rebuilt alone; a pending tab aligns the text
+        // without it, as at the end of the text.
+        FinishPendingTab();
         TrailingHyphen();
         return arEnded;
     }
@@ -781,6 +783,7 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
     CutBack();
     if (points)
         return arRestart;
+    FinishPendingTab();
     TrailingHyphen();
     return arEnded;
 }

@@ -287,6 +287,21 @@ TEST_F(LayoutTest, Tabs)
     EXPECT_EQ(w.GetCharPosition(27), TextWidth(kTimes, 24, "abcdefghijklmnopqrstuvwxyz"));
     EXPECT_EQ(w.GetCharPosition(30), 3072);
 
+    // A line cut at a conditional hyphen after a right tab: the text up to
+    // the hyphen ends at the stop, the hyphen shown after it, as the line
+    // rebuilt alone gives it.
+    TTabTable rightOnly;
+    rightOnly.AddTab(PackTabStop(1440, tkRight, 0));
+    TParagraph& cut = Lay(kTab + "abc" + kSoftHyphen + "defghijklmnopqrstuvwxyzabcdefgh" + kMark,
+                          Format({{pfTabTable, Doc->TabManager().AddTable(rightOnly)}}), 1600);
+    ASSERT_EQ(LineText(cut, 0), "<7>abc<14>");
+    TLayoutLine& c = Line(cut, 0);
+    EXPECT_EQ(c.GetCharPosition(4), 768);
+    EXPECT_EQ(c.GetCharPosition(5), 768 + CharWidth(kTimes, 24, '-'));
+    EXPECT_TRUE(c.TryRebuild());
+    EXPECT_EQ(c.GetCharPosition(4), 768);
+    EXPECT_EQ(c.GetCharPosition(5), 768 + CharWidth(kTimes, 24, '-'));
+
     // Default stops every half inch after the last stop of the table; none
     // of its own: from the start.
     TParagraph& defaults = Lay("a" + kTab + "b" + kTab + kTab + "c" + kMark);

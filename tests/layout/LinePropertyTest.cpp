@@ -383,6 +383,11 @@ TEST_F(LinePropertyTest, RandomParagraphs)
             std::cerr << round << ": " << notation << "\n   format";
             for (int slot = 0; slot <= pfInternal; ++slot)
                 std::cerr << " " << format[slot];
+            if (const TTabTable* tabs = Doc->TabManager().Tables(format[pfTabTable])) {
+                std::cerr << "\n   tabs";
+                for (TTabStop stop : tabs->StopList())
+                    std::cerr << " " << stop;
+            }
             std::cerr << "\n";
         }
         try {
