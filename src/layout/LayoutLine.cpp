@@ -1152,9 +1152,15 @@ bool TLayoutLine::TryRebuild()
     document.TabManager().PrepareParagraphTabs(FParagraph->Format);
     if (StartByte < 0 || static_cast<int64_t>(StartByte) + oldLength > FParagraph->GetText().Size())
         return false;
+    // The line is built over the rest of the text, as the paragraph's layout
+    // builds it: where it ends, whether it ends hyphenated, and what a cut
+    // back from the next character leaves are then those of a full layout.
+    // Built over its old bytes only, it would keep a hyphen after an edit
+    // ended the line outside a word, miss one after an edit made its end a
+    // hyphenation point, and take no word back from the next line.
     state.Text = FParagraph->GetText().Data() + StartByte;
-    state.Remaining = oldLength;
-    Build(units, state, oldHyphenEnd);
+    state.Remaining = FParagraph->GetText().Size() - StartByte;
+    Build(units, state);
     if (CharCount > 0) {
         FinishLine();
         // Exact spacing smaller than the text of the line below makes that
