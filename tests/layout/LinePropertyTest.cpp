@@ -1,6 +1,9 @@
 // Randomized paragraphs laid out with the real fonts: every character on
 // exactly one line, a single-line rebuild agreeing with a full layout, display
 // widths adding up at every zoom and hit-testing agreeing with the offsets.
+// The seed and the number of rounds are fixed; ELDRAVIN_LINE_SEED and
+// ELDRAVIN_LINE_ROUNDS search further, ELDRAVIN_LINE_VERBOSE prints every
+// paragraph and its format to reproduce a failure.
 #include "LayoutFixtures.h"
 
 #include "document/DocObject.h"
@@ -360,7 +363,8 @@ protected:
 
 TEST_F(LinePropertyTest, RandomParagraphs)
 {
-    std::vector<int32_t> fonts = {FontIndex("Times New Roman"), FontIndex("Arial"), GetFontManager()->GetFontIndex("Courier New", NotSet, false, 0)};
+    std::vector<int32_t> fonts = {FontIndex("Times New Roman"), FontIndex("Arial"),
+                                  GetFontManager()->GetFontIndex("Courier New", NotSet, false, 0)};
     if (GetFontManager()->SymbolIndex() >= 0)
         fonts.push_back(GetFontManager()->SymbolIndex());
     std::vector<int32_t> pictures;
@@ -387,8 +391,7 @@ TEST_F(LinePropertyTest, RandomParagraphs)
         Doc->HyphenationZone = random.Chance(50) ? 0 : random.Pick(1, 1440);
         SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round) + " width " +
                      std::to_string(width));
-        if (std::getenv("ELDRAVIN_LINE_VERBOSE"))
-        {
+        if (std::getenv("ELDRAVIN_LINE_VERBOSE")) {
             std::cerr << round << ": " << notation << "\n   format";
             for (int slot = 0; slot <= pfInternal; ++slot)
                 std::cerr << " " << format[slot];
