@@ -179,6 +179,13 @@ private:
     bool FBulletChecked = false;
     bool FExact = false;
     int32_t FLastBreak = 0;
+    // The position after the last break point's character as it stood then
+    // (the kerning of a later pair may move it).
+    int32_t FLastBreakX = 0;
+    // The line's ascent, descent and text ascent at the last break point.
+    int32_t FSavedAscent = 0;
+    int32_t FSavedDescent = 0;
+    int32_t FSavedTextAscent = 0;
     int32_t FByteLength = 0;
     uint8_t FSavedOverlap = 0;
     TField* FSavedFootnote = nullptr;
@@ -287,6 +294,9 @@ void TLineBuilder::Run(TLineBuildState& state)
     }
     line.Overlap = HasOverlapAttribute(FState.Format) ? 1 : 0;
     FSavedOverlap = line.Overlap;
+    FSavedAscent = line.Ascent;
+    FSavedDescent = line.Descent;
+    FSavedTextAscent = line.TextAscent;
     line.DisplayZoom = NotSet;
 
     while (FPos < FRemaining) {
@@ -740,6 +750,10 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
         ++line.CharCount;
         if (hyphenBreak || BreakAfterCharTable[code]) {
             FLastBreak = line.CharCount;
+            FLastBreakX = line.GetCharPosition(line.CharCount);
+            FSavedAscent = line.Ascent;
+            FSavedDescent = line.Descent;
+            FSavedTextAscent = line.TextAscent;
             FSavedOverlap = line.Overlap;
             FSavedFootnote = line.FootnoteMark;
             FSavedEndnote = line.EndnoteMark;
@@ -757,6 +771,11 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
             return arRestart;
         }
         FByteLength = FPos;
+        // A line ending at a conditional hyphen shows it, as it does when it
+        // is cut back to one or rebuilt alone; a pending tab aligns the text
+        // without it, as at the end of the text.
+        FinishPendingTab();
+        TrailingHyphen();
         return arEnded;
     }
     // 5. Back to the last break point.
@@ -764,6 +783,7 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
     CutBack();
     if (points)
         return arRestart;
+    FinishPendingTab();
     TrailingHyphen();
     return arEnded;
 }
@@ -773,11 +793,18 @@ void TLineBuilder::CutBack()
     TLayoutLine& line = FLine;
     line.ResizePositions(FLastBreak + 1);
     line.CharCount = FLastBreak;
+    // The kerning of the pair across the cut goes with the character cut off.
+    if (FLastBreak > 0)
+        line.SetPosition(FLastBreak, FLastBreakX);
     line.Overlap = FSavedOverlap;
     line.FootnoteMark = FSavedFootnote;
     line.EndnoteMark = FSavedEndnote;
     line.HyphenEnd = FLastBreakIsHyphen ? 1 : 0;
     FPos = FByteLength;
+    // Back to an empty line: its first character is taken again even when it
+    // overflows (else the line would end without a byte).
+    if (FLastBreak == 0)
+        FOverflowAccepted = false;
     while (!line.FTabs.empty() && line.FTabs.back().Char >= line.CharCount)
         line.FTabs.pop_back();
     if (FTabIndex >= line.CharCount)
@@ -792,6 +819,11 @@ void TLineBuilder::CutBack()
         FBackupTaken = false;
         SelectWorkingFont();
     }
+    // The characters cut off take their heights with them (a capital of
+    // small capitals, or an object, may be taller than the rest).
+    line.Ascent = FSavedAscent;
+    line.Descent = FSavedDescent;
+    line.TextAscent = FSavedTextAscent;
 }
 
 void TLineBuilder::TrailingHyphen()
@@ -1100,6 +1132,16 @@ bool TLayoutLine::TryRebuild()
     const int32_t oldLength = ByteLength;
     const uint8_t oldOverlap = Overlap;
     const bool oldHyphenEnd = HyphenEnd != 0;
+    // The rest of the line as it stands, given back with the count when the
+    // rebuilt line ends elsewhere: painting and hit-testing read the line
+    // until the paragraph is laid out again, and its positions must still
+    // hold an entry for every character it counts.
+    const std::vector<uint32_t> oldPositions(FPositions, FPositions + oldCount + 1);
+    const std::vector<TLineTab> oldTabs = FTabs;
+    const int32_t oldAscent = Ascent, oldDescent = Descent, oldTextAscent = TextAscent, oldHeight = Height;
+    const uint16_t oldRaise = Raise, oldLower = Lower;
+    TField* const oldFootnote = FootnoteMark;
+    TField* const oldEndnote = EndnoteMark;
 
     TLineBuildState state;
     FParagraph->ExpandFormatDiff(state.Format, StartFormat);
@@ -1110,15 +1152,48 @@ bool TLayoutLine::TryRebuild()
     document.TabManager().PrepareParagraphTabs(FParagraph->Format);
     if (StartByte < 0 || static_cast<int64_t>(StartByte) + oldLength > FParagraph->GetText().Size())
         return false;
+    // The line is built over the rest of the text, as the paragraph's layout
+    // builds it: where it ends, whether it ends hyphenated, and what a cut
+    // back from the next character leaves are then those of a full layout.
+    // Built over its old bytes only, it would keep a hyphen after an edit
+    // ended the line outside a word, miss one after an edit made its end a
+    // hyphenation point, and take no word back from the next line.
     state.Text = FParagraph->GetText().Data() + StartByte;
-    state.Remaining = oldLength;
-    Build(units, state, oldHyphenEnd);
-    if (CharCount > 0)
+    state.Remaining = FParagraph->GetText().Size() - StartByte;
+    Build(units, state);
+    if (CharCount > 0) {
         FinishLine();
+        // Exact spacing smaller than the text of the line below makes that
+        // line reach into this one; the paragraph's layout marked this line
+        // for it when it finished the line below, and rebuilding this line
+        // alone must not lose the mark (its painting would clip the glyphs
+        // reaching up from below).
+        if (ExactSpacing(FParagraph->Format) && !IsLastLine()) {
+            const TLayoutLine* below = AsLayoutLine(&FParagraph->GetLine(Index + 1));
+            if (below && below->CharCount > 0) {
+                const int32_t content = below->Ascent + below->Descent;
+                if (content > ApplyLineSpacing(document, content, below->TextAscent + below->Descent,
+                                               FParagraph->Format))
+                    Overlap = 1;
+            }
+        }
+    }
     if (CharCount > 0 && ByteLength == oldLength)
         return true;
     CharCount = oldCount;
     ByteLength = oldLength;
     Overlap = oldOverlap;
+    ResizePositions(oldCount + 1);
+    std::copy(oldPositions.begin(), oldPositions.end(), FPositions);
+    FTabs = oldTabs;
+    Ascent = oldAscent;
+    Descent = oldDescent;
+    TextAscent = oldTextAscent;
+    Height = oldHeight;
+    Raise = oldRaise;
+    Lower = oldLower;
+    HyphenEnd = oldHyphenEnd ? 1 : 0;
+    FootnoteMark = oldFootnote;
+    EndnoteMark = oldEndnote;
     return false;
 }

@@ -41,10 +41,12 @@ public:
     // The last character is a column, line or page break (4, 5 or 6).
     bool EndsWithBreak() const override;
 
-    // Re-lays the line out from its start format at its right limit. Keeps
-    // the result when the line still ends at the same byte; otherwise the
-    // character count, byte length and overlap flag return to their old
-    // values and false is returned (the paragraph must be laid out again).
+    // Re-lays the line out from its start format at its right limit, over
+    // the rest of the paragraph's text as a full layout does. Keeps the
+    // result when the line still ends at the same byte; otherwise the line
+    // returns to what it was (character count, byte length, overlap flag,
+    // positions and metrics) and false is returned (the paragraph must be
+    // laid out again).
     bool TryRebuild();
 
     // --- Positions -------------------------------------------------------------

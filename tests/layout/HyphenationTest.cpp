@@ -47,6 +47,43 @@ TEST_F(HyphenationTest, WordsAreCutAtTheirHyphenationPoints)
     EXPECT_TRUE(line.TryRebuild());
     EXPECT_EQ(line.CharCount, 9);
     EXPECT_EQ(line.HyphenEnd, 1);
+
+    // Edits at the cut: the rebuilt line is the one a full layout gives, or
+    // the rebuild fails. "combi" ending in a space keeps no hyphen; a word
+    // that now ends the line at a hyphenation point gets one.
+    struct TEdit {
+        const char* Text;
+        int32_t Width;
+        int32_t At;  // character of the word's text edited (after the language record)
+        const char* Replacement;
+    };
+    const TEdit edits[] = {
+        {"Une combinaison", WidthFor("Une combinai"), 8, " "},
+        {"Une combinaison", WidthFor("Une combinai"), 7, "b"},
+        {"Une cxxxxxxxxxx", WidthFor("Une cxxxxxx"), 5, "o"},
+        {"Une cxxxxxxxxxx", WidthFor("Une cxxxxxx"), 5, "a"},
+    };
+    for (const TEdit& e : edits) {
+        SCOPED_TRACE(std::string(e.Text) + " " + e.Replacement);
+        TParagraph& q = Lay(kFrench + e.Text + kMark, TParFormat(DefaultParFormat()), e.Width);
+        const int32_t at = 8 + e.At;
+        q.DeleteText(at, 1);
+        q.InsertChars(at, e.Replacement);
+        TLayoutLine& first = Line(q, 0);
+        const int32_t bytes = first.ByteLength;
+        const bool rebuilt = first.TryRebuild();
+        const std::string text = LineText(q, 0);
+        const int32_t hyphen = first.HyphenEnd;
+        const int32_t end = first.GetCharPosition(first.CharCount);
+        q.Invalidate(true, e.Width);
+        const TLayoutLine& full = Line(q, 0);
+        EXPECT_EQ(rebuilt, full.ByteLength == bytes);
+        if (rebuilt) {
+            EXPECT_EQ(text, LineText(q, 0));
+            EXPECT_EQ(hyphen, full.HyphenEnd);
+            EXPECT_EQ(end, full.GetCharPosition(full.CharCount));
+        }
+    }
 }
 
 // No hyphenation: paragraphs that forbid it, documents that switch it off,
@@ -78,4 +115,19 @@ TEST_F(HyphenationTest, WhenWordsAreNotHyphenated)
     EXPECT_EQ(LineText(Lay(kFrench + "Une combinai" + kSoftHyphen + "son" + kMark, DefaultParFormat(),
                            WidthFor("Une combinai-")), 0),
               "Une combinai<14>");
+}
+
+// A line narrower than any character still takes one: the word's first
+// character is taken again once hyphenation restarts the empty line.
+TEST_F(HyphenationTest, LinesNarrowerThanACharacter)
+{
+    Doc->HyphenationZone = 0;
+    TParagraph& p = Lay(kFrench + "Une combinaison" + kMark, DefaultParFormat(), 1);
+    std::string all;
+    for (int32_t i = 0; i < p.GetLineCount(); ++i) {
+        EXPECT_GT(Line(p, i).CharCount, 0) << i;
+        all += LineText(p, i);
+    }
+    EXPECT_EQ(all, "Une combinaison<2>");
+    EXPECT_EQ(LineText(p, 0), "U");
 }

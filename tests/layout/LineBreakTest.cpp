@@ -287,6 +287,21 @@ TEST_F(LayoutTest, Tabs)
     EXPECT_EQ(w.GetCharPosition(27), TextWidth(kTimes, 24, "abcdefghijklmnopqrstuvwxyz"));
     EXPECT_EQ(w.GetCharPosition(30), 3072);
 
+    // A line cut at a conditional hyphen after a right tab: the text up to
+    // the hyphen ends at the stop, the hyphen shown after it, as the line
+    // rebuilt alone gives it.
+    TTabTable rightOnly;
+    rightOnly.AddTab(PackTabStop(1440, tkRight, 0));
+    TParagraph& cut = Lay(kTab + "abc" + kSoftHyphen + "defghijklmnopqrstuvwxyzabcdefgh" + kMark,
+                          Format({{pfTabTable, Doc->TabManager().AddTable(rightOnly)}}), 1600);
+    ASSERT_EQ(LineText(cut, 0), "<7>abc<14>");
+    TLayoutLine& c = Line(cut, 0);
+    EXPECT_EQ(c.GetCharPosition(4), 768);
+    EXPECT_EQ(c.GetCharPosition(5), 768 + CharWidth(kTimes, 24, '-'));
+    EXPECT_TRUE(c.TryRebuild());
+    EXPECT_EQ(c.GetCharPosition(4), 768);
+    EXPECT_EQ(c.GetCharPosition(5), 768 + CharWidth(kTimes, 24, '-'));
+
     // Default stops every half inch after the last stop of the table; none
     // of its own: from the start.
     TParagraph& defaults = Lay("a" + kTab + "b" + kTab + kTab + "c" + kMark);
@@ -340,6 +355,12 @@ TEST_F(LayoutTest, CharacterFormats)
     TParagraph& small = Lay("{8:1}Paris" + kMark);
     EXPECT_EQ(advances(small, 0, 2),
               (std::vector<int32_t>{CharWidth(kTimes, 24, 'P'), ViewCharWidth(kTimes, 154, 'A')}));
+    // A line of small letters does not take the height of the capitals cut
+    // off its end.
+    TParagraph& smallLine = Lay("{8:1}aaaa" + kSoftHyphen + "BBBBBBBBBBBBBBBB" + kMark, DefaultParFormat(), 2000);
+    ASSERT_EQ(LineText(smallLine, 0), "aaaa<14>");
+    EXPECT_EQ(Line(smallLine, 0).Ascent, Line(Lay("{8:1}aaaa" + kMark), 0).Ascent);
+    EXPECT_LT(Line(smallLine, 0).Ascent, Line(smallLine, 1).Ascent);
     // Superscript at 65 % (7.8 pt): narrower, but the line keeps the
     // full-size ascent and descent.
     TParagraph& super = Lay("x{16:1}2" + kMark);
@@ -378,6 +399,10 @@ TEST_F(LayoutTest, SpecialCharacterWidths)
     ASSERT_EQ(cut.GetLineCount(), 2);
     EXPECT_EQ(LineText(cut, 0), "abc<14>");
     EXPECT_EQ(Line(cut, 0).GetCharPosition(4), room);
+    // Also when it is all the line holds, in a line narrower than it.
+    TParagraph& alone = Lay(kSoftHyphen + "ab" + kMark, DefaultParFormat(), 1);
+    EXPECT_EQ(LineText(alone, 0), "<14>");
+    EXPECT_EQ(Line(alone, 0).GetCharPosition(1), CharWidth(kTimes, 24, '-'));
     // A line break is 11 pixels wide; a page break takes the rest of a left
     // line.
     TParagraph& breaks = Lay("a" + kLineBreak + "b" + kPageBreak + kMark);

@@ -171,6 +171,9 @@ TEST_F(LayoutTest, TryRebuildFailsWhenTheLineEndsElsewhere)
     const int32_t count = line.CharCount;
     const int32_t bytes = line.ByteLength;
     const uint8_t overlap = line.Overlap;
+    std::vector<int32_t> positions;
+    for (int32_t i = 0; i <= count; ++i)
+        positions.push_back(line.GetCharPosition(i));
     // Same bytes, much wider text: the line would break earlier.
     p.DeleteText(0, 2);
     p.InsertChars(0, "WW");
@@ -180,6 +183,10 @@ TEST_F(LayoutTest, TryRebuildFailsWhenTheLineEndsElsewhere)
     EXPECT_EQ(line.CharCount, count);
     EXPECT_EQ(line.ByteLength, bytes);
     EXPECT_EQ(line.Overlap, overlap);
+    // The line stays as it was, every character with its position.
+    for (int32_t i = 0; i <= count; ++i)
+        EXPECT_EQ(line.GetCharPosition(i), positions[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(line.CharIndexAtX(10000), count);
 }
 
 // Hit-testing and offsets at 100 %, the block range and the page height.
@@ -244,6 +251,19 @@ TEST_F(LayoutTest, Kerning)
     ASSERT_LT(kern, 0);
     EXPECT_EQ(Line(kerned, 0).GetCharPosition(1), Line(plain, 0).GetCharPosition(1) + kern);
     EXPECT_EQ(Line(tooSmall, 0).GetCharPosition(1), Line(plain, 0).GetCharPosition(1));
+
+    // A pair cut off at the line's end takes its kerning with it: "A" fits
+    // after the space (kerned), "V" does not, and the line ends after the
+    // space at its plain width, as its single-line rebuild gives it.
+    const int32_t spaceA = LayoutWorkingState().Kerning->GetKernAmount(' ', 'A');
+    ASSERT_LT(spaceA, 0);
+    const int32_t room = TextWidth("Times New Roman", 24, "aaaa A") + spaceA;
+    TParagraph& cut = Lay("{20:20}aaaa AV" + kMark, DefaultParFormat(), room * 1440 / 768 + 2);
+    ASSERT_EQ(LineText(cut, 0), "aaaa ");
+    TLayoutLine& first = Line(cut, 0);
+    EXPECT_EQ(first.GetCharPosition(5), TextWidth("Times New Roman", 24, "aaaa "));
+    EXPECT_TRUE(first.TryRebuild());
+    EXPECT_EQ(first.GetCharPosition(5), TextWidth("Times New Roman", 24, "aaaa "));
 }
 
 // Pictures stand on the baseline with their scaled size; note marks take the
@@ -300,6 +320,14 @@ TEST_F(LayoutTest, ExactSpacingOverlapsNeighbours)
     // Laid out again, the paragraph above sees the tight one below.
     above.Invalidate(true, 9000);
     EXPECT_EQ(Line(above, 0).Overlap, 1);
+    // A line that fits its exact spacing overlaps a taller line below it,
+    // also once it is rebuilt alone.
+    TParagraph& taller = Lay("Petit" + kLineBreak + "{1:48}Grand" + kMark, Format({{pfLineSpacing, -480}, {pfLineRule, 0}}));
+    EXPECT_EQ(Line(taller, 0).Height, 32);
+    EXPECT_EQ(Line(taller, 1).Overlap, 1);
+    EXPECT_EQ(Line(taller, 0).Overlap, 1);
+    EXPECT_TRUE(Line(taller, 0).TryRebuild());
+    EXPECT_EQ(Line(taller, 0).Overlap, 1);
 }
 
 // The plain run before the next record, and the display substitution of a run.
