@@ -13,36 +13,6 @@
 
 namespace {
 
-// Lays every paragraph out 40 characters to the line and puts `PerPage`
-// body paragraphs on each page, lines 10 units apart.
-class TPagedLayout : public TTestDocumentLayout {
-public:
-    int32_t PerPage = 2;
-    int Paginations = 0;
-
-    void PaginateFrom(TDocument& document, int32_t, int32_t, int32_t) override { PaginateAll(document); }
-    void PaginateAll(TDocument& document) override
-    {
-        ++Paginations;
-        document.ClearPageList();
-        int32_t top = 0;
-        for (int32_t index = 0; index < document.StoryCount(stBody); ++index) {
-            TParagraph& paragraph = document.Paragraphs(index);
-            if (paragraph.GetLineCount() == 0)
-                paragraph.Invalidate(true, 40);
-            if (index % PerPage == 0) {
-                document.Pages().push_back(std::make_unique<TPage>(&document, index / PerPage));
-                top = 0;
-            }
-            for (int32_t line = 0; line < paragraph.GetLineCount(); ++line) {
-                paragraph.GetLine(line).Top = top;
-                top += 10;
-            }
-            document.Pages().back()->AddParagraphRange(paragraph, 0, paragraph.GetLineCount() - 1);
-        }
-    }
-};
-
 class FieldUpdateTest : public EditingTest {
 protected:
     TCharLayout Lines;

@@ -10,6 +10,7 @@
 #include "document/DocumentHost.h"
 #include "document/DocumentLayout.h"
 #include "document/DocumentView.h"
+#include "document/Page.h"
 #include "document/Paragraph.h"
 #include "document/TextNotation.h"
 
@@ -129,6 +130,36 @@ public:
 
 private:
     TDocumentLayout* FPrevious;
+};
+
+// Lays every paragraph out 40 characters to the line and puts `PerPage`
+// body paragraphs on each page, lines 10 units apart.
+class TPagedLayout : public TTestDocumentLayout {
+public:
+    int32_t PerPage = 2;
+    int Paginations = 0;
+
+    void PaginateFrom(TDocument& document, int32_t, int32_t, int32_t) override { PaginateAll(document); }
+    void PaginateAll(TDocument& document) override
+    {
+        ++Paginations;
+        document.ClearPageList();
+        int32_t top = 0;
+        for (int32_t index = 0; index < document.StoryCount(stBody); ++index) {
+            TParagraph& paragraph = document.Paragraphs(index);
+            if (paragraph.GetLineCount() == 0)
+                paragraph.Invalidate(true, 40);
+            if (index % PerPage == 0) {
+                document.Pages().push_back(std::make_unique<TPage>(&document, index / PerPage));
+                top = 0;
+            }
+            for (int32_t line = 0; line < paragraph.GetLineCount(); ++line) {
+                paragraph.GetLine(line).Top = top;
+                top += 10;
+            }
+            document.Pages().back()->AddParagraphRange(paragraph, 0, paragraph.GetLineCount() - 1);
+        }
+    }
 };
 
 // A host of the tests: open documents by name, answers of the dialogs.

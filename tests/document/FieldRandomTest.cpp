@@ -499,38 +499,10 @@ TEST_F(FieldRandomTextTest, FindersAtEveryPosition)
 // ---------------------------------------------------------------------------
 // Field updates
 
-// Lays every paragraph out 40 characters to the line and puts `PerPage`
-// body paragraphs on each page.
-class TRandomPagedLayout : public TTestDocumentLayout {
-public:
-    int32_t PerPage = 2;
-
-    void PaginateFrom(TDocument& document, int32_t, int32_t, int32_t) override { PaginateAll(document); }
-    void PaginateAll(TDocument& document) override
-    {
-        document.ClearPageList();
-        int32_t top = 0;
-        for (int32_t index = 0; index < document.StoryCount(stBody); ++index) {
-            TParagraph& paragraph = document.Paragraphs(index);
-            if (paragraph.GetLineCount() == 0)
-                paragraph.Invalidate(true, 40);
-            if (index % PerPage == 0) {
-                document.Pages().push_back(std::make_unique<TPage>(&document, index / PerPage));
-                top = 0;
-            }
-            for (int32_t line = 0; line < paragraph.GetLineCount(); ++line) {
-                paragraph.GetLine(line).Top = top;
-                top += 10;
-            }
-            document.Pages().back()->AddParagraphRange(paragraph, 0, paragraph.GetLineCount() - 1);
-        }
-    }
-};
-
 TEST_F(FieldRandomTextTest, UpdatesWithRandomPicturesAndFormats)
 {
     TCharLayout lines;
-    TRandomPagedLayout layout;
+    TPagedLayout layout;
     TRandom random(4242);
     const char* const formats[] = {"roman", "ROMAN", "alphabetic", "ALPHABETIC", "Arabic", "Upper",
                                    "Lower", "FirstCap", "Caps", "MERGEFORMAT", "", "\"roman\""};

@@ -8,6 +8,7 @@
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Exception.h"
 #include "platform/testing/Testing.h"
+#include "platform/testing/TextSamples.h"
 
 #include <algorithm>
 #include <climits>
@@ -15,26 +16,12 @@
 
 namespace {
 
-std::string RandomBytes(std::mt19937& rng, size_t maxLength)
-{
-    std::uniform_int_distribution<size_t> len(0, maxLength);
-    std::string s(len(rng), '\0');
-    for (char& c : s)
-        c = static_cast<char>(rng());
-    return s;
-}
-
 // Mostly the characters that mean something in a line of settings.
 std::string TrickyText(std::mt19937& rng, size_t maxLength)
 {
     static const char kChars[] = "=[];%\x01\r\n\"', \t\\\xA0\xE9\x81\xFF%0D%25";
     static const std::string kSpecial(kChars, sizeof kChars);  // the final NUL too
-    std::uniform_int_distribution<size_t> len(0, maxLength);
-    std::uniform_int_distribution<size_t> special(0, kSpecial.size() - 1);
-    std::string s(len(rng), '\0');
-    for (char& c : s)
-        c = rng() % 3 == 0 ? static_cast<char>(rng()) : kSpecial[special(rng)];
-    return s;
+    return RandomTextFrom(rng, maxLength, kSpecial);
 }
 
 // Section and value names the dialect can carry: no "=", no line break, not

@@ -7,6 +7,7 @@
 #include "platform/runtime/StringList.h"
 #include "platform/runtime/SysUtils.h"
 #include "platform/testing/Testing.h"
+#include "platform/testing/TextSamples.h"
 
 #include <charconv>
 #include <algorithm>
@@ -21,25 +22,12 @@ namespace {
 
 using TItems = std::vector<std::string>;
 
-std::string RandomBytes(std::mt19937& rng, size_t maxLength)
-{
-    std::uniform_int_distribution<size_t> len(0, maxLength);
-    std::string s(len(rng), '\0');
-    for (char& c : s)
-        c = static_cast<char>(rng());
-    return s;
-}
-
 // Mostly the characters lists and paths give a meaning to.
 std::string TrickyText(std::mt19937& rng, size_t maxLength)
 {
     static const char kChars[] = "\",;' \t\r\n=[]\\/.?~%\x01\xA0\xE9\x81";
     static const std::string kSpecial(kChars, sizeof kChars);  // the final NUL too
-    std::uniform_int_distribution<size_t> len(0, maxLength);
-    std::string s(len(rng), '\0');
-    for (char& c : s)
-        c = rng() % 3 == 0 ? static_cast<char>(rng()) : kSpecial[rng() % kSpecial.size()];
-    return s;
+    return RandomTextFrom(rng, maxLength, kSpecial);
 }
 
 TItems ItemsOf(const TStrings& list)

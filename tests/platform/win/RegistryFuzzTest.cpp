@@ -3,6 +3,7 @@
 // text written as a key name, value name or value reads back identical.
 #include "platform/win/Registry.h"
 #include "platform/testing/Testing.h"
+#include "platform/testing/TextSamples.h"
 
 #include <algorithm>
 #include <cstring>
@@ -50,29 +51,12 @@ TSnapshot Snapshot(const std::string& file)
     return s;
 }
 
-std::string RandomBytes(std::mt19937& rng, size_t maxLength, bool allBytes = true)
-{
-    std::uniform_int_distribution<size_t> len(0, maxLength);
-    std::uniform_int_distribution<int> byte(allBytes ? 0 : 32, 255);
-    std::string s(len(rng), '\0');
-    for (char& c : s)
-        c = static_cast<char>(byte(rng));
-    return s;
-}
-
 // A text made mostly of the characters the file's syntax gives a meaning to.
 std::string TrickyText(std::mt19937& rng, size_t maxLength)
 {
     static const char kChars[] = "\"\\[]@=%;#,:x \t\r\n\x01\x7F\x81\x9D\xA0\xFF\xE9";
     static const std::string kSpecial(kChars, sizeof kChars);  // the final NUL too
-    std::uniform_int_distribution<size_t> len(0, maxLength);
-    std::uniform_int_distribution<int> pick(0, 3);
-    std::uniform_int_distribution<size_t> special(0, kSpecial.size() - 1);
-    std::uniform_int_distribution<int> any(0, 255);
-    std::string s(len(rng), '\0');
-    for (char& c : s)
-        c = pick(rng) == 0 ? static_cast<char>(any(rng)) : kSpecial[special(rng)];
-    return s;
+    return RandomTextFrom(rng, maxLength, kSpecial, 4);
 }
 
 // A key name: any byte but the separator, never empty.
