@@ -6,8 +6,6 @@
 #include "foundation/MessageAnswers.h"
 #include "formats/CodingManager.h"
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -160,19 +158,10 @@ TEST(CodingDetection, CorpusFilesAreDetectedAsTheirKind)
 {
     const std::string corpus = SharedDir() + "/corpus";
     ELDRAVIN_NEED_SHARED(corpus + "/files.tsv");
-    std::ifstream list(corpus + "/files.tsv");
-    std::string line;
-    std::getline(list, line);
     int checked = 0;
-    while (std::getline(list, line)) {
-        std::vector<std::string> fields;
-        std::stringstream row(line);
-        for (std::string field; std::getline(row, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() < 4)
-            continue;
-        const std::string& file = fields[0];
-        const std::string& kind = fields[3];
+    for (const TCorpusEntry& entry : ReadCorpusList(corpus)) {
+        const std::string& file = entry.File;
+        const std::string& kind = entry.Kind;
         int32_t expected;
         if (kind == "RTF")
             expected = ciRtf;

@@ -11,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -137,3 +140,29 @@ public:
 private:
     uint32_t FPrevious;
 };
+
+// One row of the corpus list (files.tsv): the file's path under the corpus
+// folder, its size and its kind as the list names it.
+struct TCorpusEntry {
+    std::string File;
+    int64_t Size = 0;
+    std::string Kind;
+};
+
+// The rows of the corpus list; none when it cannot be read.
+inline std::vector<TCorpusEntry> ReadCorpusList(const std::string& corpus)
+{
+    std::vector<TCorpusEntry> entries;
+    std::ifstream list(corpus + "/files.tsv");
+    std::string line;
+    std::getline(list, line);  // the column names
+    while (std::getline(list, line)) {
+        std::vector<std::string> fields;
+        std::stringstream row(line);
+        for (std::string field; std::getline(row, field, '\t');)
+            fields.push_back(field);
+        if (fields.size() >= 4)
+            entries.push_back({fields[0], std::stoll(fields[1]), fields[3]});
+    }
+    return entries;
+}

@@ -16,7 +16,6 @@
 #include <map>
 #include <random>
 #include <set>
-#include <sstream>
 
 namespace {
 
@@ -210,21 +209,11 @@ TEST(MalformedInput, DamagedCorpusFilesAreReadOrRefusedCleanly)
     // The smallest file of every kind of the corpus, its first 32 KB.
     const std::string corpus = SharedDir() + "/corpus";
     ELDRAVIN_NEED_SHARED(corpus + "/files.tsv");
-    std::ifstream list(corpus + "/files.tsv");
-    std::string line;
-    std::getline(list, line);
     std::map<std::string, std::pair<int64_t, std::string>> smallest;  // kind -> size, file
-    while (std::getline(list, line)) {
-        std::vector<std::string> fields;
-        std::stringstream row(line);
-        for (std::string field; std::getline(row, field, '\t');)
-            fields.push_back(field);
-        if (fields.size() < 4)
-            continue;
-        const int64_t size = std::stoll(fields[1]);
-        auto it = smallest.find(fields[3]);
-        if (it == smallest.end() || size < it->second.first)
-            smallest[fields[3]] = {size, fields[0]};
+    for (const TCorpusEntry& entry : ReadCorpusList(corpus)) {
+        auto it = smallest.find(entry.Kind);
+        if (it == smallest.end() || entry.Size < it->second.first)
+            smallest[entry.Kind] = {entry.Size, entry.File};
     }
     ASSERT_GT(smallest.size(), 15u);
     const std::string dir = MakeTestDir("malformed-corpus");
