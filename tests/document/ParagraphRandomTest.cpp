@@ -279,7 +279,7 @@ void ExpectNormalizedFrom(const TModel& before, const TParagraph& par)
 TEST(ParagraphRandom, EditsAgreeWithAModel)
 {
     TRandomText random(20240611u);
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 100; ++round) {
         TParagraph par(nullptr);
         TModel model;
         for (int step = 0; step < 80; ++step) {

@@ -135,9 +135,9 @@ TEST(SelectionRandom, CommonFormatsAgreeWithTheSelectedCharacters)
     TTestHost host;
     std::mt19937 random(7031u);
     auto below = [&random](int32_t n) { return std::uniform_int_distribution<int32_t>(0, n - 1)(random); };
-    for (int round = 0; round < 25; ++round) {
+    for (int round = 0; round < 80; ++round) {
         TDocument doc(true);
-        const int32_t paragraphs = 1 + below(5);
+        const int32_t paragraphs = 1 + below(6);
         for (int32_t p = 0; p < paragraphs; ++p) {
             TParagraph& paragraph = p == 0 ? doc.Paragraphs(0) : doc.AppendParagraph(stBody);
             const std::string notation = RandomParagraph(random);
@@ -146,7 +146,7 @@ TEST(SelectionRandom, CommonFormatsAgreeWithTheSelectedCharacters)
             paragraph.Format[pfLeftIndent] = below(3) == 0 ? 360 : 0;
         }
         TTextSelection previous = doc.Selection();
-        for (int step = 0; step < 120; ++step) {
+        for (int step = 0; step < 200; ++step) {
             // A fresh selection, or one end of the current one moved a little.
             int32_t p1, o1, p2, o2;
             uint32_t flags = 0;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -141,6 +142,70 @@ TEST(Memory, CopiesFromItself)
     SetText(m, "abcdefgh");
     m.SetData(m.Data() + 3, 4);
     EXPECT_EQ(Content(m), "defg");
+}
+
+// Random edits, copies from the buffer itself included, against a string; the
+// capacity always follows the growth rule from the one before.
+TEST(Memory, RandomEditsAgreeWithAString)
+{
+    std::mt19937 random(4242u);
+    auto below = [&random](int32_t n) { return n <= 0 ? 0 : std::uniform_int_distribution<int32_t>(0, n - 1)(random); };
+    TMemory m;
+    std::string model;
+    for (int step = 0; step < 20000; ++step) {
+        const auto size = static_cast<int32_t>(model.size());
+        const int32_t before = m.Capacity();
+        switch (below(7)) {
+        case 0:
+        case 1: {
+            const std::string bytes(static_cast<size_t>(below(size < 600 ? 300 : 40)), static_cast<char>('a' + below(26)));
+            const int32_t at = below(size + 1);
+            m.Insert(bytes.data(), at, static_cast<int32_t>(bytes.size()));
+            model.insert(static_cast<size_t>(at), bytes);
+            break;
+        }
+        case 2: {
+            if (size == 0)
+                break;
+            const int32_t from = below(size);
+            const int32_t count = below(size - from) + 1;
+            const int32_t at = below(size + 1);
+            const std::string bytes = model.substr(static_cast<size_t>(from), static_cast<size_t>(count));
+            m.Insert(m.Data() + from, at, count);
+            model.insert(static_cast<size_t>(at), bytes);
+            break;
+        }
+        case 3:
+        case 4: {
+            const int32_t at = below(size + 1);
+            const int32_t count = below(std::min(size - at, 400) + 1);
+            m.Delete(at, count);
+            model.erase(static_cast<size_t>(at), static_cast<size_t>(count));
+            break;
+        }
+        case 5:
+            if (size > 0 && below(4) == 0) {
+                const int32_t from = below(size);
+                const int32_t count = below(size - from) + 1;
+                m.SetData(m.Data() + from, count);
+                model = model.substr(static_cast<size_t>(from), static_cast<size_t>(count));
+            }
+            break;
+        default: {
+            const auto value = static_cast<uint32_t>(random());
+            m.AppendDWord(value);
+            for (int i = 0; i < 4; ++i)
+                model.push_back(static_cast<char>(value >> (8 * i)));
+            break;
+        }
+        }
+        const auto expectedSize = static_cast<int32_t>(model.size());
+        ASSERT_EQ(Content(m), model) << "step " << step;
+        ASSERT_GE(m.Capacity(), m.Size());
+        if (expectedSize != size) {
+            ASSERT_EQ(m.Capacity(), MemoryCapacityFor(expectedSize, before)) << "step " << step;
+        }
+    }
 }
 
 TEST(Memory, AttachTakesTheBlock)
