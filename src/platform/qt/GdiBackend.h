@@ -6,7 +6,9 @@
 #include <QRawFont>
 #include <QRegion>
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -183,6 +185,33 @@ void ClearFontCaches();
 
 enum class TDcKind { Screen, Memory, Window, Pdf };
 
+// Device coordinates and region edges are kept within +-2^30, so that the
+// width of any rectangle and the sum of two coordinates fit in 32 bits;
+// anything beyond lies far outside every device.
+constexpr int64_t MaxDeviceCoord = (int64_t{1} << 30) - 1;
+inline int32_t ClampDeviceCoord(int64_t v)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(v, -MaxDeviceCoord, MaxDeviceCoord));
+}
+// The device rectangle from a corner (in range) and a size, negative sizes
+// kept, its far edge brought back into range.
+inline QRect DeviceRect(const QPoint& corner, int32_t width, int32_t height)
+{
+    const int32_t right = ClampDeviceCoord(int64_t{corner.x()} + width);
+    const int32_t bottom = ClampDeviceCoord(int64_t{corner.y()} + height);
+    return QRect(corner.x(), corner.y(), right - corner.x(), bottom - corner.y());
+}
+// A translation of a region limited so that the region stays in that range.
+inline QPoint ClampRegionOffset(const QRegion& region, int64_t dx, int64_t dy)
+{
+    if (region.isEmpty())
+        return {};
+    const QRect b = region.boundingRect();
+    dx = std::clamp<int64_t>(dx, -MaxDeviceCoord - b.left(), MaxDeviceCoord - b.right());
+    dy = std::clamp<int64_t>(dy, -MaxDeviceCoord - b.top(), MaxDeviceCoord - b.bottom());
+    return {static_cast<int>(dx), static_cast<int>(dy)};
+}
+
 struct TDcState {
     std::shared_ptr<TPenObject> Pen;
     std::shared_ptr<TBrushObject> Brush;
@@ -237,7 +266,8 @@ public:
 
     QPoint ToDevice(int32_t x, int32_t y) const
     {
-        return {x - State.WindowOrg.X + State.ViewportOrg.X, y - State.WindowOrg.Y + State.ViewportOrg.Y};
+        return {ClampDeviceCoord(int64_t{x} - State.WindowOrg.X + State.ViewportOrg.X),
+                ClampDeviceCoord(int64_t{y} - State.WindowOrg.Y + State.ViewportOrg.Y)};
     }
     QRect ToDevice(const TRect& r) const
     {

@@ -25,6 +25,8 @@ bool ValidDepth(uint32_t bits)
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
 }
 
+constexpr int64_t MaxSmoothStretchPixels = 4096LL * 4096;
+
 bool RopUsesDest(uint32_t rop)
 {
     const uint32_t code = (rop >> 16) & 0xFF;
@@ -92,14 +94,18 @@ bool DrawOnVectorDevice(TDc* d, const QRect& destRect, const TDibImage& img, boo
     return true;
 }
 
-// Maps destination offsets 0..n-1 to source coordinates (nearest pixel), -1 outside.
-std::vector<int32_t> AxisMap(int32_t destLength, int32_t srcStart, int32_t srcLength, bool mirror, int32_t limit)
+// Maps destination offsets first..first+count-1 (of 0..destLength-1) to
+// source coordinates (nearest pixel), -1 outside. Only the offsets drawn are
+// mapped, however long the destination.
+std::vector<int32_t> AxisMap(int32_t destLength, int32_t first, int32_t count, int32_t srcStart, int32_t srcLength,
+                             bool mirror, int32_t limit)
 {
-    std::vector<int32_t> map(static_cast<size_t>(destLength));
-    for (int32_t i = 0; i < destLength; ++i) {
+    std::vector<int32_t> map(static_cast<size_t>(std::max(0, count)));
+    for (int32_t k = 0; k < count; ++k) {
+        const int32_t i = first + k;
         const int32_t u = mirror ? destLength - 1 - i : i;
         const int32_t s = srcStart + static_cast<int32_t>(static_cast<int64_t>(u) * srcLength / destLength);
-        map[static_cast<size_t>(i)] = (s >= 0 && s < limit) ? s : -1;
+        map[static_cast<size_t>(k)] = (s >= 0 && s < limit) ? s : -1;
     }
     return map;
 }
@@ -132,6 +138,9 @@ bool RasterBlt(TDc* dest, const QRect& destRect, const TBltSource* source, uint3
     TDibImage sourceCopy;
     const TDibImage* src = nullptr;
     QRect sr;
+    // The maps cover the drawn part of the destination only.
+    const QRect drawn = area.boundingRect();
+    const int32_t mapLeft = drawn.left() - dr.left(), mapTop = drawn.top() - dr.top();
     std::vector<int32_t> xmap, ymap;
     if (usesSource) {
         src = source->Image;
@@ -144,7 +153,10 @@ bool RasterBlt(TDc* dest, const QRect& destRect, const TBltSource* source, uint3
         const bool mirrorY = (destRect.height() < 0) != (sr.height() < 0);
         const QRect srn = sr.normalized();
         const bool stretched = srn.width() != dr.width() || srn.height() != dr.height();
-        if (stretched && dest->State.StretchMode == HALFTONE && !source->DeviceMono) {
+        // Smoothing scales the whole source to the destination's size: only
+        // for destinations of a sensible size (others take the nearest pixel).
+        const bool smoothable = static_cast<int64_t>(dr.width()) * dr.height() <= MaxSmoothStretchPixels;
+        if (stretched && smoothable && dest->State.StretchMode == HALFTONE && !source->DeviceMono) {
             QImage smooth = ToQImage(*src, srn).scaled(dr.width(), dr.height(), Qt::IgnoreAspectRatio,
                                                        Qt::SmoothTransformation);
             TDibImage scaled;
@@ -153,11 +165,11 @@ bool RasterBlt(TDc* dest, const QRect& destRect, const TBltSource* source, uint3
                 WriteDibRow(scaled, y, 0, smooth.width(), reinterpret_cast<const uint32_t*>(smooth.constScanLine(y)));
             sourceCopy = std::move(scaled);
             src = &sourceCopy;
-            xmap = AxisMap(dr.width(), 0, dr.width(), mirrorX, src->Width);
-            ymap = AxisMap(dr.height(), 0, dr.height(), mirrorY, src->Height);
+            xmap = AxisMap(dr.width(), mapLeft, drawn.width(), 0, dr.width(), mirrorX, src->Width);
+            ymap = AxisMap(dr.height(), mapTop, drawn.height(), 0, dr.height(), mirrorY, src->Height);
         } else {
-            xmap = AxisMap(dr.width(), srn.left(), srn.width(), mirrorX, src->Width);
-            ymap = AxisMap(dr.height(), srn.top(), srn.height(), mirrorY, src->Height);
+            xmap = AxisMap(dr.width(), mapLeft, drawn.width(), srn.left(), srn.width(), mirrorX, src->Width);
+            ymap = AxisMap(dr.height(), mapTop, drawn.height(), srn.top(), srn.height(), mirrorY, src->Height);
         }
     }
     const bool srcMono = src && source->DeviceMono;
@@ -180,7 +192,7 @@ bool RasterBlt(TDc* dest, const QRect& destRect, const TBltSource* source, uint3
                 ReadDibRow(target, y, r.left(), w, row.data());
             int32_t sy = -1;
             if (src) {
-                sy = ymap[static_cast<size_t>(y - dr.top())];
+                sy = ymap[static_cast<size_t>(y - drawn.top())];
                 if (sy >= 0 && !srcMono) {
                     srcRow.resize(static_cast<size_t>(src->Width));
                     ReadDibRow(*src, sy, 0, src->Width, srcRow.data());
@@ -191,7 +203,7 @@ bool RasterBlt(TDc* dest, const QRect& destRect, const TBltSource* source, uint3
                 keep[static_cast<size_t>(i)] = 0;
                 uint32_t s = 0;
                 if (src) {
-                    const int32_t sx = xmap[static_cast<size_t>(x - dr.left())];
+                    const int32_t sx = xmap[static_cast<size_t>(x - drawn.left())];
                     if (sx < 0 || sy < 0) {
                         keep[static_cast<size_t>(i)] = 1;
                         continue;
@@ -489,10 +501,9 @@ int StretchDIBits(HDC dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32
     if (!DecodeLines(info, bits, total, img))
         return 0;
     // Bottom-up DIBs count source rows from the bottom.
-    const int32_t top = topDown ? ySrc : img.Height - ySrc - srcHeight;
-    const QRect srcRect(xSrc, top, srcWidth, srcHeight);
-    const QPoint o = d->ToDevice(xDest, yDest);
-    const QRect destRect(o.x(), o.y(), destWidth, destHeight);
+    const int64_t top = topDown ? ySrc : int64_t{img.Height} - ySrc - srcHeight;
+    const QRect srcRect = DeviceRect(QPoint(ClampDeviceCoord(xSrc), ClampDeviceCoord(top)), srcWidth, srcHeight);
+    const QRect destRect = DeviceRect(d->ToDevice(xDest, yDest), destWidth, destHeight);
     bool ok;
     if (d->IsRaster()) {
         TBltSource source;
@@ -503,7 +514,7 @@ int StretchDIBits(HDC dc, int32_t xDest, int32_t yDest, int32_t destWidth, int32
     } else {
         ok = DrawOnVectorDevice(d, destRect, img, false, srcRect, rop, nullptr);
     }
-    return ok ? std::abs(srcHeight) : 0;
+    return ok ? static_cast<int>(std::min<int64_t>(std::abs(int64_t{srcHeight}), INT32_MAX)) : 0;
 }
 
 // --- Block transfers ---------------------------------------------------------
@@ -516,8 +527,7 @@ bool Transfer(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC
     TDc* d = FindDC(dest);
     if (!d)
         return false;
-    const QPoint o = d->ToDevice(x, y);
-    const QRect destRect(o.x(), o.y(), width, height);
+    const QRect destRect = DeviceRect(d->ToDevice(x, y), width, height);
     if (width == 0 || height == 0)
         return true;
     const bool usesSource = RopUsesSource(rop) || transparent;
@@ -531,8 +541,7 @@ bool Transfer(HDC dest, int32_t x, int32_t y, int32_t width, int32_t height, HDC
         if (!sbmp)
             return false;  // the source has no pixels to read (screen, file)
         sbmp->PrepareAccess();
-        const QPoint so = s->ToDevice(xSrc, ySrc);
-        srcRect = QRect(so.x(), so.y(), srcWidth, srcHeight);
+        srcRect = DeviceRect(s->ToDevice(xSrc, ySrc), srcWidth, srcHeight);
         if (srcWidth == 0 || srcHeight == 0)
             return true;
     }

@@ -4,6 +4,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -489,7 +490,11 @@ bool OffsetViewportOrgEx(HDC dc, int32_t dx, int32_t dy, TPoint* old)
     TDc* d = FindDC(dc);
     if (!d)
         return false;
-    return SetOrigin(dc, &TDcState::ViewportOrg, {d->State.ViewportOrg.X + dx, d->State.ViewportOrg.Y + dy}, old);
+    auto sum = [](int32_t a, int32_t b) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{a} + b, INT32_MIN, INT32_MAX));
+    };
+    return SetOrigin(dc, &TDcState::ViewportOrg, {sum(d->State.ViewportOrg.X, dx), sum(d->State.ViewportOrg.Y, dy)},
+                     old);
 }
 bool GetViewportOrgEx(HDC dc, TPoint* origin)
 {
@@ -534,8 +539,11 @@ bool DPtoLP(HDC dc, TPoint* points, int count)
     if (!d || (count > 0 && !points))
         return false;
     const TDcState& s = d->State;
+    auto back = [](int32_t v, int32_t viewport, int32_t window) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{v} - viewport + window, INT32_MIN, INT32_MAX));
+    };
     for (int i = 0; i < count; ++i)
-        points[i] = {points[i].X - s.ViewportOrg.X + s.WindowOrg.X, points[i].Y - s.ViewportOrg.Y + s.WindowOrg.Y};
+        points[i] = {back(points[i].X, s.ViewportOrg.X, s.WindowOrg.X), back(points[i].Y, s.ViewportOrg.Y, s.WindowOrg.Y)};
     return true;
 }
 
@@ -657,7 +665,7 @@ int OffsetClipRgn(HDC dc, int32_t dx, int32_t dy)
         return RGN_ERROR;
     if (!d->State.HasClip)
         return RegionKind(d->VisibleRegion());
-    return SetClip(d, d->State.Clip.translated(dx, dy));
+    return SetClip(d, d->State.Clip.translated(ClampRegionOffset(d->State.Clip, dx, dy)));
 }
 
 int GetClipBox(HDC dc, TRect* rect)

@@ -500,7 +500,10 @@ bool PatBlt(HDC dc, int32_t x, int32_t y, int32_t width, int32_t height, uint32_
     TDc* d = FindDC(dc);
     if (!d)
         return false;
-    const QRect r = d->ToDevice(NormalizedRect({x, y, x + width, y + height}));
+    auto end = [](int32_t a, int32_t b) {
+        return static_cast<int32_t>(std::clamp<int64_t>(int64_t{a} + b, INT32_MIN, INT32_MAX));
+    };
+    const QRect r = d->ToDevice(NormalizedRect({x, y, end(x, width), end(y, height)}));
     return FillWithBrush(d, r, d->State.Brush.get(), rop);
 }
 
@@ -522,12 +525,15 @@ bool DrawFocusRect(HDC dc, const TRect& rect)
         if (((x + y) & 1) == 0 && r.contains(x, y) && visible.contains(QPoint(x, y)))
             SetDibPixel(bmp->Image, x, y, ~DibPixel(bmp->Image, x, y) & 0xFFFFFF);
     };
-    for (int x = full.left(); x <= full.right(); ++x) {
+    // Only the part of the edges on the bitmap is visited.
+    if (r.isEmpty())
+        return true;
+    for (int x = std::max(full.left(), r.left()); x <= std::min(full.right(), r.right()); ++x) {
         invert(x, full.top());
         if (full.bottom() != full.top())
             invert(x, full.bottom());
     }
-    for (int y = full.top() + 1; y < full.bottom(); ++y) {
+    for (int y = std::max(full.top() + 1, r.top()); y < full.bottom() && y <= r.bottom(); ++y) {
         invert(full.left(), y);
         if (full.right() != full.left())
             invert(full.right(), y);

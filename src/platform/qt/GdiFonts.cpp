@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <map>
 #include <unordered_map>
@@ -629,9 +630,11 @@ bool ExtTextOut(HDC dc, int32_t x, int32_t y, uint32_t options, const TRect* rec
         return false;
     const TFontMeasures& m = font->Measures;
     const size_t n = text.size();
+    // Positions are kept within the device coordinate range, however large
+    // the advances given.
     std::vector<int32_t> pos(n + 1, 0);
     for (size_t i = 0; i < n; ++i)
-        pos[i + 1] = pos[i] + (dx ? dx[i] : m.Widths[static_cast<uint8_t>(text[i])]);
+        pos[i + 1] = ClampDeviceCoord(int64_t{pos[i]} + (dx ? dx[i] : m.Widths[static_cast<uint8_t>(text[i])]));
     const int32_t total = pos[n];
 
     TDcState& s = d->State;
@@ -639,21 +642,22 @@ bool ExtTextOut(HDC dc, int32_t x, int32_t y, uint32_t options, const TRect* rec
         x = s.Position.X;
         y = s.Position.Y;
     }
+    auto logical = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     int32_t left = x;
     if ((s.TextAlign & TA_CENTER) == TA_CENTER)
-        left = x - total / 2;
+        left = logical(int64_t{x} - total / 2);
     else if (s.TextAlign & TA_RIGHT)
-        left = x - total;
+        left = logical(int64_t{x} - total);
     int32_t baseline;
     if ((s.TextAlign & TA_BASELINE) == TA_BASELINE)
         baseline = y;
     else if (s.TextAlign & TA_BOTTOM)
-        baseline = y - m.Metrics.tmDescent;
+        baseline = logical(int64_t{y} - m.Metrics.tmDescent);
     else
-        baseline = y + m.Metrics.tmAscent;
+        baseline = logical(int64_t{y} + m.Metrics.tmAscent);
     // The current position moves past the text (a centred text leaves it).
     if ((s.TextAlign & TA_UPDATECP) && (s.TextAlign & TA_CENTER) != TA_CENTER)
-        s.Position.X = (s.TextAlign & TA_RIGHT) ? x - total : x + total;
+        s.Position.X = logical((s.TextAlign & TA_RIGHT) ? int64_t{x} - total : int64_t{x} + total);
 
     QPainter* p = d->Painter();
     if (!p)
@@ -670,7 +674,10 @@ bool ExtTextOut(HDC dc, int32_t x, int32_t y, uint32_t options, const TRect* rec
         if (options & ETO_CLIPPED)
             p->setClipRect(r, p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
     }
-    const QRect cell = QRect(origin.x(), origin.y() - m.Metrics.tmAscent, total, m.Metrics.tmHeight).normalized();
+    const QRect cell =
+        DeviceRect(QPoint(origin.x(), ClampDeviceCoord(int64_t{origin.y()} - m.Metrics.tmAscent)), total,
+                   m.Metrics.tmHeight)
+            .normalized();
     if (s.BkMode == OPAQUE && total != 0)
         p->fillRect(cell, ToQColor(s.BkColor));
     dirty = dirty.united(cell.adjusted(-m.Metrics.tmHeight / 2, 0, m.Metrics.tmHeight / 2, 0));
@@ -701,9 +708,15 @@ bool ExtTextOut(HDC dc, int32_t x, int32_t y, uint32_t options, const TRect* rec
     }
     const QColor ink = ToQColor(s.TextColor);
     if (m.Metrics.tmUnderlined)
-        p->fillRect(QRect(origin.x(), origin.y() + m.UnderlinePosition, total, m.UnderlineThickness).normalized(), ink);
+        p->fillRect(DeviceRect(QPoint(origin.x(), ClampDeviceCoord(int64_t{origin.y()} + m.UnderlinePosition)), total,
+                               m.UnderlineThickness)
+                        .normalized(),
+                    ink);
     if (m.Metrics.tmStruckOut)
-        p->fillRect(QRect(origin.x(), origin.y() - m.StrikeoutPosition, total, m.StrikeoutThickness).normalized(), ink);
+        p->fillRect(DeviceRect(QPoint(origin.x(), ClampDeviceCoord(int64_t{origin.y()} - m.StrikeoutPosition)), total,
+                               m.StrikeoutThickness)
+                        .normalized(),
+                    ink);
     p->restore();
     d->MarkDirty(dirty);
     return true;

@@ -20,10 +20,13 @@ HRGN NewRegion(const QRegion& r)
     return TGdiRegistry::Instance().Add(std::move(rgn));
 }
 
+// Edges beyond the device coordinate range are brought back into it.
 QRect ToQRect(const TRect& r)
 {
     const TRect n = NormalizedRect(r);
-    return QRect(n.Left, n.Top, n.Right - n.Left, n.Bottom - n.Top);
+    const int32_t left = ClampDeviceCoord(n.Left), top = ClampDeviceCoord(n.Top);
+    const int32_t right = ClampDeviceCoord(n.Right), bottom = ClampDeviceCoord(n.Bottom);
+    return QRect(left, top, right - left, bottom - top);
 }
 
 // The region moved from logical to device units of dc.
@@ -51,7 +54,7 @@ HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode)
         return nullptr;
     QPolygon poly;
     for (int i = 0; i < count; ++i)
-        poly << QPoint(points[i].X, points[i].Y);
+        poly << QPoint(ClampDeviceCoord(points[i].X), ClampDeviceCoord(points[i].Y));
     if (count < 3)
         return NewRegion(QRegion());
     return NewRegion(QRegion(poly, fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill));
@@ -99,7 +102,7 @@ int OffsetRgn(HRGN region, int32_t dx, int32_t dy)
     auto r = FindGdiObject<TRegionObject>(region);
     if (!r)
         return RGN_ERROR;
-    r->Region.translate(dx, dy);
+    r->Region.translate(ClampRegionOffset(r->Region, dx, dy));
     return RegionKind(r->Region);
 }
 
