@@ -89,6 +89,31 @@ private:
     TDocumentViewFactory FPrevious;
 };
 
+// The format of each character of a paragraph; atEnd, when given, receives
+// the running format behind the last record (what the paragraph's end carries).
+inline std::vector<TCharFormat> CharFormatsOfParagraph(const TParagraph& paragraph, TCharFormat* atEnd = nullptr)
+{
+    std::vector<TCharFormat> formats;
+    TCharFormat current = DefaultCharFormat();
+    const uint8_t* p = paragraph.GetText().Data();
+    for (int32_t i = 0; i < paragraph.GetText().Size();) {
+        if (p[i] != InlineControlStartByte) {
+            formats.push_back(current);
+            ++i;
+            continue;
+        }
+        const TInlineControl c = ReadInlineControl(p + i);
+        if (IsFormatCode(c.Code))
+            current[c.Code] = c.Argument;
+        else if (IsCharacterCode(c.Code))
+            formats.push_back(current);
+        i += InlineControlSize;
+    }
+    if (atEnd)
+        *atEnd = current;
+    return formats;
+}
+
 // Pages stacked from the top with a gap of 10 units, each as large as its
 // page-setup section's paper in device units; records repainted ranges.
 class TTestDocumentLayout : public TDocumentLayout {

@@ -67,26 +67,8 @@ inline std::string RoundTripOperation(TDocument& document, TDocOperationCode cod
 inline std::vector<std::vector<TCharFormat>> CharFormatsOf(const TDocument& document)
 {
     std::vector<std::vector<TCharFormat>> result;
-    for (int32_t index = 0; index < document.ParagraphCount(); ++index) {
-        const TParagraph& paragraph = document.Paragraphs(index);
-        std::vector<TCharFormat> formats;
-        TCharFormat format = DefaultCharFormat();
-        const uint8_t* p = paragraph.GetText().Data();
-        for (int32_t pos = 0; pos < paragraph.GetText().Size();) {
-            if (p[pos] != InlineControlStartByte) {
-                formats.push_back(format);
-                ++pos;
-                continue;
-            }
-            const TInlineControl record = ReadInlineControl(p + pos);
-            if (IsFormatCode(record.Code))
-                format[record.Code] = record.Argument;
-            else if (IsCharacterCode(record.Code))
-                formats.push_back(format);
-            pos += InlineControlSize;
-        }
-        result.push_back(formats);
-    }
+    for (int32_t index = 0; index < document.ParagraphCount(); ++index)
+        result.push_back(CharFormatsOfParagraph(document.Paragraphs(index)));
     return result;
 }
 

@@ -38,30 +38,6 @@ std::string Comparable(const TCharFormat& f)
     return out;
 }
 
-// The format of each character of a paragraph, and the running format behind
-// the last record (what the end of the paragraph carries).
-std::vector<TCharFormat> CharFormats(const TParagraph& paragraph, TCharFormat& atEnd)
-{
-    std::vector<TCharFormat> formats;
-    TCharFormat current = DefaultCharFormat();
-    const uint8_t* p = paragraph.GetText().Data();
-    for (int32_t i = 0; i < paragraph.GetText().Size();) {
-        if (p[i] != InlineControlStartByte) {
-            formats.push_back(current);
-            ++i;
-            continue;
-        }
-        const TInlineControl c = ReadInlineControl(p + i);
-        if (IsFormatCode(c.Code))
-            current[c.Code] = c.Argument;
-        else if (IsCharacterCode(c.Code))
-            formats.push_back(current);
-        i += InlineControlSize;
-    }
-    atEnd = current;
-    return formats;
-}
-
 // What the selection's character format should be: every selected character's
 // format merged in text order (a slot differing anywhere is not set, fonts of
 // one family count as one); with nothing selected, the format in force before
@@ -70,7 +46,7 @@ TCharFormat ExpectedCharFormat(TDocument& doc, const TTextSelection& s)
 {
     if (CompareTextPos(s.Start, s.End) == 0) {
         TCharFormat atEnd;
-        const std::vector<TCharFormat> formats = CharFormats(doc.Paragraphs(s.Start.Paragraph), atEnd);
+        const std::vector<TCharFormat> formats = CharFormatsOfParagraph(doc.Paragraphs(s.Start.Paragraph), &atEnd);
         return s.Start.Offset < static_cast<int32_t>(formats.size()) ? formats[static_cast<size_t>(s.Start.Offset)]
                                                                      : atEnd;
     }
@@ -78,7 +54,7 @@ TCharFormat ExpectedCharFormat(TDocument& doc, const TTextSelection& s)
     TCharFormat merged;
     for (int32_t p = s.Start.Paragraph; p <= s.End.Paragraph; ++p) {
         TCharFormat atEnd;
-        const std::vector<TCharFormat> formats = CharFormats(doc.Paragraphs(p), atEnd);
+        const std::vector<TCharFormat> formats = CharFormatsOfParagraph(doc.Paragraphs(p), &atEnd);
         const int32_t from = p == s.Start.Paragraph ? s.Start.Offset : 0;
         const int32_t to = p == s.End.Paragraph ? s.End.Offset : static_cast<int32_t>(formats.size());
         for (int32_t c = from; c < to; ++c) {

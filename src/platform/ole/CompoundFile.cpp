@@ -317,36 +317,37 @@ void TCompoundFile::ReadMiniStream()
     }
 }
 
-uint64_t TCompoundFile::CutToFile(std::vector<uint32_t>& sectors) const
+namespace {
+
+// Cuts a chain at its first sector that does not lie wholly within `limit`
+// bytes (keeping one the limit cuts through); returns the bytes the chain
+// still holds. Sector n starts at (n + first) * unit.
+uint64_t CutChain(std::vector<uint32_t>& sectors, uint64_t unit, uint64_t first, uint64_t limit)
 {
-    const uint64_t unit = static_cast<uint64_t>(FSectorSize);
     uint64_t bytes = 0;
     for (size_t i = 0; i < sectors.size(); ++i) {
-        const uint64_t start = (static_cast<uint64_t>(sectors[i]) + 1) << FSectorShift;
-        const uint64_t inFile = start < FFileSize ? std::min(FFileSize - start, unit) : 0;
-        bytes += inFile;
-        if (inFile < unit) {
-            sectors.resize(inFile > 0 ? i + 1 : i);
+        const uint64_t start = (static_cast<uint64_t>(sectors[i]) + first) * unit;
+        const uint64_t inside = start < limit ? std::min(limit - start, unit) : 0;
+        bytes += inside;
+        if (inside < unit) {
+            sectors.resize(inside > 0 ? i + 1 : i);
             break;
         }
     }
     return bytes;
 }
 
+}  // namespace
+
+uint64_t TCompoundFile::CutToFile(std::vector<uint32_t>& sectors) const
+{
+    // Sector 0 follows the header, which takes one sector's room.
+    return CutChain(sectors, static_cast<uint64_t>(FSectorSize), 1, FFileSize);
+}
+
 uint64_t TCompoundFile::CutToMiniStream(std::vector<uint32_t>& sectors) const
 {
-    const uint64_t unit = static_cast<uint64_t>(FMiniSectorSize);
-    uint64_t bytes = 0;
-    for (size_t i = 0; i < sectors.size(); ++i) {
-        const uint64_t start = static_cast<uint64_t>(sectors[i]) * unit;
-        const uint64_t inStream = start < FMiniStreamSize ? std::min(FMiniStreamSize - start, unit) : 0;
-        bytes += inStream;
-        if (inStream < unit) {
-            sectors.resize(inStream > 0 ? i + 1 : i);
-            break;
-        }
-    }
-    return bytes;
+    return CutChain(sectors, static_cast<uint64_t>(FMiniSectorSize), 0, FMiniStreamSize);
 }
 
 const TStorageEntry& TCompoundFile::Entry(int32_t index) const
