@@ -187,6 +187,10 @@ protected:
         return found;
     }
     // A caret inside one of the objects of a kind; false when there is none.
+    // The caret put inside a field picked at random; that field (null when
+    // there is none).
+    TField* CaretInField() { return CaretInObject(rkField) ? Doc->FindFieldAtCaret(255) : nullptr; }
+
     bool CaretInObject(uint8_t kind, uint8_t type = 255)
     {
         const std::vector<TField*> objects = ObjectsOf(kind, type);
@@ -322,9 +326,7 @@ protected:
             break;
         }
         case 15: {
-            if (!CaretInObject(rkField))
-                return;
-            TField* field = Doc->FindFieldAtCaret(255);
+            TField* field = CaretInField();
             if (!field)
                 return;
             uint8_t type = field->Type;
@@ -333,9 +335,7 @@ protected:
             break;
         }
         case 16: {
-            if (!CaretInObject(rkField))
-                return;
-            TField* field = Doc->FindFieldAtCaret(255);
+            TField* field = CaretInField();
             if (!field)
                 return;
             uint8_t type = field->Type;
