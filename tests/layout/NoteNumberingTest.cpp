@@ -209,8 +209,7 @@ TEST_F(NoteNumberingTest, NumbersFollowDeletionsMovesAndUndo)
 {
     // A document with a window: its edits are recorded and paginated.
     TFakeViewState state;
-    TFakeView::State = &state;
-    const TDocumentViewFactory previous = SetDocumentViewFactory(&TFakeView::Create);
+    TFakeViewScope views(state);
     Doc = std::make_unique<TDocument>(false);
     SmallPage(Doc->Sections(0), 5);
     const TNote a = Note(false);
@@ -271,8 +270,6 @@ TEST_F(NoteNumberingTest, NumbersFollowDeletionsMovesAndUndo)
     EXPECT_EQ(Numbers(), "2 3 1");
 
     Doc.reset();
-    SetDocumentViewFactory(previous);
-    TFakeView::State = nullptr;
 }
 
 // A keep-with-next heading whose paragraph holds a note goes to the next page

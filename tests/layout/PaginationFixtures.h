@@ -68,6 +68,26 @@ public:
     static TDocumentView* Create(TDocument&) { return new TFakeView; }
 };
 
+// While it lives, new documents open with a fake window reporting into the
+// state given. Documents made in its time must be freed before it ends.
+class TFakeViewScope {
+public:
+    explicit TFakeViewScope(TFakeViewState& state) : FPrevious(SetDocumentViewFactory(&TFakeView::Create))
+    {
+        TFakeView::State = &state;
+    }
+    ~TFakeViewScope()
+    {
+        SetDocumentViewFactory(FPrevious);
+        TFakeView::State = nullptr;
+    }
+    TFakeViewScope(const TFakeViewScope&) = delete;
+    TFakeViewScope& operator=(const TFakeViewScope&) = delete;
+
+private:
+    TDocumentViewFactory FPrevious;
+};
+
 // The main window's status bar as pagination sees it.
 class TStatusHost : public TDocumentHost {
 public:

@@ -16,6 +16,13 @@ protected:
         SetParagraphLayout(FPrevious);
     }
 
+    // A new empty document, hidden or with a window, five lines to a page.
+    void NewDocument(bool hidden)
+    {
+        Doc = std::make_unique<TDocument>(hidden);
+        FParagraphs = 0;
+        SmallPage(Doc->Sections(0), 5);
+    }
     // A paginated document of one-line paragraphs, five to a page; the
     // layout counts start afresh.
     void Paginated(int32_t paragraphs)
@@ -164,9 +171,7 @@ TEST_F(ReformatTest, LeftToPagination)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        Doc = std::make_unique<TDocument>(true);
-        FParagraphs = 0;
-        SmallPage(Doc->Sections(0), 5);
+        NewDocument(true);
         Paginated(20);
         c.Prepare();
         TUpdateRange update;
@@ -203,11 +208,8 @@ TEST_F(ReformatTest, LeftToPagination)
 TEST_F(ReformatTest, BusyView)
 {
     TFakeViewState state;
-    TFakeView::State = &state;
-    TDocumentViewFactory previous = SetDocumentViewFactory(&TFakeView::Create);
-    Doc = std::make_unique<TDocument>(false);
-    FParagraphs = 0;
-    SmallPage(Doc->Sections(0), 5);
+    TFakeViewScope views(state);
+    NewDocument(false);
     Paginated(10);
     TParReformatingManager& queue = Doc->ReformatingManager();
     state.Busy = true;
@@ -224,8 +226,6 @@ TEST_F(ReformatTest, BusyView)
     EXPECT_GT(state.Repaints, repaints);  // the changed lines
     CheckPages();
     Doc.reset();
-    SetDocumentViewFactory(previous);
-    TFakeView::State = nullptr;
 }
 
 // The undo manager's pagination after an edit drains the queue first and
@@ -254,11 +254,8 @@ TEST_F(ReformatTest, PaginationAfterAnEditDrainsTheQueue)
 TEST_F(ReformatTest, TypingThroughTheDispatcher)
 {
     TFakeViewState state;
-    TFakeView::State = &state;
-    TDocumentViewFactory previous = SetDocumentViewFactory(&TFakeView::Create);
-    Doc = std::make_unique<TDocument>(false);
-    FParagraphs = 0;
-    SmallPage(Doc->Sections(0), 5);
+    TFakeViewScope views(state);
+    NewDocument(false);
     Paginated(30);
     const std::string before = Summary();
     const std::vector<const TPage*> pages = PagePointers();
@@ -306,8 +303,6 @@ TEST_F(ReformatTest, TypingThroughTheDispatcher)
     }());
 
     Doc.reset();
-    SetDocumentViewFactory(previous);
-    TFakeView::State = nullptr;
 }
 
 // A paragraph kept together that no longer fitted on the page before, made
@@ -333,9 +328,7 @@ TEST_F(ReformatTest, ShortenedParagraphMovesBack)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
-        Doc = std::make_unique<TDocument>(true);
-        FParagraphs = 0;
-        SmallPage(Doc->Sections(0), 5);
+        NewDocument(true);
         OneLiners(3);
         if (c.KeepWithNext)
             Lines(1, With({{pfKeepWithNext, 1}}));
