@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "FrenchText.h"
-#include "document/Document.h"
-#include "document/OperationManager.h"
-#include "document/Paragraph.h"
+#include "document/model/Document.h"
+#include "document/operations/OperationManager.h"
+#include "document/model/Paragraph.h"
 #include "foundation/InlineControl.h"
 #include "foundation/Memory.h"
 

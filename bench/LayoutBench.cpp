@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "FrenchText.h"
-#include "document/Document.h"
-#include "document/Paragraph.h"
-#include "foundation/FontManager.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
+#include "foundation/managers/FontManager.h"
 #include "foundation/InlineControl.h"
-#include "foundation/KerningPairsManager.h"
+#include "foundation/managers/KerningPairsManager.h"
 #include "layout/LayoutLine.h"
 #include "layout/LineLayoutService.h"
 

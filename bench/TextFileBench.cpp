@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "document/Document.h"
+#include "document/model/Document.h"
 #include "formats/DocumentFile.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Folders.h"

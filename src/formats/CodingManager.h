@@ -4,7 +4,7 @@
 // and save dialogs, which codings can be written, and the template of new
 // documents of a coding. TCodingManager is one program-wide object created by
 // the start-up sequence after the main frame and freed at shutdown.
-#include "document/Document.h"
+#include "document/model/Document.h"
 
 #include <cstdint>
 #include <string>

@@ -4,7 +4,7 @@
 // file layer. The application shell installs its host at start-up. Without
 // one, no open request is running (open flags 0), there is no template
 // document, the options keep their factory values and the frame shows nothing.
-#include "document/Document.h"
+#include "document/model/Document.h"
 
 #include <cstdint>
 #include <memory>

@@ -7,7 +7,7 @@
 // writes the new content completely into a new file beside it before that file
 // takes the document file's place, so that a failed or cancelled save never
 // costs the user the file they had.
-#include "document/Document.h"
+#include "document/model/Document.h"
 #include "formats/CodingManager.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "formats/DocumentFile.h"
 
-#include "document/DocumentHost.h"
-#include "document/Field.h"
-#include "document/OperationManager.h"
-#include "document/Paragraph.h"
+#include "document/model/DocumentHost.h"
+#include "document/fields/Field.h"
+#include "document/operations/OperationManager.h"
+#include "document/model/Paragraph.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/Paths.h"
 #include "formats/DocFileHost.h"

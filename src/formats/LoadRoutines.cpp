@@ -2,7 +2,7 @@
 
 #include "foundation/MessageDlg.h"
 #include "foundation/Paths.h"
-#include "foundation/Style.h"
+#include "foundation/managers/Style.h"
 #include "formats/DocumentFile.h"
 #include "platform/runtime/Files.h"
 

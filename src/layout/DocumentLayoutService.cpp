@@ -1,10 +1,10 @@
 #include "layout/DocumentLayoutService.h"
 
-#include "document/Document.h"
-#include "document/DocumentView.h"
-#include "document/OperationManager.h"
-#include "document/Page.h"
-#include "document/ParReformatingManager.h"
+#include "document/model/Document.h"
+#include "document/model/DocumentView.h"
+#include "document/operations/OperationManager.h"
+#include "document/model/Page.h"
+#include "document/model/ParReformatingManager.h"
 #include "layout/PageGrid.h"
 #include "layout/Pagination.h"
 

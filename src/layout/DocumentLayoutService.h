@@ -3,7 +3,7 @@
 // the page grid and the pages' rectangles, and the re-layout queue's drain
 // before a re-pagination. Created and installed at start-up, removed and
 // freed at shutdown.
-#include "document/DocumentLayout.h"
+#include "document/model/DocumentLayout.h"
 
 class TDocumentLayoutService : public TDocumentLayout {
 public:

@@ -9,7 +9,7 @@
 // entry stores its magnitude in bits 0-29, the sign in bit 30 and, in bit 31,
 // the flag of the shared font that measured the character. Ascent, descent and
 // height are in layout units once the line is finished.
-#include "document/ParLine.h"
+#include "document/model/ParLine.h"
 #include "foundation/Memory.h"
 
 #include <cstdint>

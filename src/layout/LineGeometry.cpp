@@ -1,10 +1,10 @@
 // The display side of a laid-out line: display widths at the document's zoom
 // and the geometry queries of painting, hit-testing and the caret.
-#include "document/Document.h"
-#include "document/Page.h"
-#include "document/Paragraph.h"
-#include "document/Section.h"
-#include "foundation/TabManager.h"
+#include "document/model/Document.h"
+#include "document/model/Page.h"
+#include "document/model/Paragraph.h"
+#include "document/model/Section.h"
+#include "foundation/managers/TabManager.h"
 #include "layout/LayoutLine.h"
 #include "layout/PageGrid.h"
 #include "layout/RunFont.h"

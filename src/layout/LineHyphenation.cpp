@@ -1,7 +1,7 @@
 #include "layout/LineHyphenation.h"
 
-#include "document/Document.h"
-#include "document/Paragraph.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
 #include "foundation/InlineControl.h"
 #include "foundation/TextTables.h"
 #include "layout/LayoutLine.h"

@@ -1,8 +1,8 @@
 #include "layout/LineLayoutService.h"
 
-#include "document/Document.h"
-#include "document/Paragraph.h"
-#include "foundation/TabManager.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
+#include "foundation/managers/TabManager.h"
 #include "layout/LayoutLine.h"
 #include "layout/RunFont.h"
 

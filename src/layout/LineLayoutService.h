@@ -4,7 +4,7 @@
 // view units, prepares tabs and selects the run font at the start of a
 // paragraph's re-layout. Created and installed at start-up, removed and freed
 // at shutdown together with the working state of line building.
-#include "document/ParLine.h"
+#include "document/model/ParLine.h"
 
 class TLineLayoutService : public TParagraphLayout {
 public:

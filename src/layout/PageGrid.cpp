@@ -1,11 +1,11 @@
 #include "layout/PageGrid.h"
 
-#include "document/Document.h"
-#include "document/DocumentHost.h"
-#include "document/DocumentView.h"
-#include "document/Page.h"
-#include "document/Paragraph.h"
-#include "document/Section.h"
+#include "document/model/Document.h"
+#include "document/model/DocumentHost.h"
+#include "document/model/DocumentView.h"
+#include "document/model/Page.h"
+#include "document/model/Paragraph.h"
+#include "document/model/Section.h"
 #include "layout/Pagination.h"
 
 #include <algorithm>

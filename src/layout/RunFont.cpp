@@ -1,9 +1,9 @@
 #include "layout/RunFont.h"
 
-#include "document/Document.h"
-#include "document/Paragraph.h"
-#include "foundation/FontManager.h"
-#include "foundation/KerningPairsManager.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
+#include "foundation/managers/FontManager.h"
+#include "foundation/managers/KerningPairsManager.h"
 #include "foundation/StringRoutines.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/runtime/CodePages.h"

@@ -1,8 +1,8 @@
 // Document statistics of a fixture document, against counts made by hand, and
 // the statistics message.
 #include "EditingFixtures.h"
-#include "document/DocStatistics.h"
-#include "document/Page.h"
+#include "document/text/DocStatistics.h"
+#include "document/model/Page.h"
 #include "foundation/MessageAnswers.h"
 #include "platform/runtime/DateTime.h"
 

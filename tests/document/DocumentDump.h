@@ -10,10 +10,10 @@
 // Text notation: characters of 32 to 126 stand for themselves ("{" and "\"
 // escaped with "\"), other bytes as "\xNN", and each inline record as
 // "{code:argument}", which fixes its 8 bytes.
-#include "document/Document.h"
-#include "document/Field.h"
-#include "document/Paragraph.h"
-#include "document/Section.h"
+#include "document/model/Document.h"
+#include "document/fields/Field.h"
+#include "document/model/Paragraph.h"
+#include "document/model/Section.h"
 #include "foundation/InlineControl.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 // character; the result of every kind of field; page numbers and page
 // references over a fixture paginated two paragraphs to the page.
 #include "FormattingFixtures.h"
-#include "document/FieldInstructions.h"
-#include "document/Page.h"
-#include "foundation/Style.h"
+#include "document/fields/FieldInstructions.h"
+#include "document/model/Page.h"
+#include "foundation/managers/Style.h"
 
 #include <gtest/gtest.h>
 

@@ -6,12 +6,12 @@
 // Notation: characters stand for themselves and "{code:argument}" for an
 // inline record, so "{2:1}Oui{22:2}" is a bold record, three characters and a
 // paragraph mark.
-#include "document/Document.h"
-#include "document/DocumentHost.h"
-#include "document/DocumentLayout.h"
-#include "document/DocumentView.h"
-#include "document/Page.h"
-#include "document/Paragraph.h"
+#include "document/model/Document.h"
+#include "document/model/DocumentHost.h"
+#include "document/model/DocumentLayout.h"
+#include "document/model/DocumentView.h"
+#include "document/model/Page.h"
+#include "document/model/Paragraph.h"
 #include "document/TextNotation.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,9 @@
 // inside runs and span paragraphs and sections, each undone and redone byte
 // for byte; and the rules of the routines and their steps.
 #include "FormattingFixtures.h"
-#include "document/ChangePageParamsOperation.h"
-#include "document/FormatSectionOperation.h"
-#include "document/FormatTextOperation.h"
+#include "document/steps/ChangePageParamsOperation.h"
+#include "document/steps/FormatSectionOperation.h"
+#include "document/steps/FormatTextOperation.h"
 
 #include <functional>
 #include <random>

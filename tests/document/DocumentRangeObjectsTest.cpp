@@ -3,7 +3,7 @@
 // and redone byte for byte), following a hyperlink, and bookmarks that stay in
 // place while the text around them is edited.
 #include "FormattingFixtures.h"
-#include "document/FieldInstructions.h"
+#include "document/fields/FieldInstructions.h"
 #include "foundation/MessageAnswers.h"
 #include "platform/runtime/Folders.h"
 #include "platform/runtime/StringList.h"

@@ -4,8 +4,8 @@
 // the document byte for byte, and redoing all of them brings back the end
 // state.
 #include "EditingFixtures.h"
-#include "document/MoveTextOperation.h"
-#include "document/SortParsOperation.h"
+#include "document/steps/MoveTextOperation.h"
+#include "document/steps/SortParsOperation.h"
 
 #include <random>
 

@@ -5,8 +5,8 @@
 // texts in the notation of DocumentFixtures.h.
 #include "DocumentDump.h"
 #include "DocumentFixtures.h"
-#include "document/Operation.h"
-#include "document/OperationManager.h"
+#include "document/operations/Operation.h"
+#include "document/operations/OperationManager.h"
 #include "foundation/Memory.h"
 
 #include <gtest/gtest.h>

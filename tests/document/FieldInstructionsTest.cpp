@@ -1,6 +1,6 @@
 // Field instructions: tokens, the readers of the instructions real documents
 // hold, the writers, and instructions that are cut short or malformed.
-#include "document/FieldInstructions.h"
+#include "document/fields/FieldInstructions.h"
 #include "platform/runtime/StringList.h"
 
 #include <gtest/gtest.h>

@@ -5,12 +5,12 @@
 // Nothing may crash, read out of bounds or produce endless text; what the
 // program writes reads back to what it wrote.
 #include "EditingFixtures.h"
-#include "document/DocStatistics.h"
-#include "document/Field.h"
-#include "document/FieldInstructions.h"
-#include "document/Page.h"
-#include "document/SpacingContext.h"
-#include "document/TextAccess.h"
+#include "document/text/DocStatistics.h"
+#include "document/fields/Field.h"
+#include "document/fields/FieldInstructions.h"
+#include "document/model/Page.h"
+#include "document/text/SpacingContext.h"
+#include "document/text/TextAccess.h"
 #include "foundation/ShellHelpers.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/StringList.h"

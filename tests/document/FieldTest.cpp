@@ -1,8 +1,8 @@
 // The range-object record: type names, numbers, dates and case switches of
 // field results, and note numbers.
-#include "document/Document.h"
-#include "document/Field.h"
-#include "document/FieldInstructions.h"
+#include "document/model/Document.h"
+#include "document/fields/Field.h"
+#include "document/fields/FieldInstructions.h"
 #include "platform/runtime/Locale.h"
 
 #include <gtest/gtest.h>

@@ -4,13 +4,13 @@
 // list and the text byte for byte; and the small steps that exchange single
 // settings of the document, its sections and its objects.
 #include "FormattingFixtures.h"
-#include "document/ChangeDefLangOperation.h"
-#include "document/ChangeHyphenationOptionsOperation.h"
-#include "document/DocObject.h"
-#include "document/FormatObjectOperation.h"
-#include "document/FormatPageNumberOperation.h"
-#include "document/FormatStyleListOperation.h"
-#include "document/ObjectManager.h"
+#include "document/steps/ChangeDefLangOperation.h"
+#include "document/steps/ChangeHyphenationOptionsOperation.h"
+#include "document/model/DocObject.h"
+#include "document/steps/FormatObjectOperation.h"
+#include "document/steps/FormatPageNumberOperation.h"
+#include "document/steps/FormatStyleListOperation.h"
+#include "document/model/ObjectManager.h"
 
 #include <functional>
 

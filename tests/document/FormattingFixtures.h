@@ -6,9 +6,9 @@
 // fixture document of three sections with formatted runs, a bookmark, a field
 // and two styles.
 #include "EditingFixtures.h"
-#include "document/Field.h"
-#include "foundation/Style.h"
-#include "foundation/TabManager.h"
+#include "document/fields/Field.h"
+#include "foundation/managers/Style.h"
+#include "foundation/managers/TabManager.h"
 
 #include <gtest/gtest.h>
 

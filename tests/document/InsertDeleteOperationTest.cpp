@@ -2,7 +2,7 @@
 // the text returns; paragraph formats, section breaks and range objects that
 // leave the document with the text and come back with it.
 #include "EditingFixtures.h"
-#include "document/InsertDeleteOperation.h"
+#include "document/steps/InsertDeleteOperation.h"
 #include "platform/runtime/Exception.h"
 
 namespace {

@@ -11,9 +11,9 @@
 // state it must byte for byte, and so do undoing and redoing everything at
 // the end.
 #include "FormattingFixtures.h"
-#include "document/FieldInstructions.h"
+#include "document/fields/FieldInstructions.h"
 #include "foundation/MessageAnswers.h"
-#include "foundation/TabManager.h"
+#include "foundation/managers/TabManager.h"
 #include "platform/runtime/Exception.h"
 
 #include <algorithm>

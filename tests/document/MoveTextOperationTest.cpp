@@ -1,7 +1,7 @@
 // Moving a block of text: each move, undone and redone, restores every byte
 // of both places.
 #include "EditingFixtures.h"
-#include "document/MoveTextOperation.h"
+#include "document/steps/MoveTextOperation.h"
 #include "platform/runtime/Exception.h"
 
 namespace {

@@ -3,11 +3,11 @@
 // twice, and freed or unknown handles name nothing.
 #include "DocumentFixtures.h"
 
-#include "document/DocObject.h"
-#include "document/Field.h"
-#include "document/ObjectManager.h"
-#include "document/ObjectTable.h"
-#include "document/Section.h"
+#include "document/model/DocObject.h"
+#include "document/fields/Field.h"
+#include "document/model/ObjectManager.h"
+#include "document/model/ObjectTable.h"
+#include "document/model/Section.h"
 
 #include <gtest/gtest.h>
 

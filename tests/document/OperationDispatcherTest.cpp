@@ -2,8 +2,8 @@
 // selection through operation 14, each undone and redone byte for byte; the
 // codes whose routines are missing; what a failing operation leaves behind.
 #include "EditingFixtures.h"
-#include "document/InsertDeleteOperation.h"
-#include "document/OperationDispatcher.h"
+#include "document/steps/InsertDeleteOperation.h"
+#include "document/operations/OperationDispatcher.h"
 #include "platform/runtime/Exception.h"
 
 #include <cstdlib>

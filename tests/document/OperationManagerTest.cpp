@@ -2,7 +2,7 @@
 // the saved and recovery marks, the memory bound of the list, the update
 // records and the views brought up to date.
 #include "EditingFixtures.h"
-#include "document/Page.h"
+#include "document/model/Page.h"
 #include "foundation/ShellHelpers.h"
 
 #include <climits>

@@ -2,7 +2,7 @@
 // list of elements (characters and records) from which the expected text, plain
 // characters, offsets and formats are worked out independently of the
 // paragraph's own routines.
-#include "document/Paragraph.h"
+#include "document/model/Paragraph.h"
 
 #include "foundation/Memory.h"
 #include "platform/runtime/Exception.h"

@@ -1,4 +1,4 @@
-#include "document/Paragraph.h"
+#include "document/model/Paragraph.h"
 #include "document/TextNotation.h"
 
 #include "foundation/Memory.h"

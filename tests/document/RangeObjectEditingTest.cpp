@@ -3,8 +3,8 @@
 // re-attach phases around replacements (with and without keeping an object
 // that spans the replaced text), and typing next to anchors.
 #include "FormattingFixtures.h"
-#include "document/FieldInstructions.h"
-#include "document/InsertDeleteFieldOperation.h"
+#include "document/fields/FieldInstructions.h"
+#include "document/steps/InsertDeleteFieldOperation.h"
 
 namespace {
 

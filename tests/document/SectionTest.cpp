@@ -1,7 +1,7 @@
 #include "DocumentFixtures.h"
 
-#include "document/Field.h"
-#include "document/Page.h"
+#include "document/fields/Field.h"
+#include "document/model/Page.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "DocumentFixtures.h"
 
-#include "document/DocObject.h"
-#include "document/Field.h"
-#include "document/ObjectManager.h"
+#include "document/model/DocObject.h"
+#include "document/fields/Field.h"
+#include "document/model/ObjectManager.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Sorting paragraphs, undone and redone.
 #include "EditingFixtures.h"
-#include "document/SortParsOperation.h"
+#include "document/steps/SortParsOperation.h"
 #include "platform/runtime/Exception.h"
 
 namespace {

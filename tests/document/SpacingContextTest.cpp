@@ -1,7 +1,7 @@
 // The spacing context and the space correction after an edit, in English and
 // in French typography.
 #include "EditingFixtures.h"
-#include "document/SpacingContext.h"
+#include "document/text/SpacingContext.h"
 #include "platform/runtime/SysUtils.h"
 
 #include <gtest/gtest.h>

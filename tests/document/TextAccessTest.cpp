@@ -2,7 +2,7 @@
 // paragraph with punctuation, apostrophes, non-breaking spaces before ";:!?"
 // and inside guillemets.
 #include "EditingFixtures.h"
-#include "document/TextAccess.h"
+#include "document/text/TextAccess.h"
 #include "proofing/AutocorrectLangOptions.h"
 
 #include <gtest/gtest.h>

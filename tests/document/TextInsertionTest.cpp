@@ -2,8 +2,8 @@
 // section breaks; fragments; Enter and its style rules; the language of
 // inserted text.
 #include "EditingFixtures.h"
-#include "document/InsertDeleteOperation.h"
-#include "foundation/Style.h"
+#include "document/steps/InsertDeleteOperation.h"
+#include "foundation/managers/Style.h"
 #include "platform/runtime/Exception.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "document/TextPosition.h"
+#include "document/model/TextPosition.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "formats/FormatsFixtures.h"
 
 #include "foundation/MessageAnswers.h"
-#include "document/OperationManager.h"
+#include "document/operations/OperationManager.h"
 #include "platform/runtime/FileNames.h"
 #include "platform/runtime/FileStream.h"
 #include "platform/runtime/Files.h"

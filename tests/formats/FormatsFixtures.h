@@ -2,8 +2,8 @@
 // Helpers of the file-road tests: files in a test folder, loads and saves in
 // one call, a host that records the frame's progress and answers the
 // dispatcher's questions, and paragraph text shown in a readable notation.
-#include "document/Document.h"
-#include "document/Paragraph.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
 #include "formats/DocFileHost.h"
 #include "formats/DocumentFile.h"
 #include "platform/runtime/CodePages.h"

@@ -2,7 +2,7 @@
 // plain-text writer's bytes.
 #include "formats/FormatsFixtures.h"
 
-#include "document/EngineWorkBuffer.h"
+#include "document/model/EngineWorkBuffer.h"
 #include "foundation/MessageAnswers.h"
 #include "formats/OutputFile.h"
 #include "formats/text/TextWriter.h"

@@ -1,4 +1,4 @@
-#include "foundation/CmdLineSwitches.h"
+#include "foundation/settings/CmdLineSwitches.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/StringList.h"
 #include "platform/testing/Testing.h"

@@ -1,6 +1,6 @@
-#include "foundation/ColorManager.h"
+#include "foundation/managers/ColorManager.h"
 
-#include "foundation/SharedManagersHost.h"
+#include "foundation/managers/SharedManagersHost.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/win/SysColors.h"
 

@@ -1,9 +1,9 @@
-#include "foundation/FontManager.h"
+#include "foundation/managers/FontManager.h"
 
-#include "foundation/KerningPairsManager.h"
+#include "foundation/managers/KerningPairsManager.h"
 #include "foundation/MessageAnswers.h"
-#include "foundation/RegistryEx.h"
-#include "foundation/SharedManagersHost.h"
+#include "foundation/settings/RegistryEx.h"
+#include "foundation/managers/SharedManagersHost.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/StringList.h"

@@ -1,6 +1,6 @@
-#include "foundation/KerningPairsManager.h"
+#include "foundation/managers/KerningPairsManager.h"
 
-#include "foundation/FontManager.h"
+#include "foundation/managers/FontManager.h"
 #include "platform/gdi/Gdi.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "foundation/MeasurementsManager.h"
+#include "foundation/managers/MeasurementsManager.h"
 
-#include "foundation/SharedManagersHost.h"
+#include "foundation/managers/SharedManagersHost.h"
 #include "platform/runtime/SysUtils.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "foundation/PaperSizes.h"
+#include "foundation/managers/PaperSizes.h"
 
 #include "platform/runtime/Exception.h"
 

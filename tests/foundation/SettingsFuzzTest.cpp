@@ -1,9 +1,9 @@
 // Randomized checks of the settings stores and the number routines of the
 // foundation: INI files damaged on disk, any text through INI and registry
 // stores, lengths and numbers converted both ways at their limits.
-#include "foundation/IniFile.h"
-#include "foundation/MeasurementsManager.h"
-#include "foundation/RegistryEx.h"
+#include "foundation/settings/IniFile.h"
+#include "foundation/managers/MeasurementsManager.h"
+#include "foundation/settings/RegistryEx.h"
 #include "foundation/StringRoutines.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Exception.h"

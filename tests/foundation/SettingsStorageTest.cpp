@@ -1,6 +1,6 @@
-#include "foundation/IniFile.h"
-#include "foundation/RegistryEx.h"
-#include "foundation/SettingsStorage.h"
+#include "foundation/settings/IniFile.h"
+#include "foundation/settings/RegistryEx.h"
+#include "foundation/settings/SettingsStorage.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/testing/Testing.h"
 

@@ -1,9 +1,9 @@
-#include "foundation/StyleManager.h"
+#include "foundation/managers/StyleManager.h"
 
-#include "foundation/FontManager.h"
+#include "foundation/managers/FontManager.h"
 #include "foundation/MessageAnswers.h"
-#include "foundation/SharedManagersHost.h"
-#include "foundation/TabManager.h"
+#include "foundation/managers/SharedManagersHost.h"
+#include "foundation/managers/TabManager.h"
 #include "platform/runtime/Exception.h"
 
 #include <gtest/gtest.h>

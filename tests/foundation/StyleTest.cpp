@@ -1,9 +1,9 @@
-#include "foundation/Style.h"
+#include "foundation/managers/Style.h"
 
 #include "foundation/MessageAnswers.h"
-#include "foundation/SharedManagersHost.h"
-#include "foundation/StyleManager.h"
-#include "foundation/TabManager.h"
+#include "foundation/managers/SharedManagersHost.h"
+#include "foundation/managers/StyleManager.h"
+#include "foundation/managers/TabManager.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/StringList.h"
 

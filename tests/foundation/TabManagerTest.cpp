@@ -1,4 +1,4 @@
-#include "foundation/TabManager.h"
+#include "foundation/managers/TabManager.h"
 
 #include <gtest/gtest.h>
 

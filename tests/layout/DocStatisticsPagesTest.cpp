@@ -2,9 +2,9 @@
 // and pagination: five lines to the page.
 #include "PaginationFixtures.h"
 
-#include "document/DocStatistics.h"
-#include "document/FieldInstructions.h"
-#include "document/SubOperation.h"
+#include "document/text/DocStatistics.h"
+#include "document/fields/FieldInstructions.h"
+#include "document/operations/SubOperation.h"
 
 #include <gtest/gtest.h>
 

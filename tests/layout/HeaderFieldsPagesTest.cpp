@@ -3,9 +3,9 @@
 // re-layout, and fields updated around pagination. Five lines to the page.
 #include "PaginationFixtures.h"
 
-#include "document/FieldInstructions.h"
-#include "document/OperationManager.h"
-#include "document/ParReformatingManager.h"
+#include "document/fields/FieldInstructions.h"
+#include "document/operations/OperationManager.h"
+#include "document/model/ParReformatingManager.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 // text in a small notation: characters stand for themselves and
 // "{code:argument}" for an inline record ("{2:1}Oui{22:2}" is a bold record,
 // three characters and a paragraph mark).
-#include "document/Document.h"
-#include "document/Paragraph.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
 #include "document/TextNotation.h"
-#include "foundation/FontManager.h"
-#include "foundation/KerningPairsManager.h"
+#include "foundation/managers/FontManager.h"
+#include "foundation/managers/KerningPairsManager.h"
 #include "layout/LayoutLine.h"
 #include "layout/LineLayoutService.h"
 #include "layout/RunFont.h"

@@ -2,8 +2,8 @@
 // fonts at 96 dpi (layout units: pixels; positions: eighths of a pixel).
 #include "LayoutFixtures.h"
 
-#include "document/Section.h"
-#include "foundation/TabManager.h"
+#include "document/model/Section.h"
+#include "foundation/managers/TabManager.h"
 
 #include <numeric>
 #include <vector>

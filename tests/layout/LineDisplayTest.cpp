@@ -2,11 +2,11 @@
 // kerning, objects and note marks.
 #include "LayoutFixtures.h"
 
-#include "document/DocObject.h"
-#include "document/Field.h"
-#include "document/ObjectManager.h"
-#include "document/Page.h"
-#include "foundation/TabManager.h"
+#include "document/model/DocObject.h"
+#include "document/fields/Field.h"
+#include "document/model/ObjectManager.h"
+#include "document/model/Page.h"
+#include "foundation/managers/TabManager.h"
 
 #include <cstdlib>
 #include <vector>

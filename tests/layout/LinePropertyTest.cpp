@@ -6,10 +6,10 @@
 // paragraph and its format to reproduce a failure.
 #include "LayoutFixtures.h"
 
-#include "document/DocObject.h"
-#include "document/ObjectManager.h"
+#include "document/model/DocObject.h"
+#include "document/model/ObjectManager.h"
 #include "foundation/InlineControl.h"
-#include "foundation/TabManager.h"
+#include "foundation/managers/TabManager.h"
 #include "platform/testing/Testing.h"
 #include "proofing/HyphDataFile.h"
 #include "proofing/HyphManager.h"

@@ -4,10 +4,10 @@
 // back. Five lines to the page.
 #include "PaginationFixtures.h"
 
-#include "document/MoveTextOperation.h"
-#include "document/Operation.h"
-#include "document/OperationDispatcher.h"
-#include "document/OperationManager.h"
+#include "document/steps/MoveTextOperation.h"
+#include "document/operations/Operation.h"
+#include "document/operations/OperationDispatcher.h"
+#include "document/operations/OperationManager.h"
 
 #include <gtest/gtest.h>
 

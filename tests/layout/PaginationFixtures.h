@@ -7,11 +7,11 @@
 // pages separated by " | " and a blank page as "(blanche)".
 #include "LayoutFixtures.h"
 
-#include "document/DocumentHost.h"
-#include "document/DocumentView.h"
-#include "document/Field.h"
-#include "document/Page.h"
-#include "document/Section.h"
+#include "document/model/DocumentHost.h"
+#include "document/model/DocumentView.h"
+#include "document/fields/Field.h"
+#include "document/model/Page.h"
+#include "document/model/Section.h"
 #include "layout/DocumentLayoutService.h"
 #include "layout/PageGrid.h"
 #include "layout/Pagination.h"

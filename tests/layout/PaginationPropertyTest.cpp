@@ -5,8 +5,8 @@
 // values must neither crash nor hang.
 #include "PaginationFixtures.h"
 
-#include "document/OperationDispatcher.h"
-#include "document/ParReformatingManager.h"
+#include "document/operations/OperationDispatcher.h"
+#include "document/model/ParReformatingManager.h"
 #include "foundation/Memory.h"
 
 #include <functional>

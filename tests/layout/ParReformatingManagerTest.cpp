@@ -4,8 +4,8 @@
 // layout tells which paragraphs were laid out.
 #include "PaginationFixtures.h"
 
-#include "document/OperationManager.h"
-#include "document/ParReformatingManager.h"
+#include "document/operations/OperationManager.h"
+#include "document/model/ParReformatingManager.h"
 
 class ReformatTest : public PaginationTest {
 protected:

@@ -1,9 +1,9 @@
 #include "formats/text/TextReader.h"
 
-#include "document/Document.h"
-#include "document/Paragraph.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
 #include "foundation/CodePageRoutines.h"
-#include "foundation/FontManager.h"
+#include "foundation/managers/FontManager.h"
 #include "foundation/InlineControl.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/TextTables.h"

@@ -1,7 +1,7 @@
 #include "formats/text/TextWriter.h"
 
-#include "document/Document.h"
-#include "document/Paragraph.h"
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
 #include "foundation/InlineControl.h"
 #include "foundation/MessageDlg.h"
 #include "formats/DocumentFile.h"
