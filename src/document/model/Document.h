@@ -36,6 +36,7 @@
 #include <vector>
 
 class TAutocorrectLangOptions;
+struct TCalculationOutput;
 class TDocObject;
 class TDocumentView;
 class TField;
@@ -655,6 +656,20 @@ public:
                               TOperation* op);
     // Moves the caret there (clamped), collapsing the selection.
     void GoToPosition(int32_t paragraph, int32_t offset);
+
+    // --- Calculation ------------------------------------------------------------
+    // Operation 27: evaluates the expression of the range (limited to its first
+    // paragraph) and delivers the result as the calculator options say: on the
+    // clipboard, inserted after the expression as "=" and the result, or in
+    // place of the expression. An empty range looks for an expression around
+    // the caret and selects it instead. A quiet call (the block-selection sum)
+    // shows nothing and delivers nothing; output, when given, receives the
+    // value. A failing evaluation selects the span the error names.
+    void CalculateExpression(const TTextRange& range, bool quiet, TUpdateRange& update, TOperation* op,
+                             TCalculationOutput* output);
+    // Selects the longest piece of text around the caret (at most 64
+    // characters) that evaluates; false when there is none.
+    bool AutodetectExpression();
 
     // --- Format operations ------------------------------------------------
     // Each builds one undoable step, applies it, and appends it to op (null:

@@ -150,6 +150,23 @@ public:
     // Fires a program event (the sound manager plays its sound).
     virtual void FireProgramEvent(int32_t /*eventId*/) {}
 
+    // Calculator options: look for an expression around the caret when
+    // nothing is selected; beep after a result; where a result goes (0 the
+    // clipboard, 1 inserted after the expression, 2 in place of it); the
+    // digits a result shows before and after the decimal point.
+    virtual bool CalcAutodetect() { return true; }
+    virtual bool CalcBeep() { return true; }
+    virtual int32_t CalcResultHandling() { return 2; }
+    virtual int32_t CalcDigitsBeforePoint() { return 10; }
+    virtual int32_t CalcDigitsAfterPoint() { return 6; }
+    // Puts a calculation result alone on the clipboard as text, marked as not
+    // a whole-words selection; false when the clipboard cannot be had (there
+    // is none without the clipboard manager).
+    virtual bool PutCalculationOnClipboard(const std::string& /*text*/) { return false; }
+    // The program event has a sound of its own that stands for the system
+    // beep.
+    virtual bool EventSoundReplacesBeep(int32_t /*eventId*/) { return false; }
+
 private:
     int32_t FUntitledCounter = 0;
 };

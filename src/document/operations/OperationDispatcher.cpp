@@ -71,6 +71,12 @@ void RunResetFormatToStyle(TDocument& document, TOperationParams params, TOperat
     document.ResetFormatToStyle(ParamRefAs<TTextRange>(params, 0), ParamByte(params, 1), update, op);
 }
 
+// P0: the range to calculate (the selection).
+void RunCalculate(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.CalculateExpression(ParamRefAs<TTextRange>(params, 0), false, update, op, nullptr);
+}
+
 void RunDeleteRange(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
 {
     document.DeleteRange(ParamRefAs<TTextPosition>(params, 0), ParamRefAs<TTextPosition>(params, 1), update, op,
@@ -339,7 +345,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 24 */ {27, nullptr, nullptr, "TDocument.SortParagraphs", false, false, false, false, nullptr, nullptr},
     /* 25 */ {39, nullptr, nullptr, "TDocument.FormatObject", false, false, false, false, nullptr, nullptr},
     /* 26 */ {29, KindOfTransform, nullptr, "TDocument.TransformText", false, false, false, false, nullptr, nullptr},
-    /* 27 */ {36, nullptr, nullptr, "TDocument.CalculateExpression", false, false, false, false, nullptr, nullptr},
+    /* 27 */ {36, nullptr, RunCalculate, "TDocument.CalculateExpression", false, false, false, false, nullptr, nullptr},
     /* 28 */ {15, nullptr, nullptr, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
     /* 29 */ {42, nullptr, nullptr, "TDocument.ChangeDefaultLanguage", false, false, false, false,
               RestartSpellCheckAfter, nullptr},
