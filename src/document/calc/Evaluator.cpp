@@ -1,5 +1,6 @@
 #include "document/calc/Evaluator.h"
 
+#include "foundation/InterfaceTexts.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/StringRoutines.h"
 #include "platform/runtime/Exception.h"
@@ -577,8 +578,7 @@ private:
             cutTrailing();
         }
         auto fail = [&]() {
-            static const char* const notations[] = {"binaire", "octale", "hexadécimale", "romaine"};
-            Fail("\"" + text + "\" n'est pas une constante valide en notation " + notations[function - 34] + ".",
+            Fail("\"" + text + "\" n'est pas une constante valide en notation " + NumberBaseNames[function - 34] + ".",
                  argStart, argEnd - argStart);
         };
         if (text.empty())

@@ -1,4 +1,5 @@
 #include "foundation/managers/Style.h"
+#include "foundation/InterfaceTexts.h"
 
 #include "foundation/managers/ColorManager.h"
 #include "foundation/managers/FontManager.h"
@@ -43,40 +44,21 @@ std::string PointsToTenth(int32_t twips)
     return text;
 }
 
+// The underline codes in the order of the underline-kind names.
+constexpr int32_t UnderlineKindCodes[UnderlineKindNames.Count] = {0,  1,  2,  3,  4,  6,  7,  9,  10,
+                                                                  11, 20, 23, 25, 26, 27, 39, 43, 55};
+
 const char* UnderlineName(int32_t code)
 {
-    switch (code) {
-    case 0: return "pas de soulignage";
-    case 1: return "soulignage simple";
-    case 2: return "soulignage des mots";
-    case 3: return "soulignage double";
-    case 4: return "soulignage en pointillé";
-    case 6: return "soulignage épais";
-    case 7: return "tirets de soulignage";
-    case 9: return "soulignage trait-point";
-    case 10: return "soulignage trait-point-point";
-    case 11: return "soulignage onduleux";
-    case 20: return "soulignage en pointillé épais";
-    case 23: return "tirets de soulignage épais";
-    case 25: return "soulignage trait-point épais";
-    case 26: return "soulignage trait-point-point épais";
-    case 27: return "soulignage onduleux épais";
-    case 39: return "longs tirets de soulignage";
-    case 43: return "soulignage onduleux double";
-    case 55: return "longs tirets de soulignage épais";
-    default: return nullptr;
-    }
+    for (int32_t i = 0; i < UnderlineKindNames.Count; ++i)
+        if (UnderlineKindCodes[i] == code)
+            return UnderlineKindNames[i];
+    return nullptr;
 }
 
 const char* TabKindPattern(uint8_t kind)
 {
-    switch (kind) {
-    case tkCenter: return "%s centré";
-    case tkRight: return "%s aligné à droite";
-    case tkDecimal: return "%s alignement décimal";
-    case tkBar: return "%s barre d'alignement";
-    default: return "%s";
-    }
+    return kind < TabAlignNames.Count ? TabAlignNames[kind] : TabAlignNames[tkLeft];
 }
 
 class TPhrases {
