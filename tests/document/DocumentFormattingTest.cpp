@@ -179,6 +179,24 @@ TEST_F(DocumentFormattingTest, FormatsThroughTheDispatcherUndoAndRedoByteForByte
              EXPECT_EQ(S0->PageParams[ppRightMargin], 1417);
              EXPECT_EQ(S1->PageParams[ppLeftMargin], 1417);
          }},
+        {"a margin alone is held to 40 % rounded down",
+         [&] {
+             // 40 % of 11907 is 4762.8, of 16839 is 6735.6.
+             S0->PageParams[ppPaperWidth] = 11907;
+             S0->PageParams[ppPaperHeight] = 16839;
+             ValidatePageParams(S0->PageParams);
+             Caret(0, 2);
+             TTextRange scope = MakeRange(0, 2, 0, 2);
+             TPageParams params;
+             std::fill(std::begin(params.Values), std::end(params.Values), NotSet);
+             params[ppRightMargin] = 6000;
+             RoundTrip(docChangePageParams, {&params, &scope});
+             EXPECT_EQ(S0->PageParams[ppRightMargin], 4762);
+             params[ppRightMargin] = NotSet;
+             params[ppFooterDistance] = 9000;
+             RoundTrip(docChangePageParams, {&params, &scope});
+             EXPECT_EQ(S0->PageParams[ppFooterDistance], 6735);
+         }},
         {"the pages of two sections turned",
          [&] {
              TTextRange scope = MakeRange(1, 0, 2, 0);
