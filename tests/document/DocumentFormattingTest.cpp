@@ -440,6 +440,9 @@ TEST_F(DocumentFormattingTest, SectionFormatsKeepWhatTheyLeaveUnset)
     std::fill(std::begin(settings.Values), std::end(settings.Values), NotSet);
     settings[ssEqualColumns] = -1;
     settings[ssLastValue] = 1;
+    // Without a column count the block is the section's own: a break kind
+    // given with it is not taken (breaks change through their own operation).
+    settings[ssBreakKind] = sbOddPage;
     TTextRange range = MakeRange(0, 0, 4, 0);
     Select(0, 0, 4, 0);
     Doc->ExecuteOperation(docFormatSections, {&range, &settings});
@@ -454,6 +457,12 @@ TEST_F(DocumentFormattingTest, SectionFormatsKeepWhatTheyLeaveUnset)
     for (int32_t i = 0; i < 3; ++i)
         EXPECT_EQ(Doc->Sections(i).Settings[ssLastValue], 1);
     EXPECT_EQ(S0->BreakKind(), sbNewPage);
+    EXPECT_EQ(S1->BreakKind(), sbNewPage);
+    // With a column count the whole new record goes in, its break kind too.
+    settings[ssColumnCount] = 1;
+    Doc->ExecuteOperation(docFormatSections, {&range, &settings});
+    EXPECT_EQ(S0->BreakKind(), sbOddPage);
+    EXPECT_EQ(S0->Settings[ssColumnCount], 1);
 }
 
 // Long random series of formats, page set-ups, section changes, typing and
