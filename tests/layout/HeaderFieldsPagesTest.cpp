@@ -192,6 +192,38 @@ TEST_F(HeaderFieldsTest, TheHeaderBeingEditedKeepsItsText)
     EXPECT_FALSE(Doc->ReformatingManager().HasPending());
 }
 
+// A caret that leaves the header being edited ends its editing: the header
+// leaves its page and the selection in it goes.
+TEST_F(HeaderFieldsTest, LeavingTheEditedHeaderTakesItOffItsPage)
+{
+    TField& header = HeaderText(Doc->Sections(0), 1, "Un en-t\xEAte");
+    OneLiners(4);
+    Doc->RefreshRangeObjectPositions();
+    Doc->PaginateAll();
+    Doc->EditedHeaderFooter = &header;
+    Doc->EditedHeaderFooterPage = 0;
+    TPage& page = *Doc->Pages()[0];
+    page.LayoutHeaderFooter(&header);
+    auto headerRanges = [&] {
+        int count = 0;
+        for (const auto& range : page.Ranges)
+            count += range.HeaderFooter ? 1 : 0;
+        return count;
+    };
+    ASSERT_EQ(headerRanges(), 1);
+    const int32_t inHeader = header.Range.Start.Paragraph;
+    Doc->SetSelection(inHeader, 0, inHeader, 3);
+
+    TUpdateRange update;
+    update.SetCaret(0, 1, NotSet);
+    Doc->UndoManager().UpdateViews(update);
+    EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
+    EXPECT_EQ(headerRanges(), 0);
+    EXPECT_FALSE(Doc->HasSelection());
+    EXPECT_EQ(Doc->Caret.Paragraph, 0);
+    EXPECT_EQ(Doc->Caret.Offset, 1);
+}
+
 TEST_F(HeaderFieldsTest, UpdateAllFieldsWithCurrentPages)
 {
     WithView();

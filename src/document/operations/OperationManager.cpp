@@ -551,6 +551,13 @@ void TOperationManager::UpdateViews(TUpdateRange& update)
             update.CaretOffset = document.Caret.Offset;
             update.FullUpdate = 1;
         } else if (document.EditedHeaderFooter && caretStory != stHeadersFooters) {
+            // Editing ends: the caret goes where it was sent, the selection
+            // in the header or footer goes, and the header or footer leaves
+            // the page it was laid out on for editing.
+            update.SetViewHints(0, 0, 0, 0);
+            const int32_t page = document.EditedHeaderFooterPage;
+            if (page >= 0 && page < document.PageCount())
+                document.Pages()[static_cast<size_t>(page)]->RemoveHeaderFooter();
             document.EditedHeaderFooter = nullptr;
             document.RestartSpellCheck();
             update.FullUpdate = 1;
