@@ -6,6 +6,8 @@
 #include "document/fields/FieldInstructions.h"
 #include "document/operations/OperationManager.h"
 #include "document/model/ParReformatingManager.h"
+#include "document/operations/OperationDispatcher.h"
+#include "layout/PageGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -222,6 +224,47 @@ TEST_F(HeaderFieldsTest, LeavingTheEditedHeaderTakesItOffItsPage)
     EXPECT_FALSE(Doc->HasSelection());
     EXPECT_EQ(Doc->Caret.Paragraph, 0);
     EXPECT_EQ(Doc->Caret.Offset, 1);
+}
+
+// Undo gives back a selection made backwards with the caret at its start
+// while the window shows both its ends; a selection out of view is shown
+// from its end.
+TEST_F(HeaderFieldsTest, UndoKeepsTheCaretOfAVisibleSelection)
+{
+    WithView();
+    OneLiners(30);
+    Doc->PaginateAll();
+    UpdatePageLayout(*Doc);
+    struct TCase {
+        const char* Name;
+        int32_t Paragraph;
+        int32_t ViewTop;
+        int32_t CaretOffset;
+    } const cases[] = {
+        {"both ends in view", 1, 0, 0},
+        {"out of view", 1, 3000, 4},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Doc->ViewOrigin = {0, 0};
+        Doc->SetSelection(c.Paragraph, 0, c.Paragraph, 4);
+        Doc->Caret.Paragraph = c.Paragraph;
+        Doc->Caret.Offset = 0;
+        TTextRange range;
+        MakeTextPos(c.Paragraph, 0, range.Start);
+        MakeTextPos(c.Paragraph, 4, range.End);
+        TCharFormat bold;
+        ClearCharFormat(bold);
+        bold[cfBold] = 1;
+        uint8_t flags = 0;
+        Doc->ExecuteOperation(docFormatText, {&range, &bold, &flags});
+        Doc->ViewOrigin = {0, c.ViewTop};
+        Doc->UndoManager().Undo();
+        EXPECT_EQ(Doc->Selection().Start.Offset, 0);
+        EXPECT_EQ(Doc->Selection().End.Offset, 4);
+        EXPECT_EQ(Doc->Caret.Paragraph, c.Paragraph);
+        EXPECT_EQ(Doc->Caret.Offset, c.CaretOffset);
+    }
 }
 
 TEST_F(HeaderFieldsTest, UpdateAllFieldsWithCurrentPages)
