@@ -4,6 +4,8 @@
 #include "document/model/DocumentView.h"
 #include "document/operations/OperationManager.h"
 #include "document/model/Page.h"
+#include "document/model/Paragraph.h"
+#include "document/model/Section.h"
 #include "document/model/ParReformatingManager.h"
 #include "layout/PageGrid.h"
 #include "layout/Pagination.h"
@@ -102,6 +104,31 @@ int32_t TDocumentLayoutService::GetFirstVisiblePage(TDocument& document)
 int32_t TDocumentLayoutService::GetLastVisiblePage(TDocument& document)
 {
     return ::GetLastVisiblePage(document);
+}
+
+bool TDocumentLayoutService::IsPositionVisible(TDocument& document, const TTextPosition& position)
+{
+    const TDocumentView* view = document.View();
+    if (!view || position.Paragraph < 0 || position.Paragraph >= document.ParagraphCount())
+        return false;
+    const TParagraph& paragraph = document.Paragraphs(position.Paragraph);
+    if (paragraph.GetLineCount() == 0)
+        return false;
+    const TParLine& line = paragraph.GetLine(paragraph.FindLineOfChar(position.Offset, 0, false));
+    if (!line.Page)
+        return false;
+    // The line's place on its page, from layout units to the view's.
+    const TRect rect = ::GetPageRect(document, line.Page->Index);
+    const TPageParams& params = document.GetPageSectionOf(line.Page->GetSection()).PageParams;
+    const int64_t layoutHeight = std::max(params[ppPaperHeightLayout], 1);
+    const int64_t deviceHeight = params[ppPaperHeightDevice];
+    const int64_t top = rect.Top + static_cast<int64_t>(line.Top) * deviceHeight / layoutHeight;
+    const int64_t bottom = rect.Top + (static_cast<int64_t>(line.Top) + line.Height) * deviceHeight / layoutHeight;
+    const int64_t viewTop = document.ViewOrigin.Y;
+    const int64_t viewBottom = viewTop + view->ClientHeight();
+    const int64_t viewLeft = document.ViewOrigin.X;
+    const int64_t viewRight = viewLeft + view->ClientWidth();
+    return top >= viewTop && bottom <= viewBottom && rect.Right > viewLeft && rect.Left < viewRight;
 }
 
 void CreateDocumentLayout()

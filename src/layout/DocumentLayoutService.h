@@ -21,6 +21,7 @@ public:
     void Paginate(TDocument& document, int32_t firstPage, int32_t lastPage) override;
     int32_t GetFirstVisiblePage(TDocument& document) override;
     int32_t GetLastVisiblePage(TDocument& document) override;
+    bool IsPositionVisible(TDocument& document, const TTextPosition& position) override;
 };
 
 // Installs the program-wide service (once); FreeDocumentLayout removes it.

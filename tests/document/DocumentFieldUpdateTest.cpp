@@ -137,7 +137,8 @@ TEST_F(FieldUpdateTest, ResultsOfEachKind)
         {fkComments, "COMMENTS \\* FirstCap", "Note"},
         {fkLastSavedBy, "LASTSAVEDBY", "Jeanne"},
         {fkCreateDate, "CREATEDATE \\@ \"dd/MM/yyyy\"", "05/03/2024"},
-        {fkSaveDate, "SAVEDATE \\@ \"d MMMM yyyy\"", "6 mars 2024"},
+        // The text is in the user's language, English under the tests.
+        {fkSaveDate, "SAVEDATE \\@ \"d MMMM yyyy\"", "6 March 2024"},
         {fkPrintDate, "PRINTDATE", "Aucun(e)"},
         {fkSection, "SECTION \\* ROMAN", "I"},
         {fkStyleRef, "STYLEREF Titre", "Chapitre premier"},
@@ -182,6 +183,43 @@ TEST_F(FieldUpdateTest, ResultsOfEachKind)
     fields[2]->Instruction = "FILESIZE \\m";
     Update({fkFileSize});
     EXPECT_EQ(Result(*fields[2]), "3");
+}
+
+// A date is written in the language of the field's first result character:
+// its names and, without a picture in the instruction, its long date picture.
+TEST_F(FieldUpdateTest, DatesInTheLanguageOfTheirText)
+{
+    struct TCase {
+        const char* Language;  // the language record at the start of the result
+        const char* Instruction;
+        const char* Result;
+    };
+    const TCase cases[] = {
+        {"{21:1033}", "CREATEDATE \\@ \"d MMMM yyyy\"", "6 March 2024"},
+        {"{21:1033}", "CREATEDATE \\@ \"dddd d MMM\"", "Wednesday 6 Mar"},
+        {"{21:1031}", "CREATEDATE \\@ \"dddd d MMMM yyyy\"", "Mittwoch 6 M\xE4rz 2024"},
+        {"{21:3082}", "SAVEDATE \\@ \"d MMMM\"", "6 marzo"},
+        {"{21:1036}", "CREATEDATE \\@ \"dddd d MMMM yyyy\"", "mercredi 6 mars 2024"},
+        // "No language": the program's own conventions.
+        {"{21:1024}", "CREATEDATE \\@ \"d MMMM yyyy\"", "6 mars 2024"},
+    };
+    std::vector<std::string> paragraphs;
+    std::vector<TField*> fields;
+    for (const TCase& c : cases) {
+        TField& field = Add(fkCreateDate, c.Instruction);
+        field.Type = c.Instruction[0] == 'S' ? fkSaveDate : fkCreateDate;
+        fields.push_back(&field);
+        paragraphs.push_back(Wrap(field, std::string(c.Language) + "ancien") + kMark);
+    }
+    BuildDocument(paragraphs);
+    Doc->Properties.Created = Doc->Properties.LastSaved = EncodeDate(2024, 3, 6);
+    ASSERT_TRUE(Update({fkCreateDate, fkSaveDate}));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].Instruction);
+        EXPECT_EQ(Result(*fields[i]), cases[i].Result);
+    }
+    // The result keeps its language: a second update finds nothing to change.
+    EXPECT_FALSE(Update({fkCreateDate, fkSaveDate}));
 }
 
 TEST_F(FieldUpdateTest, StatisticsFields)

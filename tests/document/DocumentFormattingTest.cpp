@@ -179,6 +179,24 @@ TEST_F(DocumentFormattingTest, FormatsThroughTheDispatcherUndoAndRedoByteForByte
              EXPECT_EQ(S0->PageParams[ppRightMargin], 1417);
              EXPECT_EQ(S1->PageParams[ppLeftMargin], 1417);
          }},
+        {"a margin alone is held to 40 % rounded down",
+         [&] {
+             // 40 % of 11907 is 4762.8, of 16839 is 6735.6.
+             S0->PageParams[ppPaperWidth] = 11907;
+             S0->PageParams[ppPaperHeight] = 16839;
+             ValidatePageParams(S0->PageParams);
+             Caret(0, 2);
+             TTextRange scope = MakeRange(0, 2, 0, 2);
+             TPageParams params;
+             std::fill(std::begin(params.Values), std::end(params.Values), NotSet);
+             params[ppRightMargin] = 6000;
+             RoundTrip(docChangePageParams, {&params, &scope});
+             EXPECT_EQ(S0->PageParams[ppRightMargin], 4762);
+             params[ppRightMargin] = NotSet;
+             params[ppFooterDistance] = 9000;
+             RoundTrip(docChangePageParams, {&params, &scope});
+             EXPECT_EQ(S0->PageParams[ppFooterDistance], 6735);
+         }},
         {"the pages of two sections turned",
          [&] {
              TTextRange scope = MakeRange(1, 0, 2, 0);
@@ -422,6 +440,9 @@ TEST_F(DocumentFormattingTest, SectionFormatsKeepWhatTheyLeaveUnset)
     std::fill(std::begin(settings.Values), std::end(settings.Values), NotSet);
     settings[ssEqualColumns] = -1;
     settings[ssLastValue] = 1;
+    // Without a column count the block is the section's own: a break kind
+    // given with it is not taken (breaks change through their own operation).
+    settings[ssBreakKind] = sbOddPage;
     TTextRange range = MakeRange(0, 0, 4, 0);
     Select(0, 0, 4, 0);
     Doc->ExecuteOperation(docFormatSections, {&range, &settings});
@@ -436,6 +457,12 @@ TEST_F(DocumentFormattingTest, SectionFormatsKeepWhatTheyLeaveUnset)
     for (int32_t i = 0; i < 3; ++i)
         EXPECT_EQ(Doc->Sections(i).Settings[ssLastValue], 1);
     EXPECT_EQ(S0->BreakKind(), sbNewPage);
+    EXPECT_EQ(S1->BreakKind(), sbNewPage);
+    // With a column count the whole new record goes in, its break kind too.
+    settings[ssColumnCount] = 1;
+    Doc->ExecuteOperation(docFormatSections, {&range, &settings});
+    EXPECT_EQ(S0->BreakKind(), sbOddPage);
+    EXPECT_EQ(S0->Settings[ssColumnCount], 1);
 }
 
 // Long random series of formats, page set-ups, section changes, typing and

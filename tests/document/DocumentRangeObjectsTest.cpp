@@ -20,6 +20,17 @@ public:
     bool TextOrder = false;
     std::vector<std::string> Commands;
     bool BookmarksInTextOrder() override { return TextOrder; }
+    // The space-adjustment switch, and what it was when insertion asked
+    // whether typing replaces the selection.
+    bool SpaceAdjust = true;
+    std::vector<bool> SpaceAdjustSeen;
+    bool SpaceAdjustment() override { return SpaceAdjust; }
+    void SetSpaceAdjustment(bool on) override { SpaceAdjust = on; }
+    bool TypingReplacesSelection() override
+    {
+        SpaceAdjustSeen.push_back(SpaceAdjust);
+        return TEditHost::TypingReplacesSelection();
+    }
 };
 
 class RangeObjectsTest : public EditingTest {
@@ -261,9 +272,13 @@ TEST_F(RangeObjectsTest, HyperlinkOperations)
     Select(1, 0, 1, 3);
     display = "Voir";
     instruction = BuildHyperlinkField("#Zeta", "Aller");
+    Fields.SpaceAdjustSeen.clear();
     RoundTrip(docInsertHyperlink, {&instruction, &display});
     EXPECT_EQ(Plain(1), "Voir\x02");
     ExpectRange(At(1, 0, fkHyperlink), 1, 0, 1, 4);
+    // The space-adjustment switch was off for the insertion and is back on.
+    EXPECT_EQ(Fields.SpaceAdjustSeen, std::vector<bool>{false});
+    EXPECT_TRUE(Fields.SpaceAdjust);
 
     // Without a selection, removing the hyperlinks of a selection only says so.
     Caret(0, 0);

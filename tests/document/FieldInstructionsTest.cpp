@@ -66,6 +66,12 @@ TEST(FieldInstructionsTest, HyperlinkInstructions)
         {R"(HYPERLINK "http://x.fr/" \o "Voir ""Tarifs"" \\serveur")", "http://x.fr/",
          R"(Voir "Tarifs" \serveur)", true},
         {R"(HYPERLINK "C:\\Mes ""notes"".rtf")", R"(C:\Mes "notes".rtf)", "", true},
+        // An unquoted network path is the target, not an unknown switch
+        // (its doubled backslashes read as one, as everywhere).
+        {R"(HYPERLINK \\\\serveur\\partage\\a.doc)", R"(\\serveur\partage\a.doc)", "", false},
+        {R"(HYPERLINK \m \\\\serveur\\a.doc \o "Voir")", R"(\\serveur\a.doc)", "Voir", false},
+        {R"(HYPERLINK \\serveur\partage\a.doc)", R"(\serveur\partage\a.doc)", "", false},
+        {R"(HYPERLINK "b.rtf" \\serveur\a.doc)", "b.rtf", "", false},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Instruction);
@@ -212,6 +218,15 @@ TEST(FieldInstructionsTest, SymbolPageRefAndLocalLinks)
     EXPECT_EQ(ParseSymbolField(R"(SYMBOL x \f)", font), 0);
     EXPECT_EQ(font, "");
     EXPECT_EQ(ParseSymbolField("SYMBOL 99999999999999", font), INT32_MAX);
+    // Blanks before the keyword and between the words, as other programs
+    // write the instruction.
+    EXPECT_EQ(ParseSymbolField(R"( SYMBOL 183 \f "Symbol" \s 10)", font), 183);
+    EXPECT_EQ(font, "Symbol");
+    EXPECT_EQ(ParseSymbolField(R"(SYMBOL  61623  \f  "Wingdings")", font), 61623);
+    EXPECT_EQ(font, "Wingdings");
+    font = "keep";
+    EXPECT_EQ(ParseSymbolField(" SYMBOL ", font), 63);
+    EXPECT_EQ(font, "keep");
 
     bool hasH = false, hasP = false;
     std::string name;

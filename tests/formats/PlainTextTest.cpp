@@ -2,7 +2,10 @@
 // plain-text writer's bytes.
 #include "formats/FormatsFixtures.h"
 
+#include "document/model/DocumentHost.h"
 #include "document/model/EngineWorkBuffer.h"
+#include "document/text/DocStatistics.h"
+#include "document/text/TextAccess.h"
 #include "foundation/MessageAnswers.h"
 #include "formats/OutputFile.h"
 #include "formats/text/TextWriter.h"
@@ -310,4 +313,87 @@ TEST(PlainText, LoadsFromMemoryTouchNoFileAndShowNothing)
     TDocument rtf(true);
     request.Coding = ciRtf;
     EXPECT_FALSE(LoadFromFile(rtf, request));
+}
+
+namespace {
+
+class TLinkHost : public TDocumentHost {
+public:
+    bool UrlDetection() override { return true; }
+};
+
+}  // namespace
+
+// The control bytes a text file keeps are no part of its text: words,
+// sentences, links and statistics read the text as if they were not there,
+// and the file still saves back as it came.
+TEST(PlainText, KeptControlBytesAreNoPartOfTheText)
+{
+    const std::string nul(1, '\0');
+    const std::string bytes = "Bon" + nul + "jour " + nul + " le" + nul + nul + " monde." + nul + " Voir www.ex" + nul +
+                              "ample.fr" + nul + " ou C:\\Do" + nul + "cs\\plan.rtf" + nul + " fin" + "\x1B.";
+    const std::string dir = MakeTestDir("text-kept-controls");
+    const std::string path = MakeFile(dir, "nul.txt", bytes);
+    TLoaded loaded = LoadFile(path, ciAnsiText);
+    ASSERT_TRUE(loaded.Ok);
+    TDocument& document = *loaded.Document;
+    TLinkHost links;
+    TDocumentHost* previous = SetDocumentHost(&links);
+
+    const TParagraph& paragraph = document.Paragraphs(0);
+    const std::string plain(reinterpret_cast<const char*>(paragraph.GetPlainChars().Data()),
+                            static_cast<size_t>(paragraph.GetCharCount()));
+    auto at = [&](const std::string& piece, size_t from = 0) {
+        const size_t found = plain.find(piece, from);
+        EXPECT_NE(found, std::string::npos) << piece;
+        return TTextPosition{0, static_cast<int32_t>(found)};
+    };
+    auto text = [&](const TFoundWord& word) {
+        return document.GetTextRun(word.Position.Paragraph, word.Position.Offset, word.Length);
+    };
+    const std::string kept = "\x10";
+
+    // One word, whichever of its parts the position is in; a kept byte alone
+    // between blanks is no word, and the words around it are found whole.
+    TFoundWord word;
+    for (const TTextPosition& p : {at("Bon"), at("jour"), at(kept + "jour")}) {
+        document.GetWordAt(p, word);
+        EXPECT_EQ(text(word), "Bonjour");
+        EXPECT_EQ(word.Position.Offset, 0);
+        EXPECT_EQ(word.Length, 8);
+    }
+    document.GetWordAt(at(kept, at(" ").Offset), word);
+    EXPECT_EQ(word.Length, 0);
+    // Moving by words passes over the whole word.
+    TTextPosition next;
+    document.GetNextWord(at("Bon"), next);
+    EXPECT_EQ(next.Offset, at("le").Offset);
+    document.GetPrevWord(at(" " + kept + " le"), word);
+    EXPECT_EQ(text(word), "Bonjour");
+
+    // Links read whole, without the kept bytes.
+    document.GetLinkAt(at("ample"), word);
+    EXPECT_EQ(text(word), "www.example.fr");
+    document.GetLinkAt(at("plan"), word);
+    EXPECT_EQ(text(word), "C:\\Docs\\plan.rtf");
+
+    // A kept byte between a full stop and the blank ends no sentence less.
+    TTextRange sentence;
+    document.GetSentenceAt(at("Voir"), sentence);
+    EXPECT_EQ(sentence.Start.Offset, at("Voir").Offset);
+
+    // Counted at every separator: Bonjour, le, monde, Voir, www, example, fr,
+    // ou, C, Docs, plan, rtf, fin.
+    document.SetSelection(0, 0, 0, paragraph.GetCharCount() - 1);
+    TDocStatistics statistics;
+    document.ComputeStatistics(statistics);
+    EXPECT_EQ(statistics.Words, 13);
+    EXPECT_EQ(statistics.Sentences, 2);
+    const std::string visible = "Bonjour  le monde. Voir www.example.fr ou C:\\Docs\\plan.rtf fin.";
+    EXPECT_EQ(statistics.CharsWithSpaces, static_cast<int32_t>(visible.size()));
+
+    SetDocumentHost(previous);
+    // Every byte is still there to be saved back.
+    EXPECT_EQ(SaveAs(document, ciAnsiText), wrWritten);
+    EXPECT_EQ(ReadTestFile(path), bytes);
 }

@@ -6,6 +6,8 @@
 #include "document/fields/FieldInstructions.h"
 #include "document/operations/OperationManager.h"
 #include "document/model/ParReformatingManager.h"
+#include "document/operations/OperationDispatcher.h"
+#include "layout/PageGrid.h"
 
 #include <gtest/gtest.h>
 
@@ -190,6 +192,79 @@ TEST_F(HeaderFieldsTest, TheHeaderBeingEditedKeepsItsText)
     Doc->Pages()[1]->LayoutHeaderFooter(&header);
     EXPECT_EQ(Shown(header), "Page 2 et 2");
     EXPECT_FALSE(Doc->ReformatingManager().HasPending());
+}
+
+// A caret that leaves the header being edited ends its editing: the header
+// leaves its page and the selection in it goes.
+TEST_F(HeaderFieldsTest, LeavingTheEditedHeaderTakesItOffItsPage)
+{
+    TField& header = HeaderText(Doc->Sections(0), 1, "Un en-t\xEAte");
+    OneLiners(4);
+    Doc->RefreshRangeObjectPositions();
+    Doc->PaginateAll();
+    Doc->EditedHeaderFooter = &header;
+    Doc->EditedHeaderFooterPage = 0;
+    TPage& page = *Doc->Pages()[0];
+    page.LayoutHeaderFooter(&header);
+    auto headerRanges = [&] {
+        int count = 0;
+        for (const auto& range : page.Ranges)
+            count += range.HeaderFooter ? 1 : 0;
+        return count;
+    };
+    ASSERT_EQ(headerRanges(), 1);
+    const int32_t inHeader = header.Range.Start.Paragraph;
+    Doc->SetSelection(inHeader, 0, inHeader, 3);
+
+    TUpdateRange update;
+    update.SetCaret(0, 1, NotSet);
+    Doc->UndoManager().UpdateViews(update);
+    EXPECT_EQ(Doc->EditedHeaderFooter, nullptr);
+    EXPECT_EQ(headerRanges(), 0);
+    EXPECT_FALSE(Doc->HasSelection());
+    EXPECT_EQ(Doc->Caret.Paragraph, 0);
+    EXPECT_EQ(Doc->Caret.Offset, 1);
+}
+
+// Undo gives back a selection made backwards with the caret at its start
+// while the window shows both its ends; a selection out of view is shown
+// from its end.
+TEST_F(HeaderFieldsTest, UndoKeepsTheCaretOfAVisibleSelection)
+{
+    WithView();
+    OneLiners(30);
+    Doc->PaginateAll();
+    UpdatePageLayout(*Doc);
+    struct TCase {
+        const char* Name;
+        int32_t Paragraph;
+        int32_t ViewTop;
+        int32_t CaretOffset;
+    } const cases[] = {
+        {"both ends in view", 1, 0, 0},
+        {"out of view", 1, 3000, 4},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Doc->ViewOrigin = {0, 0};
+        Doc->SetSelection(c.Paragraph, 0, c.Paragraph, 4);
+        Doc->Caret.Paragraph = c.Paragraph;
+        Doc->Caret.Offset = 0;
+        TTextRange range;
+        MakeTextPos(c.Paragraph, 0, range.Start);
+        MakeTextPos(c.Paragraph, 4, range.End);
+        TCharFormat bold;
+        ClearCharFormat(bold);
+        bold[cfBold] = 1;
+        uint8_t flags = 0;
+        Doc->ExecuteOperation(docFormatText, {&range, &bold, &flags});
+        Doc->ViewOrigin = {0, c.ViewTop};
+        Doc->UndoManager().Undo();
+        EXPECT_EQ(Doc->Selection().Start.Offset, 0);
+        EXPECT_EQ(Doc->Selection().End.Offset, 4);
+        EXPECT_EQ(Doc->Caret.Paragraph, c.Paragraph);
+        EXPECT_EQ(Doc->Caret.Offset, c.CaretOffset);
+    }
 }
 
 TEST_F(HeaderFieldsTest, UpdateAllFieldsWithCurrentPages)

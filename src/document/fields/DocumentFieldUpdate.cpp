@@ -17,6 +17,8 @@
 #include "foundation/Memory.h"
 #include "foundation/managers/Style.h"
 #include "platform/runtime/FileNames.h"
+#include "platform/runtime/Locale.h"
+#include "platform/runtime/SysUtils.h"
 #include "platform/runtime/StringList.h"
 
 #include <algorithm>
@@ -114,6 +116,7 @@ private:
     void QueueResult(TFieldResult& result);
     void EnsureStatistics();
     int32_t LanguageAtFieldStart(const TField& field);
+    TFormatSettings DateSettingsOf(const TField& field);
     TSection& Section();
     std::string PageNumberText(TField& field, int32_t number);
     bool InHeaders(const TField& field) const
@@ -208,6 +211,14 @@ int32_t TFieldUpdater::LanguageAtFieldStart(const TField& field)
     return FDocument.GetLanguageAt(field.Range.Start.Paragraph, field.Range.Start.Offset + 1);
 }
 
+// Dates are written in the language of the field's first result character:
+// its month and day names and its date pictures.
+TFormatSettings TFieldUpdater::DateSettingsOf(const TField& field)
+{
+    const int32_t language = LanguageAtFieldStart(field);
+    return GetLocaleFormatSettings(language == NotSet ? 0 : static_cast<LCID>(language));
+}
+
 void TFieldUpdater::EnsureStatistics()
 {
     if (FHaveStatistics)
@@ -278,17 +289,15 @@ void TFieldUpdater::Evaluate(TField& field, TFieldResult& result)
         case fkCreateDate:
         case fkSaveDate:
         case fkPrintDate: {
-            LanguageAtFieldStart(field);
             const TDateTime date = field.Type == fkCreateDate ? properties.Created
                                    : field.Type == fkSaveDate ? properties.LastSaved
                                                               : properties.LastPrinted;
-            result.Text = field.FormatDate(FormatSettings(), date);
+            result.Text = field.FormatDate(DateSettingsOf(field), date);
             break;
         }
         case fkDate:
         case fkTime:
-            LanguageAtFieldStart(field);
-            result.Text = field.FormatDate(FormatSettings(), Now());
+            result.Text = field.FormatDate(DateSettingsOf(field), Now());
             break;
         case fkNumPages:
             result.Text = field.FormatNumber(frozen ? d.FieldStatistics[0] : std::max(d.PageCount(), 1), 255);

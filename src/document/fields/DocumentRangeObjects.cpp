@@ -547,6 +547,10 @@ void TDocument::InsertHyperlink(const std::string& instruction, const std::strin
         range.End = Selection().End;
     } else {
         range.Start = HasSelection() ? Selection().Start : TTextPosition{Caret.Paragraph, Caret.Offset};
+        // The display text goes in as it is: no space adjustment around it.
+        TDocumentHost& host = DocumentHost();
+        const bool spaces = host.SpaceAdjustment();
+        host.SetSpaceAdjustment(false);
         BeginChange(chfInsertingLink);
         try {
             TMemory text;
@@ -556,9 +560,11 @@ void TDocument::InsertHyperlink(const std::string& instruction, const std::strin
             FUndoManager->MergeUpdateRange(update, local);
         } catch (...) {
             EndChanges(1);
+            host.SetSpaceAdjustment(spaces);
             throw;
         }
         EndChanges(1);
+        host.SetSpaceAdjustment(spaces);
         MakeTextPos(Caret.Paragraph, Caret.Offset, range.End);
     }
     auto object = std::make_unique<TField>(this, rkField);

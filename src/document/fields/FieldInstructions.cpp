@@ -48,6 +48,12 @@ bool SwitchArgument(const std::vector<TFieldToken>& tokens, size_t& i, const cha
     return false;
 }
 
+// The switches of a hyperlink that carry no argument.
+bool IsHyperlinkFlagSwitch(const TFieldToken& token)
+{
+    return IsSwitch(token, "\\m") || IsSwitch(token, "\\n") || IsSwitch(token, "\\h");
+}
+
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -130,9 +136,11 @@ void ParseHyperlinkField(const std::string& instruction, std::string& target, st
             // that is no target.
             if (hasArgument)
                 ++i;
-        } else if (IsAnySwitch(token)) {
-            // \m, \n and the like stand alone.
+        } else if (IsHyperlinkFlagSwitch(token)) {
+            // \m, \n and \h stand alone.
         } else if (target.empty()) {
+            // Any other token, an unquoted network path such as
+            // \\server\share\a.doc included, is the target.
             target = token.Text;
         }
     }
@@ -249,14 +257,16 @@ std::string ParseDatePicture(const std::string& instruction)
 
 int32_t ParseSymbolField(const std::string& instruction, std::string& fontName)
 {
-    const size_t blank = instruction.find(' ');
-    if (blank == std::string::npos)
+    // By tokens, so that blanks before the keyword or doubled between the
+    // words (as other programs write them) do not hide the code.
+    const std::vector<TFieldToken> tokens = ScanFieldInstruction(instruction);
+    if (tokens.size() < 2)
         return '?';
     int64_t code = 0;
-    for (size_t i = blank + 1; i < instruction.size() && IsDigit(instruction[i]); ++i)
-        code = std::min<int64_t>(code * 10 + (instruction[i] - '0'), INT32_MAX);
+    const std::string& digits = tokens[1].Text;
+    for (size_t i = 0; i < digits.size() && IsDigit(digits[i]); ++i)
+        code = std::min<int64_t>(code * 10 + (digits[i] - '0'), INT32_MAX);
     fontName.clear();
-    const std::vector<TFieldToken> tokens = ScanFieldInstruction(instruction);
     for (size_t i = 1; i < tokens.size(); ++i) {
         if (IsSwitch(tokens[i], "\\f")) {
             if (i + 1 < tokens.size() && !IsAnySwitch(tokens[i + 1]))

@@ -118,6 +118,12 @@ public:
     virtual bool GroupTypingUndo() { return true; }
     virtual bool TypingReplacesSelection() { return true; }
     virtual bool OvertypeMode() { return false; }
+    // The switch of the text-insertion path that pasting and dropping text
+    // read to ask for the space adjustment at the edges of what they insert
+    // (the "WiseCut&Paste" option). Inserting text the program makes itself
+    // (a hyperlink's display text) turns it off for the insertion.
+    virtual bool SpaceAdjustment() { return false; }
+    virtual void SetSpaceAdjustment(bool /*on*/) {}
     // The active keyboard layout's language and ANSI code page (the desktop's
     // input language: the user's locale where the desktop tells no other).
     virtual int32_t KeyboardLanguage();

@@ -52,6 +52,9 @@ public:
     // Scrolls the view so that the caret shows, keeping a margin of that
     // percentage of the window; true when it scrolled.
     virtual bool ScrollToCaret(TDocument& /*document*/, int32_t /*marginPercent*/) { return false; }
+    // True when the line that holds the position lies wholly within the
+    // window. Without pages or a window nothing is visible.
+    virtual bool IsPositionVisible(TDocument& /*document*/, const TTextPosition& /*position*/) { return false; }
     // The first and last page visible in the window; -1 when none.
     virtual int32_t GetFirstVisiblePage(TDocument& /*document*/) { return -1; }
     virtual int32_t GetLastVisiblePage(TDocument& /*document*/) { return -1; }

@@ -24,6 +24,13 @@
 
 namespace {
 
+// 40 % of a paper dimension, rounded down: the most a margin set on its own
+// may take. (Validating a whole page set-up rounds instead.)
+int32_t FortyPercent(int32_t dimension)
+{
+    return static_cast<int32_t>(static_cast<int64_t>(dimension) * 40 / 100);
+}
+
 // Standard font sizes in half-points.
 constexpr int32_t kStandardSizes[] = {12, 14, 16, 18, 20, 22, 24, 28, 32, 36, 40, 44, 48, 52, 56, 72, 96, 144};
 
@@ -131,19 +138,19 @@ void TDocument::ChangePageParams(const TPageParams& params, const TTextRange& sc
         case ppcLeftMargin:
         case ppcRightMargin: {
             const int slot = kind == ppcLeftMargin ? ppLeftMargin : ppRightMargin;
-            record[slot] = std::clamp(params[slot], 0, MulDiv(governing[ppPaperWidth], 40, 100));
+            record[slot] = std::clamp(params[slot], 0, FortyPercent(governing[ppPaperWidth]));
             break;
         }
         case ppcTopMargin:
         case ppcBottomMargin: {
             const int slot = kind == ppcTopMargin ? ppTopMargin : ppBottomMargin;
-            record[slot] = std::clamp(params[slot], 0, MulDiv(governing[ppPaperHeight], 40, 100));
+            record[slot] = std::clamp(params[slot], 0, FortyPercent(governing[ppPaperHeight]));
             break;
         }
         case ppcHeaderDistance:
         case ppcFooterDistance: {
             const int slot = kind == ppcHeaderDistance ? ppHeaderDistance : ppFooterDistance;
-            record[slot] = std::min(params[slot], MulDiv(governing[ppPaperHeight], 40, 100));
+            record[slot] = std::min(params[slot], FortyPercent(governing[ppPaperHeight]));
             break;
         }
         default:

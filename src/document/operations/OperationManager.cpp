@@ -551,6 +551,13 @@ void TOperationManager::UpdateViews(TUpdateRange& update)
             update.CaretOffset = document.Caret.Offset;
             update.FullUpdate = 1;
         } else if (document.EditedHeaderFooter && caretStory != stHeadersFooters) {
+            // Editing ends: the caret goes where it was sent, the selection
+            // in the header or footer goes, and the header or footer leaves
+            // the page it was laid out on for editing.
+            update.SetViewHints(0, 0, 0, 0);
+            const int32_t page = document.EditedHeaderFooterPage;
+            if (page >= 0 && page < document.PageCount())
+                document.Pages()[static_cast<size_t>(page)]->RemoveHeaderFooter();
             document.EditedHeaderFooter = nullptr;
             document.RestartSpellCheck();
             update.FullUpdate = 1;
@@ -564,10 +571,19 @@ void TOperationManager::UpdateViews(TUpdateRange& update)
         if (update.SelStartParagraph != NotSet &&
             document.GetStoryOfParagraph(update.SelStartParagraph) == stHeadersFooters)
             scroll = false;
+        // A selection whose two ends the window already shows stays in view
+        // as it is, the caret at its own end (undo gives back the selection
+        // exactly as it was); otherwise the view goes to the selection's end.
         if (scroll && document.HasSelection()) {
-            document.Caret.Paragraph = document.Selection().End.Paragraph;
-            document.Caret.Offset = document.Selection().End.Offset;
-            document.Caret.Column = 0x7FFFFFFF;
+            const TTextSelection& selection = document.Selection();
+            if (layout && layout->IsPositionVisible(document, selection.Start) &&
+                layout->IsPositionVisible(document, selection.End)) {
+                scroll = false;
+            } else {
+                document.Caret.Paragraph = selection.End.Paragraph;
+                document.Caret.Offset = selection.End.Offset;
+                document.Caret.Column = 0x7FFFFFFF;
+            }
         }
 
         // 6. The caret's place, and the scroll to it.

@@ -69,12 +69,15 @@ TFormatSectionOperation::TFormatSectionOperation(TDocument* document, const TTex
     FBlocks.reserve(sections.size());
     for (TSection* section : sections) {
         const TSectionSettings& own = section->Settings;
+        // The new record when it gives a column count, else the section's
+        // own block: a break kind alone is not taken here (breaks change
+        // through their own step). The last slot goes in whenever it is set.
         TSectionSettings block = own;
         const bool columns = settings[ssColumnCount] != NotSet;
         for (int slot = 0; slot < TSectionSettings::Count; ++slot) {
             if (settings[slot] == NotSet || slot == ssEqualColumns)
                 continue;
-            if (columns || slot == ssBreakKind || slot == ssLastValue)
+            if (columns || slot == ssLastValue)
                 block[slot] = settings[slot];
         }
         const TPageParams& page = document->GetPageSectionOf(*section).PageParams;

@@ -8,6 +8,7 @@
 #include "document/fields/Field.h"
 #include "document/model/Page.h"
 #include "document/model/Paragraph.h"
+#include "document/text/TextAccess.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/StringRoutines.h"
 #include "foundation/TextTables.h"
@@ -56,6 +57,10 @@ public:
         bool inWord = false;
         for (int32_t i = from; i < to; ++i) {
             const uint8_t c = chars[i];
+            // A kept control byte is not there: it neither ends a word nor
+            // makes one.
+            if (IsKeptControlChar(c))
+                continue;
             if (c == scPicture) {
                 ++FStatistics.Pictures;
             } else if ((c >= scNonBreakingSpace && c <= scEnDash) || c >= 32) {

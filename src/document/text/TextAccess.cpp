@@ -261,10 +261,27 @@ void FindWordAt(TDocument& document, const TTextPosition& position, const TCharC
     // Leading characters beyond ASCII that the language takes for no letter.
     while (start < end && scan.At(start) >= 128 && !scan.IsAlphabetic(start))
         ++start;
-    if (start > o)
+    if (start > o) {
         SetWord(word, position, o, 0);
-    else
-        SetWord(word, position, start, end - start);
+        return;
+    }
+    // Kept control bytes at its edges are no part of the word; alone they
+    // make none.
+    while (start < end && IsKeptControlChar(scan.At(start)))
+        ++start;
+    while (end > start && IsKeptControlChar(scan.At(end - 1)))
+        --end;
+    SetWord(word, position, end > start ? start : o, end - start);
+}
+
+// The text of plain characters without the kept control bytes.
+std::string VisibleText(const uint8_t* chars, int32_t from, int32_t to)
+{
+    std::string text;
+    for (int32_t i = from; i < to; ++i)
+        if (!IsKeptControlChar(chars[i]))
+            text += static_cast<char>(chars[i]);
+    return text;
 }
 
 }  // namespace
@@ -297,9 +314,10 @@ void TDocument::GetPrevWord(const TTextPosition& position, TFoundWord& word)
         word.Position.Offset = std::max(Paragraphs(previous).GetCharCount() - 1, 0);
         return;
     }
-    // 1. Back to the last character before the position, then over blanks.
+    // 1. Back to the last character before the position, then over blanks
+    // (and kept control bytes, which are not there).
     --o;
-    while (o > 0 && IsBlankChar(scan.At(o)))
+    while (o > 0 && (IsBlankChar(scan.At(o)) || IsKeptControlChar(scan.At(o))))
         --o;
     const int32_t last = o;
     // 2. A run of symbols.
@@ -312,8 +330,11 @@ void TDocument::GetPrevWord(const TTextPosition& position, TFoundWord& word)
     }
     // 3. Otherwise the letters of a word.
     if (!symbols)
-        while (o > 0 && !DelimiterCharTable[scan.At(o)] && scan.IsLetter(o - 1))
+        while (o > 0 && !DelimiterCharTable[scan.At(o)] &&
+               (scan.IsLetter(o - 1) || IsKeptControlChar(scan.At(o - 1))))
             --o;
+    while (o < last && IsKeptControlChar(scan.At(o)))
+        ++o;
     int32_t start = o;
     int32_t length = last - o + 1;
     // 4. A separator before the word's first letter is not part of it.
@@ -365,7 +386,7 @@ void NextWordCore(TDocument& document, const TTextPosition& position, TTextPosit
     const int32_t from = o;
     // 4. Over the word, ending after a character that is no letter.
     while (o < n - 1 && !DelimiterCharTable[scan.At(o)]) {
-        const bool letter = scan.IsLetter(o);
+        const bool letter = scan.IsLetter(o) || IsKeptControlChar(scan.At(o));
         ++o;
         if (!letter)
             break;
@@ -386,8 +407,8 @@ void NextWordCore(TDocument& document, const TTextPosition& position, TTextPosit
         if (o == from && o < n - 1 && !IsBlankChar(scan.At(o)))
             ++o;
     }
-    // 6. Over blanks.
-    while (o < n - 1 && IsBlankChar(scan.At(o)))
+    // 6. Over blanks (and kept control bytes).
+    while (o < n - 1 && (IsBlankChar(scan.At(o)) || IsKeptControlChar(scan.At(o))))
         ++o;
     MakeTextPos(p, o, next);
     // 7. A web address that goes on beyond: the word after it.
@@ -422,11 +443,14 @@ void TDocument::GetUrlAt(const TTextPosition& position, TFoundWord& word)
     const int32_t o = std::clamp(position.Offset, 0, plain.Count);
     int32_t start = o;
     int32_t end = o;
-    while (start > 0 && AddressCharTable[plain.Chars[start - 1]])
+    auto address = [](uint8_t c) { return AddressCharTable[c] || IsKeptControlChar(c); };
+    while (start > 0 && address(plain.Chars[start - 1]))
         --start;
-    while (end < plain.Count && AddressCharTable[plain.Chars[end]])
+    while (end < plain.Count && address(plain.Chars[end]))
         ++end;
     auto trimmed = [](uint8_t c) {
+        if (IsKeptControlChar(c))
+            return true;
         switch (c) {
         case '#': case '%': case '&': case '(': case ')': case '+': case ',': case '-':
         case '.': case ':': case ';': case '=': case '?': case '@':
@@ -441,7 +465,7 @@ void TDocument::GetUrlAt(const TTextPosition& position, TFoundWord& word)
         ++start;
     if (end <= start || start > o || o > end)
         return;
-    const std::string text(reinterpret_cast<const char*>(plain.Chars) + start, static_cast<size_t>(end - start));
+    const std::string text = VisibleText(plain.Chars, start, end);
     if ((IsUrlLike(text) && IsURLOrEMail(text)) || StartsWithNoCase(text, "file://"))
         SetWord(word, position, start, end - start);
 }
@@ -463,7 +487,7 @@ void TDocument::GetPrefixedLinkAt(const TTextPosition& position, TFoundWord& wor
     while (start < end && LinkTrimCharTable[plain.Chars[start]])
         ++start;
     const int32_t o = std::clamp(position.Offset, 0, plain.Count);
-    const std::string text(reinterpret_cast<const char*>(plain.Chars) + start, static_cast<size_t>(end - start));
+    const std::string text = VisibleText(plain.Chars, start, end);
     if (end > start && start <= o && o <= end && IsFileLinkText(text))
         SetWord(word, position, start, end - start);
     else
@@ -493,7 +517,10 @@ bool TDocument::IsWordDelimitedAt(const TFoundWord& word, const std::string& tex
     const int32_t end = start + word.Length;
     if (start < 0 || end > plain.Count)
         return false;
-    if (start > 0 && !DelimiterCharTable[plain.Chars[start - 1]])
+    int32_t before = start;
+    while (before > 0 && IsKeptControlChar(plain.Chars[before - 1]))
+        --before;
+    if (before > 0 && !DelimiterCharTable[plain.Chars[before - 1]])
         return false;
     // A single letter, an integer or a decimal number.
     bool standsAlone = false;
@@ -513,9 +540,12 @@ bool TDocument::IsWordDelimitedAt(const TFoundWord& word, const std::string& tex
         }
         standsAlone = digits;
     }
-    if (!standsAlone || end >= plain.Count)
+    int32_t after = end;
+    while (after < plain.Count && IsKeptControlChar(plain.Chars[after]))
+        ++after;
+    if (!standsAlone || after >= plain.Count)
         return false;
-    return WordEndDelimiterCharTable[plain.Chars[end]];
+    return WordEndDelimiterCharTable[plain.Chars[after]];
 }
 
 bool TDocument::GetSpellWordAt(const TTextPosition& position, TFoundWord& word)
@@ -536,6 +566,8 @@ bool TDocument::GetSpellWordAt(const TTextPosition& position, TFoundWord& word)
     bool afterCapital = false;
     for (int32_t i = word.Position.Offset; i < word.Position.Offset + word.Length; ++i) {
         const uint8_t c = plain.Chars[i];
+        if (IsKeptControlChar(c))
+            continue;
         const bool capital = CharHasCase(c, locale) && IsUpperCaseChar(c, locale);
         if (capital) {
             if (afterCapital)
@@ -562,7 +594,9 @@ bool TDocument::IsSentenceStart(const TTextPosition& position)
     int32_t q = std::clamp(position.Offset, 0, n);
     const int32_t language = GetLanguageAt(position.Paragraph, q);
     const bool spanish = language != NotSet && PRIMARYLANGID(static_cast<LANGID>(language)) == Spanish;
-    auto gap = [&](uint8_t c) { return SentenceGapCharTable[c] || (spanish && InvertedPunctuationSet.Contains(c)); };
+    auto gap = [&](uint8_t c) {
+        return SentenceGapCharTable[c] || IsKeptControlChar(c) || (spanish && InvertedPunctuationSet.Contains(c));
+    };
     auto ending = [](uint8_t c) { return SentenceEndCharTable[c] || c == 0x85; };
 
     // A sentence starts after a blank: a full stop inside a name or a number
@@ -668,7 +702,8 @@ void TDocument::GetSentenceAt(const TTextPosition& position, TTextRange& range)
         }
         end.Offset = std::min(next.Offset, n - 1);
     }
-    while (end.Offset > start.Offset && IsBlankChar(plain.Chars[end.Offset - 1]))
+    while (end.Offset > start.Offset &&
+           (IsBlankChar(plain.Chars[end.Offset - 1]) || IsKeptControlChar(plain.Chars[end.Offset - 1])))
         --end.Offset;
     range.Start = start;
     range.End = end;

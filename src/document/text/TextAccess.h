@@ -7,6 +7,7 @@
 // the character classes they use beside the program-wide tables of
 // foundation/TextTables.h (the word separators are DelimiterCharTable).
 #include "document/model/TextPosition.h"
+#include "foundation/InlineControl.h"
 #include "foundation/TextTables.h"
 
 #include <cstdint>
@@ -17,6 +18,17 @@ struct TFoundWord {
     TTextPosition Position;
     int32_t Length = 0;
 };
+
+// Control bytes of a plain-text file that the text model gives no meaning
+// (NUL, ESC and the like) are kept by the reader as special characters that
+// take no room, so that the file saves back byte for byte and the user loses
+// nothing. They are no part of the text: the routines that read words,
+// sentences, links, statistics, search and spelling pass over them as if they
+// were not there, so that "Bon<NUL>jour" is one word, "Bonjour".
+constexpr bool IsKeptControlChar(uint8_t c)
+{
+    return c == scControlByte;
+}
 
 // The text of a run is cut to this many characters.
 constexpr int32_t MaxTextRunLength = 1024;

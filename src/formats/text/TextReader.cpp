@@ -101,8 +101,12 @@ public:
                 AppendControl(TextByteOfSpecialChar(kind) == b ? kind : MakeSpecialCharArgument(kind, b));
                 ++FContext.BufferPos;
             } else if (b < 32) {
-                // A control byte the text model has no use for: kept, to be
-                // written back as it came.
+                // A control byte the text model has no use for (NUL, ESC...)
+                // is kept, not dropped, so that saving the file gives back
+                // every byte the user had. It takes no room, and the text
+                // routines (words, sentences, links, statistics, search,
+                // spelling) pass over it as if it were not there; see
+                // IsKeptControlChar.
                 AppendControl(MakeSpecialCharArgument(scControlByte, b));
                 ++FContext.BufferPos;
             } else {

@@ -50,6 +50,14 @@ std::string LocaleDisplayName(LCID locale);
 // The identifier of a locale name such as "fr_FR.UTF-8"; 0 when unknown.
 LCID LCIDFromLocaleName(std::string_view name);
 
+// The date and time conventions of a locale, as the system gives them for it:
+// month and day names, AM/PM designators and the short and long date and time
+// pictures (in the picture letters of the runtime: "dddd d MMMM yyyy"). The
+// other values are those of the program's settings. Pseudo and unknown locales
+// give the program's settings unchanged.
+struct TFormatSettings;
+TFormatSettings GetLocaleFormatSettings(LCID locale);
+
 // Case mapping of 8-bit text, character by character, as the system maps case
 // for a locale (the simple mapping, one character to one: "ß" stays "ß"). A
 // character whose other case has no byte in code page 1252 stays as it is ("µ").

@@ -1,4 +1,5 @@
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/Locale.h"
 #include "platform/runtime/SysUtils.h"
 #include "platform/testing/Testing.h"
 
@@ -330,4 +331,32 @@ TEST(SysUtils, StringRoutines)
     EXPECT_EQ(BoolToStr(true), "-1");
     EXPECT_EQ(BoolToStr(false), "0");
     EXPECT_EQ(BoolToStr(true, true), "True");
+}
+
+// A locale's date conventions in the runtime's picture letters; pseudo and
+// unknown locales keep the program's own settings.
+TEST(SysUtils, LocaleDateSettings)
+{
+    const TFormatSettings english = GetLocaleFormatSettings(0x0409);
+    EXPECT_EQ(english.LongMonthNames[2], "March");
+    EXPECT_EQ(english.ShortDayNames[0], "Sun");
+    EXPECT_EQ(english.LongDateFormat, "dddd, MMMM d, yyyy");
+    EXPECT_EQ(english.TimeAMString, "AM");
+    // The program's own separators stay.
+    EXPECT_EQ(english.DecimalSeparator, ',');
+
+    const TFormatSettings german = GetLocaleFormatSettings(0x0407);
+    EXPECT_EQ(german.LongMonthNames[2], "M\xE4rz");
+    EXPECT_EQ(german.LongDayNames[3], "Mittwoch");
+    EXPECT_EQ(german.ShortDateFormat, "dd.MM.yy");
+    EXPECT_EQ(german.TimeAMString, "");
+
+    const TFormatSettings french = GetLocaleFormatSettings(0x040C);
+    EXPECT_EQ(french.LongDateFormat, "dddd d MMMM yyyy");
+    EXPECT_EQ(french.ShortMonthNames[1], "f\xE9vr.");
+
+    for (const LCID pseudo : {0x0000u, 0x0400u, 0x0800u, 0x80000000u, 0x7C00u}) {
+        SCOPED_TRACE(pseudo);
+        EXPECT_EQ(GetLocaleFormatSettings(pseudo).LongMonthNames[0], FormatSettings().LongMonthNames[0]);
+    }
 }
