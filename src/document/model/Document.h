@@ -498,6 +498,8 @@ public:
     TNoteNumbering EndnoteNumbering{3, 2, 1};
     TCharFormat DocCharFormat{};
     uint8_t AutoHyphenation = 1;
+    // Words in capitals are hyphenated too.
+    uint8_t HyphenateCapitals = 1;
     int32_t HyphenationZone = 360;
     // The most consecutive lines that may end at a hyphenation point; 0: no limit.
     int32_t HyphenationLimit = 0;
