@@ -157,6 +157,11 @@ void MarkSaved(TDocument& document, int32_t coding)
     document.Format = coding;
     document.SetModified(false);
     TOperationManager& undo = document.UndoManager();
+    // Undo reaches back past the save only when the user wants it to.
+    if (!DocFileHost().UndoAfterSave()) {
+        undo.ClearRedo();
+        undo.ClearUndo();
+    }
     undo.SavedIndex = undo.CurrentIndex();
     if (DocumentHost().IsOpenDocument(document)) {
         DocFileHost().AddRecentDocument(document.FileName);

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 namespace {
@@ -26,10 +27,11 @@ constexpr uint32_t kMagnitudeMask = 0x3FFFFFFF;
 constexpr uint32_t kNegativeBit = 0x40000000;
 constexpr uint32_t kFontFlagBit = 0x80000000;
 
-uint32_t EncodePosition(int32_t value, bool flag)
+// A value beyond the 30 bits of magnitude is stored as the largest one of its
+// sign: extreme indents and positions stop at the edge instead of wrapping.
+uint32_t EncodePosition(int64_t v, bool flag)
 {
-    const int64_t v = value;
-    const uint32_t magnitude = static_cast<uint32_t>((v < 0 ? -v : v) & kMagnitudeMask);
+    const uint32_t magnitude = static_cast<uint32_t>(std::min<int64_t>(v < 0 ? -v : v, kMagnitudeMask));
     return magnitude | (v < 0 ? kNegativeBit : 0) | (flag ? kFontFlagBit : 0);
 }
 
@@ -277,7 +279,10 @@ void TLineBuilder::Run(TLineBuildState& state)
         const int32_t first = SlotValue(FFormat[pfFirstIndent]);
         const TLayoutLine* before = line.LineBefore();
         const bool firstLine = line.Index == 0 || (line.Index == 1 && before && before->IsBreakOnlyLine());
-        startX = FDocument.TwipsToLayout(FUnits.ToViewY(firstLine ? left + first : left));
+        // Formed in 64 bits: indents from files may lie anywhere in 32 bits.
+        const int64_t indent = firstLine ? int64_t{left} + first : left;
+        startX = FDocument.TwipsToLayout(FUnits.ToViewY(static_cast<int32_t>(
+            std::clamp<int64_t>(indent, -std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max()))));
     }
     line.FPositions[0] = EncodePosition(startX, FState.FontFlag);
     line.Ascent = FState.FontAscent;
@@ -522,7 +527,7 @@ bool TLineBuilder::BreakChar(uint8_t kind)
 
 void TLineBuilder::AppendUnmeasured(uint8_t /*code*/, int32_t advance)
 {
-    FLine.AppendPosition(X() + advance, FState.FontFlag);
+    FLine.AppendPosition(int64_t{X()} + advance, FState.FontFlag);
     ++FLine.CharCount;
 }
 
@@ -635,7 +640,7 @@ void TLineBuilder::BulletCheck()
     const int32_t first = SlotValue(FFormat[pfFirstIndent]);
     if (first < 0)
         grow = std::max(grow, FUnits.TwipsToEighths(-first));
-    FLine.SetPosition(0, FLine.GetCharPosition(0) + grow);
+    FLine.SetPosition(0, int64_t{FLine.GetCharPosition(0)} + grow);
 }
 
 bool TLineBuilder::Object(TObjectHandle handle)
@@ -737,7 +742,7 @@ TLineBuilder::TAddResult TLineBuilder::AddChar(uint8_t code, int32_t advance, in
         if (kern != 0 && count > 0)
             line.AddToPosition(count, kern);
         const int32_t width = (advance < 0 || code == scOptionalHyphen) ? 0 : advance;
-        line.AppendPosition(line.GetCharPosition(count) + width, FState.FontFlag);
+        line.AppendPosition(int64_t{line.GetCharPosition(count)} + width, FState.FontFlag);
         if (count == 0) {
             line.Ascent = ascent;
             line.Descent = descent;
@@ -923,17 +928,17 @@ void TLayoutLine::SetPosFlag(int32_t i, bool flag)
     FPositions[i] = (FPositions[i] & ~kFontFlagBit) | (flag ? kFontFlagBit : 0);
 }
 
-void TLayoutLine::SetPosition(int32_t i, int32_t value)
+void TLayoutLine::SetPosition(int32_t i, int64_t value)
 {
     FPositions[i] = EncodePosition(value, GetPosFlag(i));
 }
 
-void TLayoutLine::AddToPosition(int32_t i, int32_t delta)
+void TLayoutLine::AddToPosition(int32_t i, int64_t delta)
 {
-    SetPosition(i, GetCharPosition(i) + delta);
+    SetPosition(i, int64_t{GetCharPosition(i)} + delta);
 }
 
-void TLayoutLine::AppendPosition(int32_t value, bool flag)
+void TLayoutLine::AppendPosition(int64_t value, bool flag)
 {
     ResizePositions(CharCount + 2);
     FPositions[CharCount + 1] = EncodePosition(value, flag);
@@ -1054,7 +1059,7 @@ void TLayoutLine::AlignLine(const TLayoutUnits& units)
         const auto shift = static_cast<int32_t>(DivRoundEven(static_cast<int64_t>(seen) * free, spaces));
         AddToPosition(i + 1, shift);
     }
-    SetPosition(count, GetCharPosition(count - 1) + lastWidth);
+    SetPosition(count, int64_t{GetCharPosition(count - 1)} + lastWidth);
 }
 
 void TLayoutLine::FinishLine()

@@ -54,11 +54,12 @@ public:
     int32_t GetCharPosition(int32_t i) const;
     bool GetPosFlag(int32_t i) const;
     void SetPosFlag(int32_t i, bool flag);
-    // Keeps the entry's font flag.
-    void SetPosition(int32_t i, int32_t value);
-    void AddToPosition(int32_t i, int32_t delta);
+    // Keeps the entry's font flag. Values are formed in 64 bits and stored
+    // within the entry's 30 bits of magnitude (saturated at its edge).
+    void SetPosition(int32_t i, int64_t value);
+    void AddToPosition(int32_t i, int64_t delta);
     // Writes entry CharCount + 1 (the caller counts the character).
-    void AppendPosition(int32_t value, bool flag);
+    void AppendPosition(int64_t value, bool flag);
 
     // --- Geometry ----------------------------------------------------------------
     // Space above the line in layout units.
@@ -108,8 +109,6 @@ public:
     int32_t Descent = 0;
     uint16_t Raise = 0;      // largest raise, points
     uint16_t Lower = 0;      // largest lower, points
-    TField* FootnoteMark = nullptr;
-    TField* EndnoteMark = nullptr;
     // The line ends at an automatic hyphenation point.
     uint8_t HyphenEnd = 0;
 

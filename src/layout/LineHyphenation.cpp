@@ -7,6 +7,7 @@
 #include "layout/LayoutLine.h"
 #include "layout/RunFont.h"
 #include "proofing/HyphManager.h"
+#include "platform/runtime/SysUtils.h"
 
 #include <string>
 
@@ -29,6 +30,20 @@ bool FindHyphenationPoints(TParagraph& paragraph, const TLayoutLine& line, int32
     TDocument& document = DocumentOfParagraph(paragraph);
     if (SlotOn(paragraph.Format[pfNoHyphenation]) || !document.AutoHyphenation)
         return false;
+    // The limit of consecutive hyphenated lines: that many lines directly
+    // before this one ending at a hyphenation point leave this one whole.
+    if (document.HyphenationLimit > 0) {
+        int32_t hyphenated = 0;
+        for (int32_t i = line.Index - 1; i >= 0 && i < paragraph.GetLineCount() && hyphenated < document.HyphenationLimit;
+             --i) {
+            const TLayoutLine* before = AsLayoutLine(&paragraph.GetLine(i));
+            if (!before || !before->HyphenEnd)
+                break;
+            ++hyphenated;
+        }
+        if (hyphenated >= document.HyphenationLimit)
+            return false;
+    }
     const uint8_t* plain = paragraph.GetPlainChars().Data();
     const int32_t count = paragraph.GetCharCount();
     if (atChar < 0 || atChar >= count)
@@ -59,6 +74,11 @@ bool FindHyphenationPoints(TParagraph& paragraph, const TLayoutLine& line, int32
     for (int32_t i = start; i < end; ++i)
         if (plain[i] == scOptionalHyphen)
             return false;
+    // A web address or a file link is never cut.
+    TFoundWord link;
+    document.GetLinkAt({paragraph.Index, atChar}, link);
+    if (link.Length > 0)
+        return false;
 
     const int32_t language = document.GetLanguageAt(paragraph.Index, start + 1);
     if (language == NotSet || language == kNoLanguage)
@@ -79,6 +99,9 @@ bool FindHyphenationPoints(TParagraph& paragraph, const TLayoutLine& line, int32
     }
     const TLanguageHyphData& data = GetHyphManager().GetLanguageData(language);
     if (!data.HasData || word.empty() || static_cast<int32_t>(word.size()) > kMaxHyphenatedWord)
+        return false;
+    // A word in capitals only while the document hyphenates them.
+    if (!document.HyphenateCapitals && AnsiUpperCase(word) == word)
         return false;
     data.GetHyphenationPoints(word, points);
     if (points.empty())

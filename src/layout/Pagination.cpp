@@ -446,7 +446,7 @@ int32_t TPaginator::PrepareHeaderFooter(int32_t kind, TSection& section, bool he
         return 0;
 
     const int32_t width = FParams[ppTextWidth];
-    const int64_t limit = static_cast<int64_t>(FDocument.TwipsToLayout(FParams[ppPaperHeight])) * 80 / 100;
+    const int32_t pageHeight = FParams[ppPaperHeightLayout];
     const int32_t first = std::max(range->Range.Start.Paragraph, FDocument.StoryFirst(stHeadersFooters));
     const int32_t last = std::min(range->Range.End.Paragraph, FDocument.StoryLast(stHeadersFooters));
     // While a header or footer is edited its paragraphs keep their own lines
@@ -476,16 +476,17 @@ int32_t TPaginator::PrepareHeaderFooter(int32_t kind, TSection& section, bool he
         for (int32_t index = first; index <= last; ++index) {
             TParagraph& paragraph = FDocument.Paragraphs(index);
             const int32_t right = SlotValue(paragraph.Format[pfRightIndent]);
-            const bool current = paragraph.GetLaidOutFlag() && paragraph.GetLineCount() > 0 &&
-                                 paragraph.GetLine(0).RightLimit ==
-                                     FUnits.TwipsToEighths(std::max(width - right, 0));
+            // Lines laid out at this width are measured again only when an
+            // earlier page squeezed one of them (its height is the page's to
+            // decide).
+            bool current = paragraph.GetLaidOutFlag() && paragraph.GetLineCount() > 0 &&
+                           paragraph.GetLine(0).RightLimit == FUnits.TwipsToEighths(std::max(width - right, 0));
+            for (int32_t i = 0; current && i < paragraph.GetLineCount(); ++i)
+                current = paragraph.GetLine(i).Height != 0;
             if (!current)
                 paragraph.Invalidate(true, width);
-            for (int32_t i = 0; i < paragraph.GetLineCount(); ++i) {
-                const int32_t lineHeight = paragraph.GetLine(i).Height;
-                if (height + lineHeight <= limit)
-                    height += lineHeight;
-            }
+            for (int32_t i = 0; i < paragraph.GetLineCount(); ++i)
+                height = AddHeaderFooterLine(paragraph.GetLine(i), height, pageHeight);
         }
     } catch (...) {
         if (editing) {

@@ -301,6 +301,26 @@ TEST_F(RangeObjectsTest, HyperlinkOperations)
     EXPECT_EQ(At(0, 21, fkPageRef), PageRef);
 }
 
+TEST_F(RangeObjectsTest, ReplacingALinksTextRemovesThatLinkOnly)
+{
+    // "A lien et autre": one hyperlink on "lien" (2..6), another on "autre"
+    // (10..15) holding the caret.
+    TField* first = &Add(rkField, fkHyperlink, BuildHyperlinkField("#un", ""));
+    TField* second = &Add(rkField, fkHyperlink, BuildHyperlinkField("#deux", ""));
+    Build({"A " + Open(first) + "lien" + Close(first) + " et " + Open(second) + "autre" + Close(second) + kMark});
+    Doc->RefreshRangeObjectPositions();
+    Caret(0, 12);
+    TTextPosition start{0, 2}, end{0, 6};
+    TMemory text;
+    text.Append("XY", 2);
+    uint8_t flags = 0;
+    RoundTrip(docReplaceText, {&start, &end, &text, &flags});
+    EXPECT_EQ(Plain(0), "A XY et autre\x02");
+    EXPECT_EQ(At(0, 2, fkHyperlink), nullptr);
+    ExpectRange(At(0, 8, fkHyperlink), 0, 8, 0, 13);
+    EXPECT_EQ(At(0, 8, fkHyperlink), second);
+}
+
 TEST_F(RangeObjectsTest, BrokenBookmarkLinks)
 {
     BuildFixture();

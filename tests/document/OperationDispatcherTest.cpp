@@ -4,6 +4,8 @@
 #include "EditingFixtures.h"
 #include "document/steps/InsertDeleteOperation.h"
 #include "document/operations/OperationDispatcher.h"
+#include "document/steps/FormatStyleListOperation.h"
+#include "foundation/managers/Style.h"
 #include "platform/runtime/Exception.h"
 
 #include <cstdlib>
@@ -234,6 +236,9 @@ TEST_F(DispatcherTest, EveryCodeHasARoutineOrSaysWhichIsMissing)
             EXPECT_NE(error.Message().find("L'opération " + std::to_string(code) + " ("), std::string::npos)
                 << error.Message();
             EXPECT_NE(error.Message().find(entry->RoutineName), std::string::npos);
+            // What brings it is named, never left open.
+            EXPECT_NE(error.Message().find(" : elle viendra avec "), std::string::npos) << error.Message();
+            EXPECT_EQ(error.Message().find("une version ult"), std::string::npos) << error.Message();
         }
         EXPECT_EQ(Host.Locks, 0);
         EXPECT_EQ(Doc->InOperation, 0);
@@ -260,17 +265,17 @@ TEST_F(DispatcherTest, ACodeBeyondTheTableRecordsNothing)
 TEST_F(DispatcherTest, KindsThatDependOnTheParameters)
 {
     uint8_t flag = 0;
-    int32_t record[2] = {0, 0};
+    auto record = std::make_unique<TFormatStyleListInfo>();
     TTextRange range;
     uint8_t mode = 3;
     void* reset[] = {&range, &flag};
-    void* styles[] = {&range, record};
+    void* styles[] = {&range, &record};
     void* transform[] = {&mode, &range, &flag};
     EXPECT_EQ(GetDispatchEntry(docResetFormatToStyle)->KindRule(TOperationParams(reset)), okParagraphFormat);
     flag = 1;
     EXPECT_EQ(GetDispatchEntry(docResetFormatToStyle)->KindRule(TOperationParams(reset)), okCharFormat);
     EXPECT_EQ(GetDispatchEntry(docChangeStyleList)->KindRule(TOperationParams(styles)), 7);
-    record[1] = 4;
+    record->Styles = std::make_unique<TStyleList>(nullptr, nullptr);
     EXPECT_EQ(GetDispatchEntry(docChangeStyleList)->KindRule(TOperationParams(styles)), okStyleChange);
     EXPECT_EQ(GetDispatchEntry(docTransformText)->KindRule(TOperationParams(transform)), 32);
     // The fourth parameter of code 26 is null when the array holds three.

@@ -104,8 +104,10 @@ public:
     int Ended = 0;
     bool EndedFull = false;
     std::vector<std::string> TemplatesAsked;
+    bool KeepUndo = true;
 
     uint32_t OpenFlags() override { return Flags; }
+    bool UndoAfterSave() override { return KeepUndo; }
     TTemplateDocument GetTemplateDocument(const std::string& name) override
     {
         TemplatesAsked.push_back(name);

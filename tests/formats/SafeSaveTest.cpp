@@ -2,6 +2,8 @@
 // document modified; a save that succeeds replaces the file and keeps it held.
 #include "formats/FormatsFixtures.h"
 
+#include "document/operations/Operation.h"
+#include "document/operations/OperationManager.h"
 #include "foundation/MessageAnswers.h"
 #include "formats/OutputFile.h"
 #include "platform/runtime/FileStream.h"
@@ -14,6 +16,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 
 namespace {
@@ -112,6 +115,41 @@ TEST(SafeSave, ASaveReplacesTheFileAndKeepsItHeld)
     EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
     EXPECT_EQ(host.Started.back(), "Enregistrement du document \"lettre.txt\" ...");
     EXPECT_TRUE(host.EndedFull);
+}
+
+TEST(SafeSave, TheUndoHistoryGoesWithASaveUnlessTheOptionKeepsIt)
+{
+    const std::string dir = MakeTestDir("save-undo");
+    for (const bool keep : {true, false}) {
+        const std::string path = MakeFile(dir, "lettre.txt", kOriginal);
+        TRecordingFileHost host;
+        host.KeepUndo = keep;
+        TLoaded loaded = LoadFile(path);
+        ASSERT_TRUE(loaded.Ok);
+        TDocument& document = *loaded.Document;
+        // Two recorded edits, the second undone.
+        for (const char* text : {"un ", "deux "}) {
+            TMemory buffer;
+            buffer.Append(text, static_cast<int32_t>(std::strlen(text)));
+            auto op = std::make_unique<TOperation>(&document, okTyping);
+            document.PrepareTypingFormat({0, 0}, 0);
+            TUpdateRange update;
+            document.InsertPlainTextAt(buffer, {0, 0}, update, op.get(), 0);
+            document.UndoManager().AddOperation(op);
+        }
+        TUpdateRange update;
+        document.UndoManager().Undo(false, update);
+        ASSERT_TRUE(document.UndoManager().CanUndo());
+        ASSERT_TRUE(document.UndoManager().CanRedo());
+
+        EXPECT_EQ(SaveAs(document, ciAnsiText), wrWritten);
+        const TOperationManager& undo = document.UndoManager();
+        EXPECT_EQ(undo.CanUndo(), keep) << keep;
+        EXPECT_EQ(undo.CanRedo(), keep) << keep;
+        EXPECT_EQ(undo.Count(), keep ? 2 : 0);
+        EXPECT_EQ(undo.SavedIndex, undo.CurrentIndex());
+        EXPECT_FALSE(document.IsModified());
+    }
 }
 
 TEST(SafeSave, ACancelledWriteLeavesTheFileAsItWas)

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,39 @@ TEST(StyleTest, UnsetFirstIndentIsNoHangingIndent)
     sheet.Styles[1].GetFullFormat(cf, pf, gffStyleOnly);
     EXPECT_EQ(pf[pfFirstIndent], -360);
     EXPECT_EQ(pf[pfLeftIndent], 1080);
+}
+
+TEST(StyleTest, ExtremeIndentsSaturateInTheOverlay)
+{
+    // Indents as files may give them: the combined left indent stops at the
+    // 32-bit limits (short of the not-set value) instead of wrapping round.
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    struct TCase {
+        int32_t DestFirst, DestLeft, SourceFirst, SourceLeft;
+        int32_t First, Left;
+    };
+    const TCase cases[] = {
+        // A new hanging first line on a far-right left indent.
+        {-1, 2000000000, -2000000000, NotSet, -2000000000, kMax},
+        // A new left indent under a deep hanging first line.
+        {-2000000000, NotSet + 1, NotSet, 2000000000, -2000000000, kMax},
+        // The old hanging first line taken back from a far-left indent.
+        {-2000000000, NotSet + 1, 100, NotSet, 100, NotSet + 1},
+        // Ordinary values are untouched.
+        {-360, 720, -720, NotSet, -720, 1080},
+    };
+    for (const TCase& c : cases) {
+        TParFormat dest, source;
+        ClearParFormat(dest);
+        ClearParFormat(source);
+        dest[pfFirstIndent] = c.DestFirst;
+        dest[pfLeftIndent] = c.DestLeft;
+        source[pfFirstIndent] = c.SourceFirst;
+        source[pfLeftIndent] = c.SourceLeft;
+        OverlayParFormat(dest, source);
+        EXPECT_EQ(dest[pfFirstIndent], c.First) << c.DestLeft << " " << c.SourceFirst;
+        EXPECT_EQ(dest[pfLeftIndent], c.Left) << c.DestLeft << " " << c.SourceFirst;
+    }
 }
 
 TEST(StyleTest, BasedOnLoopsEndTheWalk)
@@ -470,6 +504,28 @@ TEST(StyleImportTest, AnswersForAllStylesAndCancel)
     replaced.clear();
     run({mrYes, mrCancel}, true, replaced, asked);
     EXPECT_EQ(replaced, (std::vector<int32_t>{-1}));
+}
+
+TEST(StyleImportTest, CancelLeavesNoTabTableBehind)
+{
+    // "Citation" comes in first with its tab table, then the question about
+    // "Normal" is cancelled: the tab manager is as it was.
+    TImportFixture f;
+    const int32_t tables = f.Target.Tabs.Count();
+    TMessageAnswers box;
+    box.Expect("Voulez-vous remplacer le style \"Normal\"", mrCancel);
+    TImportStylesInfo request(&f.Source.Styles);
+    request.Mode = 1;
+    request.Chosen = {1, 0};
+    EXPECT_THROW(f.Target.Styles.ImportStyles(request, true), EAbort);
+    EXPECT_EQ(box.Asked().size(), 1u);
+    EXPECT_EQ(f.Target.Tabs.Count(), tables);
+    EXPECT_EQ(Names(f.Target.Styles), (std::vector<std::string>{"Normal", "Mon style"}));
+    // The import done again gives the table the index it had the first time.
+    request.Mode = 0;
+    f.Target.Styles.ImportStyles(request, true);
+    EXPECT_EQ(f.Target.Styles[2].ParFormat[pfTabTable], tables);
+    EXPECT_EQ(f.Target.Tabs.Count(), tables + 1);
 }
 
 TEST(StyleImportTest, StyleFollowedByItselfIsAddedOnce)

@@ -111,6 +111,18 @@ TEST_F(HyphenationTest, WhenWordsAreNotHyphenated)
     // An elided article is no part of the word.
     EXPECT_EQ(LineText(Lay(kFrench + "Une l'association" + kMark, DefaultParFormat(), WidthFor("Une l'associ")), 0),
               "Une l'asso");
+    // Words in capitals, while the document hyphenates them only.
+    EXPECT_EQ(LineText(Lay(kFrench + "Une COMBINAISON" + kMark, DefaultParFormat(), WidthFor("Une COMBINAI")), 0),
+              "Une COMBI");
+    Doc->HyphenateCapitals = 0;
+    EXPECT_EQ(LineText(Lay(kFrench + "Une COMBINAISON" + kMark, DefaultParFormat(), WidthFor("Une COMBINAI")), 0),
+              "Une ");
+    EXPECT_EQ(LineText(Lay(kFrench + "Une Combinaison" + kMark, DefaultParFormat(), WidthFor("Une Combinai")), 0),
+              "Une Combi");
+    Doc->HyphenateCapitals = 1;
+    // A link is never cut.
+    EXPECT_EQ(LineText(Lay(kFrench + "Une /combinaison" + kMark, DefaultParFormat(), WidthFor("Une /combinai")), 0),
+              "Une ");
     // A word that holds a conditional hyphen is cut there only.
     EXPECT_EQ(LineText(Lay(kFrench + "Une combinai" + kSoftHyphen + "son" + kMark, DefaultParFormat(),
                            WidthFor("Une combinai-")), 0),
@@ -130,4 +142,36 @@ TEST_F(HyphenationTest, LinesNarrowerThanACharacter)
     }
     EXPECT_EQ(all, "Une combinaison<2>");
     EXPECT_EQ(LineText(p, 0), "U");
+}
+
+// The document's limit of consecutive hyphenated lines: after that many lines
+// ending at a hyphenation point, the next line breaks before the word.
+TEST_F(HyphenationTest, ConsecutiveHyphenatedLinesAreLimited)
+{
+    Doc->HyphenationZone = 0;
+    const std::string text = kFrench + "combinaisoncombinaisoncombinaisoncombinaison" + kMark;
+    const int32_t width = WidthFor("combinaison");
+    auto hyphenEnds = [&](int32_t limit) {
+        Doc->HyphenationLimit = limit;
+        TParagraph& p = Lay(text, DefaultParFormat(), width);
+        std::vector<int32_t> ends;
+        for (int32_t i = 0; i < p.GetLineCount(); ++i)
+            ends.push_back(Line(p, i).HyphenEnd);
+        return ends;
+    };
+    // Without a limit every line but the last ends at a hyphenation point.
+    const std::vector<int32_t> free = hyphenEnds(0);
+    ASSERT_GE(free.size(), 4u);
+    std::vector<int32_t> expected(free.size() - 1, 1);
+    expected.push_back(0);
+    EXPECT_EQ(free, expected);
+    for (const int32_t limit : {1, 2}) {
+        const std::vector<int32_t> ends = hyphenEnds(limit);
+        int32_t run = 0;
+        for (size_t i = 0; i < ends.size(); ++i) {
+            run = ends[i] ? run + 1 : 0;
+            EXPECT_LE(run, limit) << "limit " << limit << ", line " << i;
+        }
+        EXPECT_EQ(ends[0], 1) << limit;
+    }
 }

@@ -5,6 +5,7 @@
 #include "document/model/Section.h"
 #include "foundation/managers/TabManager.h"
 
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -64,6 +65,37 @@ TEST_F(LayoutTest, LineBreaks)
         }
         EXPECT_EQ(bytes, p.GetText().Size());
     }
+}
+
+// Position entries keep 30 bits of magnitude: values beyond them (extreme
+// indents and positions read from files) stop at the largest one of their
+// sign instead of wrapping round to small ones.
+TEST_F(LayoutTest, PositionsSaturateAtTheirThirtyBits)
+{
+    TParagraph& p = Lay("ab" + kMark);
+    TLayoutLine& line = Line(p, 0);
+    constexpr int32_t kLargest = 0x3FFFFFFF;
+    struct TCase {
+        int32_t Start, Delta, Expected;
+    };
+    const TCase cases[] = {
+        {kLargest - 10, 100, kLargest},
+        {-kLargest + 10, -100, -kLargest},
+        {kLargest, std::numeric_limits<int32_t>::max(), kLargest},
+        {-kLargest, std::numeric_limits<int32_t>::min(), -kLargest},
+        {1000, -250, 750},
+    };
+    for (const TCase& c : cases) {
+        line.SetPosFlag(1, true);
+        line.SetPosition(1, c.Start);
+        line.AddToPosition(1, c.Delta);
+        EXPECT_EQ(line.GetCharPosition(1), c.Expected) << c.Start << " + " << c.Delta;
+        EXPECT_TRUE(line.GetPosFlag(1));
+    }
+    line.SetPosition(0, std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(line.GetCharPosition(0), kLargest);
+    line.SetPosition(0, 0x40000000);
+    EXPECT_EQ(line.GetCharPosition(0), kLargest);
 }
 
 // A word longer than the line is cut after its last character that fits;

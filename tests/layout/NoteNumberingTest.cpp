@@ -272,6 +272,25 @@ TEST_F(NoteNumberingTest, NumbersFollowDeletionsMovesAndUndo)
     Doc.reset();
 }
 
+// A line keeps the last note references it measured; when a note is freed
+// (its deletion dropped from the undo list, say) before the line is laid out
+// again, the line no longer points at it.
+TEST_F(NoteNumberingTest, FreedNotesLeaveNoMarksOnLines)
+{
+    const TNote f = Note(false);
+    const TNote e = Note(true);
+    TParagraph& paragraph = Para("Avec" + Mark(f) + " et" + Mark(e) + kMark);
+    Build();
+    Doc->PaginateAll();
+    ASSERT_EQ(Line(paragraph, 0).FootnoteMark, f.Reference);
+    ASSERT_EQ(Line(paragraph, 0).EndnoteMark, e.Reference);
+    Doc->RemoveRangeObject(f.Reference);
+    EXPECT_EQ(Line(paragraph, 0).FootnoteMark, nullptr);
+    EXPECT_EQ(Line(paragraph, 0).EndnoteMark, e.Reference);
+    Doc->RemoveRangeObject(e.Reference);
+    EXPECT_EQ(Line(paragraph, 0).EndnoteMark, nullptr);
+}
+
 // A keep-with-next heading whose paragraph holds a note goes to the next page
 // with the paragraph after it: its note is numbered where it lands, once.
 TEST_F(NoteNumberingTest, AKeepChainMovedToTheNextPageKeepsItsNumbers)

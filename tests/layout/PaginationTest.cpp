@@ -346,6 +346,45 @@ TEST_F(PaginationTest, HeadersAndFooters)
         EXPECT_EQ(spaces, c.HeaderSpace);
     }
 
+    // A header taller than 80 % of the page: the lines that would pass that
+    // height take none, in pagination as on the page's own header layout.
+    {
+        Doc = std::make_unique<TDocument>(true);
+        FParagraphs = 0;
+        OneLiners(3);
+        TSection& tall = Doc->Sections(0);
+        SmallPage(tall, 5);
+        tall.PageParams[ppHeaderDistance] = kPageMargin;
+        TField& header = HeaderFooter(tall, 1, 12);
+        Doc->PaginateAll();
+        const TParagraph& lines = Doc->Paragraphs(header.Range.Start.Paragraph);
+        const int64_t limit = static_cast<int64_t>(tall.PageParams[ppPaperHeightLayout]) * 80 / 100;
+        std::vector<int32_t> heights;
+        int64_t sum = 0;
+        for (int32_t i = 0; i < lines.GetLineCount(); ++i) {
+            heights.push_back(lines.GetLine(i).Height);
+            sum += lines.GetLine(i).Height;
+        }
+        EXPECT_LE(sum, limit);
+        EXPECT_EQ(heights.front(), kLineHeight);
+        EXPECT_EQ(heights.back(), 0);
+        ASSERT_FALSE(Doc->Pages().empty());
+        TPage& page = *Doc->Pages()[0];
+        EXPECT_EQ(page.HeaderSpace,
+                  std::max<int64_t>(0, Doc->TwipsToLayout(kPageMargin) + sum - tall.PageParams[ppTopMarginLayout]));
+        page.LayoutHeaderFooter(page.Header);
+        std::vector<int32_t> onPage;
+        for (int32_t i = 0; i < lines.GetLineCount(); ++i)
+            onPage.push_back(lines.GetLine(i).Height);
+        EXPECT_EQ(onPage, heights);
+        // Paginated again after the page's layout squeezed them, the same room.
+        const int32_t space = page.HeaderSpace;
+        Doc->ClearPageList();
+        Doc->PaginationComplete = 0;
+        Doc->PaginateAll();
+        EXPECT_EQ(Doc->Pages()[0]->HeaderSpace, space);
+    }
+
     // The header shown on each page, and the body pushed down by a header
     // taller than the top margin.
     Doc = std::make_unique<TDocument>(true);

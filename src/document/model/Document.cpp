@@ -333,6 +333,16 @@ void TDocument::ForgetRangeObject(TField* field)
         if (page->Footer == field)
             page->Footer = nullptr;
     }
+    // Lines that measured the note's reference mark keep no pointer to it.
+    if (field->Kind == rkNoteReference)
+        for (const auto& paragraph : FParagraphs)
+            for (int32_t i = 0; i < paragraph->GetLineCount(); ++i) {
+                TParLine& line = paragraph->GetLine(i);
+                if (line.FootnoteMark == field)
+                    line.FootnoteMark = nullptr;
+                if (line.EndnoteMark == field)
+                    line.EndnoteMark = nullptr;
+            }
     if (field->Kind == rkBookmark)
         BookmarkListDirty = 1;
 }

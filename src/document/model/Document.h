@@ -36,6 +36,9 @@
 #include <vector>
 
 class TAutocorrectLangOptions;
+class TFormatStyleListInfo;
+struct THyphenationOptions;
+struct TObjectFormat;
 struct TCalculationOutput;
 class TDocObject;
 class TDocumentView;
@@ -498,6 +501,8 @@ public:
     TNoteNumbering EndnoteNumbering{3, 2, 1};
     TCharFormat DocCharFormat{};
     uint8_t AutoHyphenation = 1;
+    // Words in capitals are hyphenated too.
+    uint8_t HyphenateCapitals = 1;
     int32_t HyphenationZone = 360;
     // The most consecutive lines that may end at a hyphenation point; 0: no limit.
     int32_t HyphenationLimit = 0;
@@ -708,6 +713,30 @@ public:
     // The break kind of the section that ends at the paragraph (operation
     // 46); records nothing when it already has that kind.
     void ChangeSectionBreak(int32_t paragraph, uint8_t kind, TUpdateRange& update, TOperation* op);
+    // Document settings (operations 29, 51 and 49): the default language;
+    // the hyphenation settings; the page numbering of the sections of the
+    // edited header's page, of the selection or of the caret.
+    void ChangeDefaultLanguage(int32_t language, TUpdateRange& update, TOperation* op);
+    void ChangeHyphenationOptions(const THyphenationOptions& options, TUpdateRange& update, TOperation* op);
+    void FormatPageNumbers(const int32_t (&settings)[2], TUpdateRange& update, TOperation* op);
+    // The paragraphs whose sections a page-numbering change concerns, from
+    // offset 0 of the first to the end of the last.
+    TTextRange PageNumberingScope();
+    // A style-list change (operation 11): the record's new list installed,
+    // then the style it names applied to the range. Takes the record.
+    void ChangeStyleList(const TTextRange& range, std::unique_ptr<TFormatStyleListInfo> info, TUpdateRange& update,
+                         TOperation* op);
+    // Paragraphs first to last sorted (operation 24; mode 1 descending);
+    // refused with a message for one paragraph, bookmarks or fields that
+    // reach beyond them, or a section break.
+    void SortParagraphs(int32_t first, int32_t last, uint8_t mode, TUpdateRange& update, TOperation* op);
+    // The format of the picture or object at the position (operation 25).
+    void FormatObject(const TTextPosition& position, const TObjectFormat& format, TUpdateRange& update,
+                      TOperation* op);
+    // The entries the last table-of-contents build made (operation 41),
+    // the title paragraph included; its follow-up steps read it.
+    int32_t TocEntryCount = 0;
+
     // Steps one character attribute over a range, run by run of equal value
     // (the stepping rules of StepCharAttributeValue), through FormatText.
     void StepCharAttribute(const TTextRange& range, int32_t slot, int32_t delta, TUpdateRange& update,

@@ -110,7 +110,6 @@ void TPage::LayoutHeaderFooter(TField* range)
     const int32_t first = std::max(range->Range.Start.Paragraph, FDocument->StoryFirst(stHeadersFooters));
     const int32_t last = std::min(range->Range.End.Paragraph, FDocument->StoryLast(stHeadersFooters));
     const int32_t pageHeight = params[ppPaperHeightLayout];
-    const int64_t limit = static_cast<int64_t>(pageHeight) * 80 / 100;
 
     // Its page-dependent fields show this page's number and section; the
     // range being edited on this page keeps what the user sees.
@@ -131,9 +130,7 @@ void TPage::LayoutHeaderFooter(TField* range)
         for (int32_t i = 0; i < paragraph.GetLineCount(); ++i) {
             TParLine& line = paragraph.GetLine(i);
             line.Column = -1;
-            if (total + line.Height > limit)
-                line.Height = 0;
-            total += line.Height;
+            total = AddHeaderFooterLine(line, total, pageHeight);
         }
     }
     int64_t y = footer ? static_cast<int64_t>(pageHeight) - FDocument->TwipsToLayout(params[ppFooterDistance]) - total
@@ -273,4 +270,12 @@ void TPage::ReplaceLine(int32_t slot, TParLine* line)
     Lines[static_cast<size_t>(slot)] = line;
     line->Page = this;
     line->PageIndex = slot;
+}
+
+int64_t AddHeaderFooterLine(TParLine& line, int64_t total, int32_t pageHeight)
+{
+    const int64_t limit = static_cast<int64_t>(pageHeight) * 80 / 100;
+    if (total + line.Height > limit)
+        line.Height = 0;
+    return total + line.Height;
 }

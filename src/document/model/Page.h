@@ -115,3 +115,10 @@ public:
 private:
     TDocument* FDocument;
 };
+
+// The room a header or footer takes: its lines' heights summed in order, a
+// line that would bring the sum beyond 80 % of the page height (layout units)
+// getting height 0. Adds the line to the running sum; pagination and a page's
+// own header layout both measure with it, so that both agree.
+int64_t AddHeaderFooterLine(TParLine& line, int64_t total, int32_t pageHeight);
+

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+class TField;
 class TPage;
 class TParagraph;
 
@@ -51,6 +52,10 @@ public:
     // The line's drawing may reach beyond its own band (painted with its
     // neighbours).
     uint8_t Overlap = 0;
+    // The last footnote and endnote reference measured on the line; the
+    // document clears them when the note is freed.
+    TField* FootnoteMark = nullptr;
+    TField* EndnoteMark = nullptr;
 
     // Consumes the text of one line: advances state.Text, lowers
     // state.Remaining by the bytes taken (at least one), and leaves state.Format

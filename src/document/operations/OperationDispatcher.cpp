@@ -9,6 +9,9 @@
 #include "document/operations/Operation.h"
 #include "document/operations/OperationManager.h"
 #include "document/model/Page.h"
+#include "document/steps/ChangeHyphenationOptionsOperation.h"
+#include "document/steps/FormatObjectOperation.h"
+#include "document/steps/FormatStyleListOperation.h"
 #include "foundation/MessageDlg.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/StringList.h"
@@ -100,6 +103,41 @@ void RunChangeFieldInstruction(TDocument& document, TOperationParams params, TOp
 void RunChangeSectionBreak(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
 {
     document.ChangeSectionBreak(ParamInt(params, 0), ParamByte(params, 1), update, op);
+}
+
+// P0: the range, P1: the change record (a std::unique_ptr<TFormatStyleListInfo>
+// that the routine takes).
+void RunChangeStyleList(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    auto& info = ParamRefAs<std::unique_ptr<TFormatStyleListInfo>>(params, 1);
+    document.ChangeStyleList(ParamRefAs<TTextRange>(params, 0), std::move(info), update, op);
+}
+
+void RunSortParagraphs(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.SortParagraphs(ParamInt(params, 0), ParamInt(params, 1), ParamByte(params, 2), update, op);
+}
+
+void RunFormatObject(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.FormatObject(ParamRefAs<TTextPosition>(params, 0), ParamRefAs<TObjectFormat>(params, 1), update, op);
+}
+
+void RunChangeDefaultLanguage(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ChangeDefaultLanguage(ParamInt(params, 0), update, op);
+}
+
+// P0: the numbering format and the first number (two 32-bit values).
+void RunFormatPageNumbers(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.FormatPageNumbers(ParamRefAs<int32_t[2]>(params, 0), update, op);
+}
+
+void RunChangeHyphenationOptions(TDocument& document, TOperationParams params, TOperation* op,
+                                 TUpdateRange& update)
+{
+    document.ChangeHyphenationOptions(ParamRefAs<THyphenationOptions>(params, 0), update, op);
 }
 
 // --- Bookmarks, fields and hyperlinks ----------------------------------------
@@ -235,6 +273,63 @@ void UpdateInsertedField(TDocument& document, TOperationParams /*params*/)
     document.GoToPosition(end.Paragraph, end.Offset);
 }
 
+// Field update over a range for a set of field types, recorded under a kind
+// and joined to the operation before it.
+void UpdateFieldsJoined(TDocument& document, TTextRange range, std::initializer_list<uint8_t> types, uint8_t kind)
+{
+    TFieldTypeSet set;
+    for (uint8_t type : types)
+        set.set(type);
+    document.KindOverride = kind;
+    try {
+        document.ExecuteOperation(docUpdateFields, {&range, &set});
+    } catch (...) {
+        document.KindOverride = 255;
+        throw;
+    }
+    document.KindOverride = 255;
+    JoinLastOperation(document);
+}
+
+// After a table of contents was built: its page references show the pages
+// of the headings, as part of the same action.
+void UpdateTableOfContentsPages(TDocument& document, TOperationParams /*params*/)
+{
+    if (document.TocEntryCount <= 0)
+        return;
+    // The table's field, found one character before the caret.
+    TTextPosition before;
+    MakeTextPos(document.Caret.Paragraph, std::max(document.Caret.Offset - 1, 0), before);
+    TField* table = document.FindRangeAt(before, fkTOC, rkField);
+    if (!table)
+        return;
+    document.ClearPageList();
+    document.PaginationComplete = 0;
+    document.PaginateAll();
+    UpdateFieldsJoined(document, table->Range, {fkPageRef}, 49);
+}
+
+// No table of contents could be made: the user is told why.
+void ReportEmptyTableOfContents(TDocument& document, TOperationParams /*params*/)
+{
+    if (document.TocEntryCount > 0)
+        return;
+    ShowMessageDlg("Aucun paragraphe n'est associé à un style de type \"Titre\".||En conséquence, Eldravin "
+                   "n'a pas pu créer de table des matières pour ce document.||||Remarque : Eldravin recherche "
+                   "les styles de type \"Titre\" à partir de la position actuelle du curseur et procède "
+                   "jusqu'à la fin du document, ou bien jusqu'à la rencontre d'une autre table des "
+                   "matières. Il est peut-être nécessaire de changer l'emplacement actuel du curseur, ou "
+                   "d'associer les paragraphes adéquats avec des styles de type \"Titre\".",
+                   mtInformation, mbOK);
+}
+
+// After the page numbering changed: the page numbers of the sections
+// concerned show it, as part of the same action.
+void UpdatePageNumberFields(TDocument& document, TOperationParams /*params*/)
+{
+    UpdateFieldsJoined(document, document.PageNumberingScope(), {fkPage, fkPageRef}, 56);
+}
+
 // After a deleted table of contents: its bookmarks too, when the user wants.
 void AskDeleteTocBookmarks(TDocument& document, TOperationParams /*params*/)
 {
@@ -297,9 +392,10 @@ uint8_t KindOfResetFormat(TOperationParams params)
 
 uint8_t KindOfStyleListChange(TOperationParams params)
 {
-    // The second 32-bit field of the request record.
-    const auto* record = static_cast<const int32_t*>(ParamRef(params, 1));
-    return record[1] != 0 ? okStyleChange : 7;
+    // The change record carries a new style list, or only names a style to
+    // apply.
+    const auto& record = ParamRefAs<const std::unique_ptr<TFormatStyleListInfo>>(params, 1);
+    return record && record->Styles ? okStyleChange : 7;
 }
 
 uint8_t KindOfTransform(TOperationParams params)
@@ -326,8 +422,8 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
              nullptr},
     /* 9 */ {5, nullptr, nullptr, "TDocument.StepParagraphFormat", false, false, false, false, nullptr, nullptr},
     /* 10 */ {7, nullptr, nullptr, "TDocument.ApplyStyleToParagraphs", false, false, false, false, nullptr, nullptr},
-    /* 11 */ {7, KindOfStyleListChange, nullptr, "TDocument.ChangeStyleList", false, false, false, false, nullptr,
-              nullptr},
+    /* 11 */ {7, KindOfStyleListChange, RunChangeStyleList, "TDocument.ChangeStyleList", false, false, false, false,
+              nullptr, nullptr},
     /* 12 */ {28, nullptr, nullptr, "TDocument.UpdateStyleFromSelection", true, false, false, false, nullptr,
               nullptr},
     /* 13 */ {15, nullptr, RunInsertFragment, "TDocument.InsertFragment", false, true, false, false, nullptr,
@@ -342,12 +438,12 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 21 */ {24, nullptr, nullptr, "TDocument.DuplicateText", false, false, false, false, nullptr, nullptr},
     /* 22 */ {25, nullptr, nullptr, "TDocument.JoinParagraphs", false, false, false, false, nullptr, nullptr},
     /* 23 */ {26, nullptr, nullptr, "TDocument.SplitParagraphs", false, false, false, false, nullptr, nullptr},
-    /* 24 */ {27, nullptr, nullptr, "TDocument.SortParagraphs", false, false, false, false, nullptr, nullptr},
-    /* 25 */ {39, nullptr, nullptr, "TDocument.FormatObject", false, false, false, false, nullptr, nullptr},
+    /* 24 */ {27, nullptr, RunSortParagraphs, "TDocument.SortParagraphs", false, false, false, false, nullptr, nullptr},
+    /* 25 */ {39, nullptr, RunFormatObject, "TDocument.FormatObject", false, false, false, false, nullptr, nullptr},
     /* 26 */ {29, KindOfTransform, nullptr, "TDocument.TransformText", false, false, false, false, nullptr, nullptr},
     /* 27 */ {36, nullptr, RunCalculate, "TDocument.CalculateExpression", false, false, false, false, nullptr, nullptr},
     /* 28 */ {15, nullptr, nullptr, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
-    /* 29 */ {42, nullptr, nullptr, "TDocument.ChangeDefaultLanguage", false, false, false, false,
+    /* 29 */ {42, nullptr, RunChangeDefaultLanguage, "TDocument.ChangeDefaultLanguage", false, false, false, false,
               RestartSpellCheckAfter, nullptr},
     /* 30 */ {43, nullptr, nullptr, "TDocument.ClickAndType", false, false, false, false, nullptr, nullptr},
     /* 31 */ {44, nullptr, nullptr, "TDocument.AutocorrectTypedChar", false, false, false, false, nullptr, nullptr},
@@ -366,7 +462,8 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
               true, nullptr, nullptr},
     /* 40 */ {47, nullptr, RunInsertHyperlink, "TDocument.InsertHyperlink", false, false, false, false, nullptr,
               nullptr},
-    /* 41 */ {49, nullptr, nullptr, "TDocument.BuildTableOfContents", false, false, false, false, nullptr, nullptr},
+    /* 41 */ {49, nullptr, nullptr, "TDocument.BuildTableOfContents", false, false, false, false,
+              UpdateTableOfContentsPages, ReportEmptyTableOfContents},
     /* 42 */ {51, nullptr, RunDeleteField, "TDocument.DeleteField", false, false, false, false, nullptr,
               AskDeleteTocBookmarks},
     /* 43 */ {50, nullptr, RunInsertField, "TDocument.InsertField", false, false, false, false, UpdateInsertedField,
@@ -377,16 +474,59 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 46 */ {53, nullptr, RunChangeSectionBreak, "TDocument.ChangeSectionBreak", false, false, false, false, nullptr, nullptr},
     /* 47 */ {55, nullptr, nullptr, "TDocument.LinkHeaderToPrevious", false, false, false, false, nullptr, nullptr},
     /* 48 */ {16, nullptr, nullptr, "TDocument.InsertSymbol", false, false, false, false, nullptr, nullptr},
-    /* 49 */ {56, nullptr, nullptr, "TDocument.FormatPageNumbers", false, false, false, false, nullptr, nullptr},
+    /* 49 */ {56, nullptr, RunFormatPageNumbers, "TDocument.FormatPageNumbers", false, false, false, false,
+              UpdatePageNumberFields, nullptr},
     /* 50 */ {57, nullptr, nullptr, "TDocument.InsertEnvelope", false, false, false, false, nullptr, nullptr},
-    /* 51 */ {60, nullptr, nullptr, "TDocument.ChangeHyphenationOptions", false, false, false, false, nullptr,
-              nullptr},
+    /* 51 */ {60, nullptr, RunChangeHyphenationOptions, "TDocument.ChangeHyphenationOptions", false, false, false,
+              false, nullptr, nullptr},
 };
+
+// What brings the routine of a code that has none yet.
+const char* ComingWith(uint8_t code)
+{
+    switch (code) {
+    case docFormatBlock:
+    case docDeleteBlock:
+    case docBlockSum:
+        return "les opérations sur les blocs sélectionnés";
+    case docScaleCharAttribute:
+    case docApplyFormatPainter:
+    case docReducePageCount:
+    case docStepParagraphFormat:
+    case docApplyStyle:
+    case docUpdateStyleFromSelection:
+        return "les opérations de style";
+    case docPaste:
+        return "les opérations du presse-papiers";
+    case docPasteNoteSpike:
+        return "le collecteur de notes";
+    case docMoveText:
+    case docDuplicateText:
+    case docJoinParagraphs:
+    case docSplitParagraphs:
+    case docLinkHeaderToPrevious:
+        return "le déplacement et la restructuration du texte";
+    case docTransformText:
+        return "la transformation du texte";
+    case docClickAndType:
+        return "le cliquer-taper";
+    case docAutocorrectTypedChar:
+    case docAutocorrectRange:
+        return "la correction automatique";
+    case docBuildTableOfContents:
+        return "la table des matières";
+    case docInsertSymbol:
+    case docInsertEnvelope:
+        return "l'insertion de symboles et d'enveloppes";
+    default:
+        return "une version ultérieure";
+    }
+}
 
 [[noreturn]] void RaiseMissingRoutine(uint8_t code, const TDispatchEntry& entry)
 {
     throw EInternalError("L'opération " + std::to_string(code) + " (" + entry.RoutineName +
-                         ") n'est pas disponible dans cette version");
+                         ") n'est pas disponible dans cette version : elle viendra avec " + ComingWith(code));
 }
 
 // The program event fired after a block deletion.

@@ -7,7 +7,7 @@
 // The parameters are an array of untyped pointers to the caller's values; the
 // table says for each code how each entry is read (the helpers below).
 // A routine that is not wired into the table yet raises EInternalError naming
-// its code when it is asked for: the table lists every code, and wiring a
+// its code, the routine and what brings it, when it is asked for: the table lists every code, and wiring a
 // routine is one line of it (DispatchTable in OperationDispatcher.cpp).
 #include <cstdint>
 #include <initializer_list>

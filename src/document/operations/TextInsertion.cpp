@@ -313,16 +313,22 @@ void TDocument::ReplaceText(const TTextPosition& start, const TTextPosition& end
     update.Reset();
     const TTextPosition last = ReplacementEnd(*this, start, end, flags);
 
-    // A hyperlink that is exactly the replaced text goes first, its text kept.
-    if (!NoHyperlinkCheck)
+    // A hyperlink that is exactly the replaced text goes first, its text kept;
+    // that one, not the one at the caret.
+    if (!NoHyperlinkCheck) {
+        TField* link = nullptr;
         for (const auto& object : RangeObjects())
             if (object->Kind == rkField && object->Type == HyperlinkFieldType &&
                 CompareTextPos(object->Range.Start, start) == 0 && CompareTextPos(object->Range.End, last) == 0) {
-                TUpdateRange local;
-                RunOperationRoutine(docRemoveHyperlink, *this, {}, op, local);
-                FUndoManager->MergeUpdateRange(update, local);
+                link = object.get();
                 break;
             }
+        if (link) {
+            TUpdateRange local;
+            RemoveHyperlink(link, local, op);
+            FUndoManager->MergeUpdateRange(update, local);
+        }
+    }
 
     ReplaceRange(start, last, update, op, flags, [&](TUpdateRange& local) {
         // The new text takes the format of the first character it replaces.

@@ -17,9 +17,10 @@ void TChangeHyphenationOptionsOperation::Undo(TUpdateRange& update)
     CheckSubOperationFault(*this);
     update.Reset();
     TDocument& document = *FDocument;
-    const int32_t automatic = document.AutoHyphenation;
-    document.AutoHyphenation = static_cast<uint8_t>(FOptions.Automatic != 0 ? 1 : 0);
-    FOptions.Automatic = automatic;
+    const int32_t flags = (document.AutoHyphenation ? hofAutomatic : 0) | (document.HyphenateCapitals ? hofCapitals : 0);
+    document.AutoHyphenation = (FOptions.Flags & 0xFF) != 0 ? 1 : 0;
+    document.HyphenateCapitals = (FOptions.Flags & 0xFF00) != 0 ? 1 : 0;
+    FOptions.Flags = flags;
     std::swap(document.HyphenationZone, FOptions.Zone);
     std::swap(document.HyphenationLimit, FOptions.ConsecutiveLimit);
     for (int32_t index = 0; index < document.ParagraphCount(); ++index)

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 
@@ -242,6 +243,19 @@ void TStyle::Assign(const TStyle& source)
     ParFormat = source.ParFormat;
 }
 
+namespace {
+
+// An indent moved by a first-line indent, formed in 64 bits: values that files
+// supply may lie anywhere in 32 bits, and the sum saturates short of the
+// not-set value instead of wrapping round.
+int32_t ShiftIndent(int32_t indent, int64_t by)
+{
+    const int64_t sum = int64_t{indent} + by;
+    return static_cast<int32_t>(std::clamp<int64_t>(sum, int64_t{NotSet} + 1, std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
 void OverlayParFormat(TParFormat& dest, const TParFormat& source)
 {
     const bool sourceFirst = IsSet(source[pfFirstIndent]);
@@ -254,14 +268,14 @@ void OverlayParFormat(TParFormat& dest, const TParFormat& source)
         dest[pfLeftIndent] = source[pfLeftIndent];
     } else if (sourceFirst) {
         if (IsSet(dest[pfLeftIndent]) && hanging())
-            dest[pfLeftIndent] += dest[pfFirstIndent];
+            dest[pfLeftIndent] = ShiftIndent(dest[pfLeftIndent], dest[pfFirstIndent]);
         dest[pfFirstIndent] = source[pfFirstIndent];
         if (IsSet(dest[pfLeftIndent]) && hanging())
-            dest[pfLeftIndent] -= dest[pfFirstIndent];
+            dest[pfLeftIndent] = ShiftIndent(dest[pfLeftIndent], -int64_t{dest[pfFirstIndent]});
     } else if (sourceLeft) {
         dest[pfLeftIndent] = source[pfLeftIndent];
         if (hanging())
-            dest[pfLeftIndent] -= dest[pfFirstIndent];
+            dest[pfLeftIndent] = ShiftIndent(dest[pfLeftIndent], -int64_t{dest[pfFirstIndent]});
     }
     for (int i = pfLineSpacing; i < TParFormat::Count; ++i)
         if (IsSet(source[i]))
@@ -624,7 +638,16 @@ bool TStyleList::ImportStyles(TImportStylesInfo& request, bool confirm)
     // The import works on a copy, so that Cancel leaves this list untouched.
     TStyleList work(FDocument, FTabManager);
     work.Assign(*this);
-    TStyleImporter(request, work, confirm).Run();
+    // The working copy shares the tab manager: the tables the import mapped
+    // into it go again when the import is cancelled.
+    const int32_t tables = FTabManager ? FTabManager->Count() : 0;
+    try {
+        TStyleImporter(request, work, confirm).Run();
+    } catch (...) {
+        if (FTabManager)
+            FTabManager->DropTablesFrom(tables);
+        throw;
+    }
 
     for (int32_t i = 0; i < work.Count(); ++i) {
         if (i < Count())

@@ -102,6 +102,15 @@ int32_t TTabManager::AddTable(const TTabTable& table)
     return Count() - 1;
 }
 
+void TTabManager::DropTablesFrom(int32_t count)
+{
+    if (count < 0 || count >= Count())
+        return;
+    FTables.erase(FTables.begin() + count, FTables.end());
+    if (FWorkingIndex != NotSet && FWorkingIndex >= count)
+        FWorkingIndex = NotSet;
+}
+
 void TTabManager::PrepareParagraphTabs(const TParFormat& format)
 {
     const int32_t tableIndex = format[pfTabTable];

@@ -96,6 +96,9 @@ public:
     // -1 for a table without stops; else the index of a stored table with the
     // same stops in the same order, storing a copy when there is none.
     int32_t AddTable(const TTabTable& table);
+    // Forgets the tables from index count on (those an abandoned edit added
+    // after the manager held count tables).
+    void DropTablesFrom(int32_t count);
 
     // The interval of default stops, in twips. A value below 1 counts as the
     // standard 720 when the working list is built.
