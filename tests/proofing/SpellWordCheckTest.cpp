@@ -6,6 +6,7 @@
 #include "proofing/Ligatures.h"
 
 #include <array>
+#include <filesystem>
 
 namespace {
 
@@ -15,16 +16,25 @@ struct TWordCase {
     const char* First;  // first suggestion (or the replacement), nullptr: not checked
 };
 
-void CheckTable(TSpellCheckSystem& system, int32_t language, const std::vector<TWordCase>& cases)
+// Checks the words and leaves the table of results and first suggestions in
+// the test output folder, for people to read.
+void CheckTable(TSpellCheckSystem& system, int32_t language, const std::vector<TWordCase>& cases,
+                const std::string& outputName)
 {
+    static const char* const stateNames[] = {"accepted", "auto-replace", "misspelled"};
+    std::string table = "| word | result | first suggestion or replacement |\n|---|---|---|\n";
     for (const TWordCase& c : cases) {
         std::array<char, 2065> buffer{};
         const uint8_t state = system.CheckWordCached(c.Word, language, static_cast<int32_t>(buffer.size()), buffer.data());
+        table += "| " + Utf8FromAnsi(c.Word) + " | " + (state < 3 ? stateNames[state] : "?") + " | " +
+                 (state != csAccepted ? Utf8FromAnsi(FirstSuggestion(buffer.data())) : "") + " |\n";
         EXPECT_EQ(state, c.State) << Utf8FromAnsi(c.Word);
         if (c.First) {
             EXPECT_EQ(Utf8FromAnsi(FirstSuggestion(buffer.data())), Utf8FromAnsi(c.First)) << Utf8FromAnsi(c.Word);
         }
     }
+    std::filesystem::create_directories(TestOutputDir());
+    WriteTestFile(TestOutputDir() + "/" + outputName, table);
 }
 
 class TSettingsGuard {
@@ -73,7 +83,8 @@ TEST(SpellWordCheckTest, FrenchWords)
                    {"Eldravinesque", csAccepted, nullptr},
                    {"zorglub", csAccepted, nullptr},
                    {"ajd", csAutoReplace, "aujourd'hui"},
-               });
+               },
+               "spelling-words-fr.md");
 }
 
 TEST(SpellWordCheckTest, EnglishWords)
@@ -94,9 +105,11 @@ TEST(SpellWordCheckTest, EnglishWords)
                    {"recieve", csMisspelled, "receive"},
                    {"encyclopædia", csMisspelled, "encyclopedia"},  // no ligature handling outside French
                    {"A4", csAccepted, nullptr},                       // words with digits ignored
-               });
+               },
+               "spelling-words-en-us.md");
     auto gb = StartedSystem("Anglais GB.esc");
-    CheckTable(*gb, 0x0809, {{"colour", csAccepted, nullptr}, {"color", csMisspelled, "colour"}});
+    CheckTable(*gb, 0x0809, {{"colour", csAccepted, nullptr}, {"color", csMisspelled, "colour"}},
+               "spelling-words-en-gb.md");
 }
 
 TEST(SpellWordCheckTest, MixedCaseIgnoredWithoutEngineOrCache)
@@ -224,4 +237,21 @@ TEST(SpellWordCheckTest, Ligatures)
     EXPECT_EQ(fr.ExpandLigatures("ŒUVRE"), "OEUVRE");
     EXPECT_EQ(fr.ExpandLigatures("cæcum"), "caecum");
     EXPECT_EQ(fr.ApplyLigatures(std::string("coeur\0soeur", 11)), std::string("cœur\0sœur", 9));
+}
+
+// An engine error counts as accepted and leaves the caches alone.
+TEST(SpellWordCheckTest, EngineErrorCountsAsAccepted)
+{
+    TSpellFolder folder("engine-error");
+    folder.Lexicon("en.tlx", "word\r\n");
+    folder.Description("En.esc", EscText(1033, {"en.tlx"}));
+    auto en = StartedSystem("En.esc");
+    SSCE_CloseSession(en->SessionId);
+    uint8_t state = csMisspelled;
+    EXPECT_LT(en->CheckWord(0x0409, "qwzx", state, 0, nullptr), 0);
+    EXPECT_EQ(state, csMisspelled);  // untouched
+    EXPECT_EQ(en->CheckWordCached("qwzx", 0x0409, 0, nullptr), csAccepted);
+    EXPECT_TRUE(en->AcceptedCache.empty());
+    EXPECT_TRUE(en->MisspelledCache.empty());
+    en->SessionId = -1;
 }

@@ -181,6 +181,7 @@ public:
     // Parses the file's lines; false for a damaged file.
     bool Parse(const std::string& bytes, const std::array<uint8_t, 256>* toEngine)
     {
+        Changed();
         Entries.clear();
         HeaderLine.clear();
         size_t pos = 0;
@@ -268,27 +269,35 @@ public:
     // a dictionary takes them), otherwise any case.
     const TEntry* Match(const std::string& word, bool caseSensitive) const
     {
-        for (const TEntry& e : Entries) {
-            if (e.Word.size() != word.size())
-                continue;
-            if (e.Word == word)
-                return &e;
+        if (!FIndexValid) {
+            FLowerIndex.clear();
+            for (size_t i = 0; i < Entries.size(); ++i)
+                FLowerIndex.emplace(Lowered(Entries[i].Word), i);
+            FIndexValid = true;
         }
-        const std::string lower = Lowered(word);
-        for (const TEntry& e : Entries) {
-            if (e.Word.size() != word.size())
-                continue;
-            if (caseSensitive) {
-                const TCase ec = CaseOf(e.Word);
-                if ((ec == TCase::Lower && (word == Capitalized(e.Word) || word == Uppered(e.Word))) ||
-                    (ec != TCase::Lower && word == Uppered(e.Word)))
-                    return &e;
-            } else if (Lowered(e.Word) == lower) {
+        const auto [first, last] = FLowerIndex.equal_range(Lowered(word));
+        for (auto it = first; it != last; ++it)
+            if (Entries[it->second].Word == word)
+                return &Entries[it->second];
+        for (auto it = first; it != last; ++it) {
+            const TEntry& e = Entries[it->second];
+            if (!caseSensitive)
                 return &e;
-            }
+            const TCase ec = CaseOf(e.Word);
+            if ((ec == TCase::Lower && (word == Capitalized(e.Word) || word == Uppered(e.Word))) ||
+                (ec != TCase::Lower && word == Uppered(e.Word)))
+                return &e;
         }
         return nullptr;
     }
+
+    // The entries changed: the index is made again when next needed.
+    void Changed() { FIndexValid = false; }
+
+private:
+    // Entries by their words in small letters.
+    mutable std::unordered_multimap<std::string, size_t> FLowerIndex;
+    mutable bool FIndexValid = false;
 };
 
 class TDictionaryLexicon : public TLexicon {
@@ -623,6 +632,7 @@ SSCE_S16 SSCE_AddToLex(SSCE_S16 sid, SSCE_S16 lexId, const SSCE_CHAR* word, SSCE
     TTextLexicon::TEntry entry{word, static_cast<char>(action), other, {}};
     const int32_t i = text->IndexOf(word);
     TTextLexicon::TEntry previous;
+    text->Changed();
     if (i >= 0) {
         previous = text->Entries[static_cast<size_t>(i)];
         if (previous.Action == entry.Action && previous.Other == entry.Other)
@@ -658,6 +668,7 @@ SSCE_S16 SSCE_DelFromLex(SSCE_S16 sid, SSCE_S16 lexId, const SSCE_CHAR* word)
     if (i < 0)
         return SSCE_WORD_NOT_FOUND_ERR;
     const TTextLexicon::TEntry removed = text->Entries[static_cast<size_t>(i)];
+    text->Changed();
     text->Entries.erase(text->Entries.begin() + i);
     if (!text->Save()) {
         text->Entries.insert(text->Entries.begin() + i, removed);
