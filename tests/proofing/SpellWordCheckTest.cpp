@@ -26,7 +26,10 @@ void CheckTable(TSpellCheckSystem& system, int32_t language, const std::vector<T
     for (const TWordCase& c : cases) {
         std::array<char, 2065> buffer{};
         const uint8_t state = system.CheckWordCached(c.Word, language, static_cast<int32_t>(buffer.size()), buffer.data());
-        table += "| " + Utf8FromAnsi(c.Word) + " | " + (state < 3 ? stateNames[state] : "?") + " | " +
+        std::string shown = Utf8FromAnsi(c.Word);
+        for (size_t p; (p = shown.find('\x0B')) != std::string::npos;)
+            shown.replace(p, 1, "<11>");  // the hyphen special character
+        table += "| " + shown + " | " + (state < 3 ? stateNames[state] : "?") + " | " +
                  (state != csAccepted ? Utf8FromAnsi(FirstSuggestion(buffer.data())) : "") + " |\n";
         EXPECT_EQ(state, c.State) << Utf8FromAnsi(c.Word);
         if (c.First) {
