@@ -58,3 +58,14 @@ function(eldravin_test_dir folder)
     TEST_PREFIX "${_rel}/"
     PROPERTIES TIMEOUT 300)
 endfunction()
+
+# eldravin_spelling_data(<target>)
+# Puts the spelling systems (descriptions and lexicons of resources/spelling)
+# beside the target's executable, in the folder "Orthographe", where the program
+# reads them from.
+function(eldravin_spelling_data target)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_directory
+            "${CMAKE_SOURCE_DIR}/resources/spelling/Orthographe" "$<TARGET_FILE_DIR:${target}>/Orthographe"
+    VERBATIM)
+endfunction()

@@ -6,7 +6,8 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake ninja-build ccache pkg-config
   qt6-base-dev libicu-dev zlib1g-dev libjpeg-dev
-  libhunspell-dev hunspell-fr libxkbcommon-dev
+  libhunspell-dev libxkbcommon-dev
+  hunspell-fr hunspell-en-us hunspell-en-gb hunspell-de-de hunspell-es hunspell-it
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   clang-14 libclang-rt-14-dev python3

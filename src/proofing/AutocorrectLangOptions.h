@@ -34,6 +34,9 @@ public:
     // words no rule may change; compared without regard to case.
     TStringList CapSentEx;
     TStringList OtherEx;
+    // Language flag bits (bit i = flag i of the language's record); for French
+    // bit 0 asks for the "ae"/"oe" ligatures, bit 2 for Canadian spelling.
+    int32_t Flags = 0x7FFFFFFF;
 
     // The character ends a word for autocorrection.
     bool IsWordDelimiter(uint8_t c) const;
@@ -41,6 +44,14 @@ public:
     bool IsClosingQuote(uint8_t c) const;
     // The word, with its full stop, is one after which no sentence starts.
     bool IsCapSentException(const std::string& word) const;
+
+    // The text with the French ligatures made in each run of printable
+    // characters, when the ligature flag is set; else the text unchanged
+    // (proofing/Ligatures.cpp).
+    std::string ApplyLigatures(const std::string& text) const;
+    // The word with its ligatures written out: œ "oe", æ "ae", Œ "OE" or "Oe",
+    // Æ "AE" or "Ae".
+    std::string ExpandLigatures(const std::string& word) const;
 };
 
 class TAutocorrectLangOptionsManager {
