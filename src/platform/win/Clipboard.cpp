@@ -373,6 +373,13 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
+    // A handle the clipboard already holds for another format would be freed
+    // twice.
+    for (const auto& [held, handle] : s.Handles)
+        if (handle == data && held != format) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return nullptr;
+        }
     std::string bytes;
     if (!BytesOfHandle(format, data, bytes)) {
         SetLastError(ERROR_INVALID_HANDLE);
@@ -384,10 +391,17 @@ HANDLE SetClipboardData(UINT format, HANDLE data)
             FreeHandle(format, old->second);
         s.Handles.erase(old);
     }
-    if (!IsGdiFormat(format))
+    if (IsGdiFormat(format)) {
+        // The clipboard owns the object from now on; it keeps its pixels and
+        // frees it at once, so that a caller deleting it against the rules
+        // cannot make the clipboard free another object later. The handle
+        // it gives out for the format is one of its own.
+        DeleteObject(static_cast<HGDIOBJ>(data));
+    } else {
         SetGlobalBlockHeld(data, true);
+        s.Handles[format] = data;
+    }
     s.Content.SetData(format, std::move(bytes));
-    s.Handles[format] = data;
     ReleaseSynthesizedHandles(s);
     s.Own = true;
     s.ForeignRead = false;

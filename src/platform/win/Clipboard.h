@@ -8,9 +8,12 @@
 //
 // Data handles: a format's data is a memory block (GlobalAlloc), except
 // CF_BITMAP (a bitmap, HBITMAP) and CF_PALETTE (a palette, HPALETTE). Data
-// handed to SetClipboardData belongs to the clipboard from then on; handles
+// handed to SetClipboardData belongs to the clipboard from then on (a bitmap
+// or palette is freed at once, the clipboard keeping its content); handles
 // that GetClipboardData returns stay the clipboard's and remain valid until
 // the content changes.
+//
+// The clipboard is used from the user-interface thread.
 //
 // Formats the system makes from others, as the original platform does: the
 // three text formats (CF_TEXT in the code page of the text's language,

@@ -278,6 +278,11 @@ TEST_F(ClipboardTest, PicturesGoBothWaysAsPngAndBmp)
     ASSERT_TRUE(OpenClipboard(1));
     ASSERT_TRUE(EmptyClipboard());
     ASSERT_EQ(bitmap, SetClipboardData(CF_BITMAP, bitmap));
+    // The bitmap is the clipboard's: its pixels stay, the object is gone.
+    EXPECT_EQ(0, GetObjectType(bitmap));
+    TDibImage copy;
+    ASSERT_TRUE(GetBitmapDib(static_cast<HBITMAP>(GetClipboardData(CF_BITMAP)), &copy));
+    EXPECT_EQ(0x123456u, DibPixel(copy, 2, 1));
     EXPECT_EQ((std::vector<UINT>{CF_BITMAP, CF_DIB}), EnumeratedFormats());
     ASSERT_TRUE(CloseClipboard());
     std::string bmp, png;
@@ -453,6 +458,7 @@ TEST_F(ClipboardTest, HandlesAreCheckedAndTheClipboardsDataStaysTheClipboards)
     EXPECT_EQ(text, GlobalFree(text));  // the clipboard's now
     EXPECT_EQ(ERROR_INVALID_HANDLE, GetLastError());
     EXPECT_EQ(text, GetClipboardData(CF_TEXT));
+    EXPECT_EQ(nullptr, SetClipboardData(CF_OEMTEXT, text));  // one block, one format
     // Data of a picture that is no DIB gives no bitmap, and nothing breaks.
     ASSERT_NE(nullptr, SetClipboardData(CF_DIB, Block("not a picture")));
     EXPECT_EQ(nullptr, GetClipboardData(CF_BITMAP));
