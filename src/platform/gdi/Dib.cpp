@@ -613,3 +613,20 @@ std::string WriteBmp(const TDibImage& img)
     s += pixels;
     return s;
 }
+
+bool ReadPackedDib(std::string_view data, TDibImage& img, std::string& error)
+{
+    // A file header whose pixel offset is 0 makes ReadBmp take the pixels
+    // right after the header, the colour table and any colour masks.
+    std::string file = "BM";
+    Put32(file, static_cast<uint32_t>(std::min<size_t>(data.size() + 14, UINT32_MAX)));
+    Put32(file, 0);
+    Put32(file, 0);
+    file.append(data);
+    return ReadBmp(file, img, error);
+}
+
+std::string WritePackedDib(const TDibImage& img)
+{
+    return WriteBmp(img).substr(14);
+}

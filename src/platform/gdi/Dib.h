@@ -81,3 +81,7 @@ std::string PackDibBottomUp(const TDibImage& img);
 // 124-byte headers are read), colour table, pixels.
 bool ReadBmp(std::string_view data, TDibImage& img, std::string& error);
 std::string WriteBmp(const TDibImage& img);
+// Packed DIBs, as the clipboard carries them: a BMP file without its 14-byte
+// file header (the pixels follow the header and the colour table).
+bool ReadPackedDib(std::string_view data, TDibImage& img, std::string& error);
+std::string WritePackedDib(const TDibImage& img);

@@ -156,3 +156,40 @@ std::string MakeDropFiles(const std::vector<std::string>& names)
     block += '\0';
     return block;
 }
+
+std::string TextOfBlock(const std::string& block)
+{
+    return block.substr(0, block.find('\0'));
+}
+
+std::u16string WideTextOfBlock(const std::string& block)
+{
+    std::u16string text;
+    for (size_t i = 0; i + 1 < block.size(); i += 2) {
+        char16_t unit = static_cast<char16_t>(static_cast<uint8_t>(block[i]) |
+                                              (static_cast<uint8_t>(block[i + 1]) << 8));
+        if (unit == 0)
+            break;
+        text += unit;
+    }
+    return text;
+}
+
+std::string TextBlock(std::string_view text)
+{
+    std::string block(text);
+    block += '\0';
+    return block;
+}
+
+std::string WideTextBlock(std::u16string_view text)
+{
+    std::string block;
+    block.reserve(text.size() * 2 + 2);
+    for (char16_t unit : text) {
+        block += static_cast<char>(unit & 0xFF);
+        block += static_cast<char>(unit >> 8);
+    }
+    block.append(2, '\0');
+    return block;
+}

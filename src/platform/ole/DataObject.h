@@ -9,6 +9,7 @@
 #include "platform/win/WinTypes.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@ constexpr UINT CF_BITMAP = 2;
 constexpr UINT CF_METAFILEPICT = 3;
 constexpr UINT CF_OEMTEXT = 7;
 constexpr UINT CF_DIB = 8;
+constexpr UINT CF_PALETTE = 9;
 constexpr UINT CF_UNICODETEXT = 13;
 constexpr UINT CF_ENHMETAFILE = 14;
 constexpr UINT CF_HDROP = 15;
@@ -45,6 +47,14 @@ public:
 private:
     std::vector<std::pair<UINT, std::string>> FItems;
 };
+
+// Text blocks: 8-bit text up to its terminating zero, and wide text (UTF-16
+// little-endian units) up to its terminating zero unit, and the blocks of
+// each with their terminating zero.
+std::string TextOfBlock(const std::string& block);
+std::u16string WideTextOfBlock(const std::string& block);
+std::string TextBlock(std::string_view text);
+std::string WideTextBlock(std::u16string_view text);
 
 // File names of a CF_HDROP block, and the block of a list of names.
 std::vector<std::string> DropFileNames(const std::string& hdrop);
