@@ -59,7 +59,7 @@ const TCode kExtended[] = {{"00000001000", 1792}, {"00000001100", 1856}, {"00000
                            {"000000011111", 2560}};
 
 // Two-dimensional modes: pass, horizontal, vertical -3..3.
-enum : int16_t { kPass = 100, kHorizontal = 101, kV0 = 103 };
+enum : int16_t { kPass = 100, kHorizontal = 101, kV0 = 110 };  // vertical modes kV0 - 3 .. kV0 + 3
 const TCode kModes[] = {{"0001", kPass},       {"001", kHorizontal},     {"1", kV0},         {"011", kV0 + 1},
                         {"000011", kV0 + 2},   {"0000011", kV0 + 3},     {"010", kV0 - 1},   {"000010", kV0 - 2},
                         {"0000010", kV0 - 3}};

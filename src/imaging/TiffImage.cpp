@@ -302,10 +302,12 @@ void TTiffDecoder::Predict(uint8_t* row, uint32_t pixels) const
     if (D.Predictor != 2)
         return;
     const uint32_t spp = FSamplesInRow;
-    if (D.Bits == 8 && (spp == 1 || spp == 3 || spp == 4)) {
+    // Horizontal differencing is undone for 8- and 16-bit samples of any
+    // count per pixel (RGB with alpha and grey with alpha included).
+    if (D.Bits == 8) {
         for (uint32_t i = spp; i < pixels * spp; ++i)
             row[i] = static_cast<uint8_t>(row[i] + row[i - spp]);
-    } else if (D.Bits == 16 && spp == 3) {
+    } else if (D.Bits == 16) {
         for (uint32_t i = spp; i < pixels * spp; ++i) {
             uint8_t* p = row + i * 2;
             const uint8_t* q = row + (i - spp) * 2;
@@ -335,7 +337,9 @@ bool TTiffDecoder::Decompress(size_t index, bool tile, uint32_t rows, uint32_t r
     const size_t limit = static_cast<size_t>(rows) * rowBytes;
     out.clear();
     std::string reversed;
-    if (D.FillOrder == 2 && D.Compression >= 2 && D.Compression <= 4) {
+    // FillOrder 2: the bits of each byte are stored lowest first, whatever
+    // the coding.
+    if (D.FillOrder == 2) {
         reversed.assign(in);
         for (char& c : reversed)
             c = static_cast<char>(ReverseBits(static_cast<uint8_t>(c)));
