@@ -178,7 +178,9 @@ TEST_F(GifTest, AddedFramesMakeAnAnimation)
     gif.Frame(1).Delay = 250;
     EXPECT_EQ(gif.ScreenWidth(), 6);
     EXPECT_EQ(gif.ScreenHeight(), 4);
-    auto back = LoadBytes<TGIFImage>(SaveBytes(gif));
+    const std::string saved = SaveBytes(gif);
+    WriteTestFile(TestOutputDir() + "/animation.gif", saved);  // for a look with other readers
+    auto back = LoadBytes<TGIFImage>(saved);
     ASSERT_EQ(back->FrameCount(), 2);
     EXPECT_EQ(back->Frame(1).Delay, 250);
     EXPECT_EQ(RgbBytes(back->Frame(1).Bitmap()), RgbBytes(b));

@@ -134,6 +134,7 @@ TEST_F(PngTest, WrittenPicturesReadBackWithTheirFormat)
         });
         const std::string before = RgbBytes(png);
         const std::string saved = SaveBytes(png);
+        WriteTestFile(TestOutputDir() + "/saved-" + std::to_string(c.Bits) + ".png", saved);
         ASSERT_GE(saved.size(), 33u);
         EXPECT_EQ(static_cast<uint8_t>(saved[24]), c.Depth);
         EXPECT_EQ(static_cast<uint8_t>(saved[25]), c.ColorType);
