@@ -110,7 +110,7 @@ const std::map<std::string, const char*> kShownOtherwise = {
     {"pillow/tiff_16bit_RGBa.tiff", "associated alpha: Pillow divides the colours by alpha"},
     {"pillow/tiff_strip_cmyk_16l_jpeg.tif", "CMYK: Pillow subtracts C + K, the program multiplies"},
     {"pillow/tga/common/200x32_la_tl_rle.tga", "16-bit grey with alpha: the program reads 5-5-5 colour"},
-    {"pillow/no_rows_per_strip.tif", "last page of 8-bit grey LZW: to be looked at (the program shows black)"},
+    {"pillow/no_rows_per_strip.tif", "no PhotometricInterpretation: Pillow takes WhiteIsZero, the default here is 2"},
     // The BMP reader of the framework, not one of these codecs.
     {"pillow/bmp/b/badrle.bmp", "BMP reader of the framework"},
     {"pillow/bmp/b/pal8badindex.bmp", "BMP reader of the framework"},
