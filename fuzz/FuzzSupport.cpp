@@ -6,6 +6,7 @@
 #include "foundation/managers/MeasurementsManager.h"
 #include "foundation/managers/StyleManager.h"
 #include "foundation/managers/TabManager.h"
+#include "imaging/ImagingUnits.h"
 #include "layout/DocumentLayoutService.h"
 #include "layout/LineLayoutService.h"
 #include "platform/runtime/Host.h"
@@ -43,6 +44,7 @@ void FuzzSetup()
     static char name[] = "eldravin-fuzz";
     static char* argv[] = {name, nullptr};
     StartPlatformHost(argc, argv, true);
+    InitializeImagingUnits();
     CreateFontManager();
     CreateColorManager();
     CreateKerningPairsManager();
@@ -63,6 +65,7 @@ void FuzzSetup()
         FreeKerningPairsManager();
         FreeColorManager();
         FreeFontManager();
+        FinalizeImagingUnits();
         StopPlatformHost();
         std::error_code ec;
         fs::remove_all(folder, ec);

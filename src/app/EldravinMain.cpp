@@ -1,4 +1,5 @@
 // Entry point of the word processor.
+#include "imaging/ImagingUnits.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Host.h"
 
@@ -8,6 +9,10 @@ int main(int argc, char** argv)
 {
     try {
         StartPlatformHost(argc, argv, false);
+        // Every module's initialisation: the picture classes register with
+        // the picture registry under their file extensions.
+        InitializeImagingUnits();
+        FinalizeImagingUnits();
         StopPlatformHost();
         return 0;
     } catch (const EAbort&) {
