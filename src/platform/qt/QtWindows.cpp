@@ -1196,7 +1196,9 @@ HWND SetCapture(HWND window)
         return HWND_NONE;
     HWND old = IsWindow(b.Capture) ? b.Capture : HWND_NONE;
     b.Capture = window;
-    if (n->isVisible())
+    // The layer routes captured input itself; the desktop's grab keeps the
+    // mouse when it leaves the program's windows (where the platform has one).
+    if (n->isVisible() && QGuiApplication::platformName() != QLatin1String("offscreen"))
         n->grabMouse();
     if (old != HWND_NONE && old != window)
         SendMessage(old, WM_CAPTURECHANGED, 0, static_cast<LPARAM>(window));
@@ -1209,7 +1211,8 @@ bool ReleaseCapture()
     HWND old = b.Capture;
     b.Capture = HWND_NONE;
     if (TNativeWindow* n = NativeOf(old)) {
-        n->releaseMouse();
+        if (QWidget::mouseGrabber() == n)
+            n->releaseMouse();
         SendMessage(old, WM_CAPTURECHANGED, 0, 0);
     }
     return true;
@@ -1662,11 +1665,6 @@ HCURSOR GetCursor()
 }
 
 // --- Screen ---------------------------------------------------------------------------------------------------------
-
-int32_t ScreenPixelsPerInch()
-{
-    return ScreenDpi();
-}
 
 TSize GetScreenSize()
 {

@@ -279,7 +279,6 @@ HCURSOR GetCursor();
 
 // --- Screen and application --------------------------------------------------------
 
-int32_t ScreenPixelsPerInch();
 TSize GetScreenSize();
 // The desktop's work area (screen minus panels).
 TRect ScreenWorkArea();
