@@ -167,6 +167,7 @@ TModalResult TForm::ShowModal()
     if (Application)
         ++Application->FModalLevel;
     auto finish = [&] {
+        ResumeMessageDelivery();
         if (Application)
             --Application->FModalLevel;
         for (HWND h : disabled)
@@ -221,10 +222,17 @@ TModalResult TForm::ShowModal()
     return result;
 }
 
+void TForm::SetModalResult(TModalResult result)
+{
+    FModalResult = result;
+    if (FModal && result != mrNone)
+        PauseMessageDelivery();
+}
+
 void TForm::Close()
 {
     if (FModal) {
-        FModalResult = mrCancel;
+        SetModalResult(mrCancel);
         return;
     }
     std::shared_ptr<bool> alive = FAlive;
@@ -638,9 +646,11 @@ void TApplication::ProcessMessages()
 
 void TApplication::HandleMessage()
 {
+    ResumeMessageDelivery();
+    const uint64_t before = DeliveredMessageCount();
     ProcessPendingMessages(false);
-    if (FTerminated)
-        return;
+    if (FTerminated || DeliveredMessageCount() != before)
+        return;  // idle handling waits until no message is left
     bool done = true;
     try {
         if (OnIdle)

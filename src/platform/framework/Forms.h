@@ -51,7 +51,8 @@ public:
     // Raises when the form is already shown or modal.
     TModalResult ShowModal();
     TModalResult ModalResult() const { return FModalResult; }
-    void SetModalResult(TModalResult result) { FModalResult = result; }
+    // Setting a result ends a modal loop after the message being handled.
+    void SetModalResult(TModalResult result);
     bool Modal() const { return FModal; }
 
     // Asks OnCloseQuery (and, for an MDI frame, every child first); then

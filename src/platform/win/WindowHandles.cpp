@@ -14,6 +14,8 @@ struct TWindowState {
     uint32_t LastError = 0;
     std::deque<TMsg> Queue;
     bool WakePending = false;
+    bool Paused = false;
+    uint64_t Delivered = 0;
     TMessageHook Hook;
     uint8_t MessageKeys[256] = {};
     uint8_t AsyncKeys[256] = {};
@@ -217,6 +219,7 @@ void SetMessageHook(TMessageHook hook)
 void DeliverQueuedMessage(TMsg& msg)
 {
     auto& s = State();
+    ++s.Delivered;
     s.MessageTime = msg.time;
     s.MessagePos = {msg.ptX, msg.ptY};
     if (s.Hook) {
@@ -235,13 +238,33 @@ void DeliverPostedMessages()
     auto& s = State();
     s.WakePending = false;
     size_t count = s.Queue.size();
-    while (count-- > 0 && !s.Queue.empty()) {
+    while (count-- > 0 && !s.Queue.empty() && !s.Paused) {
         TMsg msg = s.Queue.front();
         s.Queue.pop_front();
         if (msg.hwnd != HWND_NONE && !IsWindow(msg.hwnd))
             continue;  // its window died after the post
         DeliverQueuedMessage(msg);
     }
+    if (!s.Queue.empty() && !s.WakePending && !s.Paused) {
+        s.WakePending = true;
+        BackendWakeQueue();
+    }
+}
+
+uint64_t DeliveredMessageCount()
+{
+    return State().Delivered;
+}
+
+void PauseMessageDelivery()
+{
+    State().Paused = true;
+}
+
+void ResumeMessageDelivery()
+{
+    auto& s = State();
+    s.Paused = false;
     if (!s.Queue.empty() && !s.WakePending) {
         s.WakePending = true;
         BackendWakeQueue();

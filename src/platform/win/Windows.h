@@ -97,6 +97,14 @@ TPoint GetMessagePos();
 
 // Runs the event loop once (wait: blocks until something happened).
 void ProcessPendingMessages(bool wait);
+// How many queued messages (posted, input, timers) were delivered so far.
+uint64_t DeliveredMessageCount();
+// Holds back posted messages after the one being handled, so that a modal
+// loop sees the state that message left (its modal result) before the next
+// one runs, as a loop that takes one message at a time would. Resume lets
+// them come again.
+void PauseMessageDelivery();
+void ResumeMessageDelivery();
 
 // --- Window geometry and state -------------------------------------------------
 
