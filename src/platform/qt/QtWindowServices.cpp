@@ -4,6 +4,7 @@
 #include "platform/qt/QtWindowState.h"
 
 #include "platform/qt/GdiBackend.h"
+#include "platform/qt/QtInput.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Processes.h"
 #include "platform/gdi/Bitmaps.h"
