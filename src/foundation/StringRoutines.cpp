@@ -5,6 +5,8 @@
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Locale.h"
 #include "platform/runtime/SysUtils.h"
+#include "platform/framework/GraphicsObjects.h"
+#include "platform/win/Windows.h"
 
 #include <algorithm>
 #include <limits>
@@ -280,6 +282,39 @@ int32_t MulDivPercent(int32_t value, int32_t percent)
     const int64_t product = static_cast<int64_t>(value) * percent;
     const int64_t result = (product + (product >= 0 ? 50 : -50)) / 100;
     return static_cast<int32_t>(std::clamp<int64_t>(result, std::numeric_limits<int32_t>::min(), kMaxInt));
+}
+
+int32_t ScaleByDPI(int32_t value, int32_t pixelsPerInch)
+{
+    const int64_t product = static_cast<int64_t>(value) * pixelsPerInch;
+    const int64_t result = (product + (product >= 0 ? 48 : -48)) / 96;
+    return static_cast<int32_t>(std::clamp<int64_t>(result, std::numeric_limits<int32_t>::min(), kMaxInt));
+}
+
+int32_t ScaleByScreenDPI(int32_t value)
+{
+    return ScaleByDPI(value, ScreenPixelsPerInch());
+}
+
+bool IsKeyDown(uint32_t virtualKey)
+{
+    return GetKeyState(virtualKey) < 0;
+}
+
+uint32_t GetAsyncShiftState()
+{
+    uint32_t state = 0;
+    if (GetAsyncKeyState(VK_SHIFT) < 0)
+        state |= 1;
+    if (GetAsyncKeyState(VK_MENU) < 0)
+        state |= 2;
+    if (GetAsyncKeyState(VK_CONTROL) < 0)
+        state |= 4;
+    if (GetAsyncKeyState(VK_LBUTTON) < 0)
+        state |= 8;
+    if (GetAsyncKeyState(VK_RBUTTON) < 0)
+        state |= 16;
+    return state;
 }
 
 int32_t DateToDayIndex(TDateTime date)

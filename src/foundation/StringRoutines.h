@@ -72,6 +72,20 @@ std::string FormatByteSize(int64_t bytes);
 // limited to the 32-bit range.
 int32_t MulDivPercent(int32_t value, int32_t percent);
 
+// value × the screen's pixels per inch / 96, formed in 64 bits and rounded to
+// the nearest (halves away from zero): sizes given at 96 dots per inch.
+int32_t ScaleByScreenDPI(int32_t value);
+// The same at a given resolution.
+int32_t ScaleByDPI(int32_t value, int32_t pixelsPerInch);
+
+// True while the key is down, as of the message being handled.
+bool IsKeyDown(uint32_t virtualKey);
+// The keys and buttons held now (not as of a message), as shift flags:
+// Shift 1, Alt 2, Ctrl 4, left button 8, right button 16. Alt is reported
+// too, so that callers that act on "no modifier" or "Ctrl alone" do not
+// take Alt combinations for those.
+uint32_t GetAsyncShiftState();
+
 // A number that orders dates but counts no days: year × 372 + month × 31 + day.
 // (A year weighs twelve months of 31 days, so that the 31st of December comes
 // before the 1st of January of the next year.)

@@ -3,6 +3,8 @@
 #include "foundation/NotSet.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Locale.h"
+#include "platform/testing/WindowTesting.h"
+#include "platform/win/WindowRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -240,3 +242,54 @@ TEST(StringRoutines, TextRoutines)
     EXPECT_EQ(CountPrintableChars("\xE9t\xE9", 3), 3);
     EXPECT_EQ(CountPrintableChars("abc", 0), 0);
 }
+
+namespace {
+
+TEST(StringRoutines, ScaleByDpi)
+{
+    struct TCase {
+        int32_t Value, Ppi, Result;
+    };
+    const TCase cases[] = {{153, 96, 153}, {153, 120, 191}, {11, 120, 14}, {7, 144, 11},
+                           {1, 144, 2},    {-1, 144, -2},   {3, 72, 2},    {kMaxInt, 192, kMaxInt}};
+    for (const TCase& c : cases)
+        EXPECT_EQ(ScaleByDPI(c.Value, c.Ppi), c.Result) << c.Value << " at " << c.Ppi;
+    EXPECT_EQ(ScaleByScreenDPI(153), 153);  // the tests' screen is 96 dots per inch
+}
+
+TEST(StringRoutines, KeyStatesOfMessagesAndOfTheKeyboardNow)
+{
+    TRecordingWindow window({WM_KEYDOWN, WM_MOUSEWHEEL});
+    ASSERT_NE(window.Create(Bounds(0, 0, 100, 100)), HWND_NONE);
+    SetFocus(window.Handle);
+    std::vector<uint32_t> atWheel;
+    bool ctrlAtKey = false;
+    window.OnMessage = [&](HWND, UINT msg, WPARAM wp, LPARAM, LRESULT&) {
+        if (msg == WM_MOUSEWHEEL)
+            atWheel.push_back(GetAsyncShiftState());
+        if (msg == WM_KEYDOWN && wp == 'K')
+            ctrlAtKey = IsKeyDown(VK_CONTROL);
+        return false;
+    };
+    TTestKeyboard keys;
+    TTestMouse mouse;
+    keys.Chord({"Ctrl"}, "K");
+    EXPECT_TRUE(ctrlAtKey);
+    EXPECT_FALSE(IsKeyDown(VK_CONTROL));
+    mouse.Wheel(window.Handle, {5, 5}, 120);
+    keys.Down("Ctrl");
+    mouse.Wheel(window.Handle, {5, 5}, 120);
+    keys.Up("Ctrl");
+    keys.Down("Alt");
+    mouse.Wheel(window.Handle, {5, 5}, 120);  // Alt is reported: "no modifier" must not match
+    keys.Up("Alt");
+    keys.Down("Shift");
+    mouse.Press(window.Handle, {5, 5});
+    mouse.Wheel(window.Handle, {5, 5}, 120);
+    mouse.Release(window.Handle, {5, 5});
+    keys.Up("Shift");
+    EXPECT_EQ(atWheel, (std::vector<uint32_t>{0, 4, 2, 1 | 8}));
+    EXPECT_EQ(GetAsyncShiftState(), 0u);
+}
+
+} // namespace

@@ -1,5 +1,7 @@
 #include "platform/win/DragDrop.h"
 
+#include "platform/win/Windows.h"
+
 #include <unordered_map>
 
 namespace {
@@ -14,7 +16,7 @@ std::unordered_map<HWND, TDropTarget*>& Targets()
 
 bool RegisterDragDrop(HWND window, TDropTarget* target)
 {
-    if (window == HWND_NONE || target == nullptr)
+    if (window == HWND_NONE || target == nullptr || !IsWindow(window))
         return false;
     return Targets().emplace(window, target).second;
 }

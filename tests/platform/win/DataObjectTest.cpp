@@ -1,5 +1,6 @@
 #include "platform/ole/DataObject.h"
 #include "platform/win/DragDrop.h"
+#include "platform/win/WindowRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -67,11 +68,14 @@ struct TNullTarget : TDropTarget {
 TEST(DataObjectTest, OneDropTargetPerWindow)
 {
     TNullTarget a, b;
+    TRecordingWindow window;
+    const HWND w = window.Create(Bounds(0, 0, 20, 20));
     EXPECT_FALSE(RegisterDragDrop(HWND_NONE, &a));
-    EXPECT_TRUE(RegisterDragDrop(77, &a));
-    EXPECT_FALSE(RegisterDragDrop(77, &b));
-    EXPECT_EQ(&a, DropTargetOf(77));
-    EXPECT_TRUE(RevokeDragDrop(77));
-    EXPECT_FALSE(RevokeDragDrop(77));
-    EXPECT_EQ(nullptr, DropTargetOf(77));
+    EXPECT_FALSE(RegisterDragDrop(77, &a));  // names no window
+    EXPECT_TRUE(RegisterDragDrop(w, &a));
+    EXPECT_FALSE(RegisterDragDrop(w, &b));
+    EXPECT_EQ(&a, DropTargetOf(w));
+    EXPECT_TRUE(RevokeDragDrop(w));
+    EXPECT_FALSE(RevokeDragDrop(w));
+    EXPECT_EQ(nullptr, DropTargetOf(w));
 }
