@@ -34,6 +34,7 @@ constexpr uint32_t ERROR_FILE_TOO_LARGE = 223;
 constexpr uint32_t ERROR_DIRECTORY = 267;
 constexpr uint32_t ERROR_IO_DEVICE = 1117;
 constexpr uint32_t ERROR_CANT_RESOLVE_FILENAME = 1921;
+constexpr uint32_t ERROR_CLIPBOARD_NOT_OPEN = 1418;
 
 // The last error of the calling thread.
 uint32_t GetLastError();

@@ -1,5 +1,7 @@
 #include "platform/win/Clipboard.h"
 
+#include "platform/win/Windows.h"
+
 #include "platform/gdi/Bitmaps.h"
 #include "platform/gdi/Drawing.h"
 #include "platform/runtime/CodePages.h"
@@ -38,7 +40,12 @@ struct TClipboardState {
     uint32_t Sequence = 0;
     TClipboardRetry Retry;
     HWND FirstViewer = HWND_NONE;
-    TClipboardNotifier Notifier;
+    // By default the viewers hear of changes as the window messages.
+    TClipboardNotifier Notifier{
+        [](HWND viewer) { SendMessage(viewer, WM_DRAWCLIPBOARD, 0, 0); },
+        [](HWND viewer, HWND removed, HWND next) {
+            SendMessage(viewer, WM_CHANGECBCHAIN, static_cast<WPARAM>(removed), static_cast<LPARAM>(next));
+        }};
 };
 
 TClipboardState& State()

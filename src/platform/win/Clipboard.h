@@ -26,13 +26,13 @@
 // metafile formats are not carried: SetClipboardData refuses them.
 #include "platform/ole/DataObject.h"
 #include "platform/win/GlobalMemory.h"
+#include "platform/runtime/SystemErrors.h"
 #include "platform/win/WinTypes.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
-constexpr uint32_t ERROR_CLIPBOARD_NOT_OPEN = 1418;
 
 // Opens the clipboard for a window (HWND_NONE: for no window), in one attempt:
 // false, with ERROR_ACCESS_DENIED, while another window has it open or when

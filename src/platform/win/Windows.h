@@ -15,11 +15,11 @@
 #include "platform/gdi/GdiTypes.h"
 #include "platform/win/Geometry.h"
 #include "platform/win/Messages.h"
+#include "platform/runtime/SystemErrors.h"
 #include "platform/win/WinTypes.h"
 
 constexpr uint32_t ERROR_INVALID_WINDOW_HANDLE = 1400;
 constexpr uint32_t ERROR_TIMER_NOT_FOUND = 1402;  // (also ERROR_INVALID_PARAMETER cases)
-constexpr uint32_t ERROR_CLIPBOARD_NOT_OPEN = 1418;
 uint32_t GetLastWindowError();
 
 // What answers a window's messages: the window procedure. The framework's
