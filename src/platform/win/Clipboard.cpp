@@ -18,6 +18,19 @@
 
 namespace {
 
+// The viewers hear of changes as the window messages, unless a notifier says
+// otherwise.
+TClipboardNotifier MessageNotifier(TClipboardNotifier notifier)
+{
+    if (!notifier.DrawClipboard)
+        notifier.DrawClipboard = [](HWND viewer) { SendMessage(viewer, WM_DRAWCLIPBOARD, 0, 0); };
+    if (!notifier.ChangeChain)
+        notifier.ChangeChain = [](HWND viewer, HWND removed, HWND next) {
+            SendMessage(viewer, WM_CHANGECBCHAIN, static_cast<WPARAM>(removed), static_cast<LPARAM>(next));
+        };
+    return notifier;
+}
+
 struct TClipboardState {
     std::recursive_mutex Lock;
     std::unique_ptr<TDesktopClipboard> Desktop;
@@ -40,12 +53,7 @@ struct TClipboardState {
     uint32_t Sequence = 0;
     TClipboardRetry Retry;
     HWND FirstViewer = HWND_NONE;
-    // By default the viewers hear of changes as the window messages.
-    TClipboardNotifier Notifier{
-        [](HWND viewer) { SendMessage(viewer, WM_DRAWCLIPBOARD, 0, 0); },
-        [](HWND viewer, HWND removed, HWND next) {
-            SendMessage(viewer, WM_CHANGECBCHAIN, static_cast<WPARAM>(removed), static_cast<LPARAM>(next));
-        }};
+    TClipboardNotifier Notifier = MessageNotifier({});
 };
 
 TClipboardState& State()
@@ -569,7 +577,7 @@ void SetClipboardNotifier(TClipboardNotifier notifier)
 {
     TClipboardState& s = State();
     std::lock_guard<std::recursive_mutex> guard(s.Lock);
-    s.Notifier = std::move(notifier);
+    s.Notifier = MessageNotifier(std::move(notifier));
 }
 
 std::unique_ptr<TDesktopClipboard> SetDesktopClipboard(std::unique_ptr<TDesktopClipboard> desktop)

@@ -83,7 +83,7 @@ TClipboardRetry SetClipboardRetry(TClipboardRetry retry);
 
 // Windows told about changes of the clipboard (a chain of viewers): the
 // first viewer hears of each change and passes the news on to the next itself.
-// The window layer delivers the notices as messages (SetClipboardNotifier).
+// The notices arrive as WM_DRAWCLIPBOARD and WM_CHANGECBCHAIN messages.
 // SetClipboardViewer returns the window that was first before (the next one
 // for the new viewer).
 HWND SetClipboardViewer(HWND viewer);
@@ -96,6 +96,7 @@ struct TClipboardNotifier {
     // A window left the chain (a WM_CHANGECBCHAIN to the first viewer).
     std::function<void(HWND viewer, HWND removed, HWND next)> ChangeChain;
 };
+// An empty member takes the default: the message sent to the viewer window.
 void SetClipboardNotifier(TClipboardNotifier notifier);
 
 // The desktop's clipboard as the clipboard functions use it. The Qt backend

@@ -5,6 +5,7 @@
 #include "platform/runtime/SystemErrors.h"
 #include "platform/testing/DesktopClipboard.h"
 #include "platform/win/Clipboard.h"
+#include "platform/win/WindowRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -495,6 +496,25 @@ TEST_F(ClipboardTest, ViewersHearOfChangesAndOfWindowsLeavingTheChain)
     EXPECT_TRUE(ChangeClipboardChain(3, HWND_NONE));
     EXPECT_TRUE(ChangeClipboardChain(4, HWND_NONE));
     EXPECT_EQ((std::vector<std::string>{"draw 3", "draw 4", "draw 4", "draw 4", "chain 4 3 0"}), heard);
+}
+
+TEST_F(ClipboardTest, ViewerWindowsGetTheClipboardMessages)
+{
+    TRecordingWindow first({WM_DRAWCLIPBOARD, WM_CHANGECBCHAIN});
+    TRecordingWindow second({WM_DRAWCLIPBOARD, WM_CHANGECBCHAIN});
+    first.Create(Bounds(0, 0, 50, 50));
+    second.Create(Bounds(0, 0, 50, 50));
+    EXPECT_EQ(HWND_NONE, SetClipboardViewer(first.Handle));
+    EXPECT_EQ(first.Handle, SetClipboardViewer(second.Handle));
+    Copy(first.Handle, {{CF_TEXT, std::string("a\0", 2)}});
+    // One when it joined the chain, one for the copy; the first viewer passes
+    // the news on to the next itself.
+    EXPECT_EQ(2u, second.Of(WM_DRAWCLIPBOARD).size());
+    EXPECT_EQ(1u, first.Of(WM_DRAWCLIPBOARD).size());
+    EXPECT_TRUE(ChangeClipboardChain(first.Handle, HWND_NONE));
+    ASSERT_EQ(1u, second.Of(WM_CHANGECBCHAIN).size());
+    EXPECT_EQ(static_cast<WPARAM>(first.Handle), second.Of(WM_CHANGECBCHAIN)[0].WParam);
+    EXPECT_TRUE(ChangeClipboardChain(second.Handle, HWND_NONE));
 }
 
 } // namespace
