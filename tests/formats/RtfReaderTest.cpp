@@ -2,6 +2,7 @@
 // the paragraphs, formats, styles, fonts, colours, tabs, sections, stories,
 // fields, bookmarks, pictures, bullets and Unicode.
 #include "formats/FormatsFixtures.h"
+#include "formats/RtfFixtures.h"
 
 #include "document/model/DocObject.h"
 #include "document/model/ObjectManager.h"
@@ -149,6 +150,7 @@ TEST(RtfControlWords, HexCodecs)
 
 TEST(RtfReader, TextAndEscapes)
 {
+    TRtfManagersScope managers;
     struct TCase {
         const char* Name;
         std::string Rtf;
@@ -187,6 +189,7 @@ TEST(RtfReader, TextAndEscapes)
 
 TEST(RtfReader, CharacterRecords)
 {
+    TRtfManagersScope managers;
     TRtfRead read = ReadRtfText("{\\rtf1 ab{\\b c}d\\b\\b e\\b0 f}");
     ASSERT_TRUE(read.Ok);
     EXPECT_EQ(ShowText(read.Doc().Paragraphs(0)), "ab{2:1}c{2:0}d{2:1}e{2:0}f");
@@ -213,4 +216,31 @@ TEST(RtfReader, CharacterRecords)
         one.Doc().GetCharFormatAt(TTextPosition{}, format);
         EXPECT_EQ(format[c.Slot], c.Value);
     }
+}
+
+TEST(RtfReader, FontsWithCharacterSets)
+{
+    TRtfManagersScope managers;
+    TRtfRead read = ReadRtfText("{\\rtf1{\\fonttbl{\\f1\\fswiss\\fcharset77 Arial;}{\\f2\\fnil\\fcharset177 David;}"
+                                "{\\f3\\froman\\fprq1 Times New Roman;}}\\f2 \\'e0\\f1 x\\f2 y\\f9 z}");
+    ASSERT_TRUE(read.Ok);
+    TFontManager* fonts = GetFontManager();
+    ASSERT_NE(fonts, nullptr);
+    const TParagraph& paragraph = read.Doc().Paragraphs(0);
+    std::vector<int32_t> used;
+    for (TRecordCursor cursor(paragraph); cursor.Next();)
+        if (cursor.Record().Code == cfFont)
+            used.push_back(cursor.Record().Argument);
+    // The first font read becomes the current font; then \f2, \f1, \f2, and
+    // an unknown number takes the table's first entry (\f1).
+    ASSERT_EQ(used.size(), 5u);
+    const TRegisteredFont* david = fonts->FindFont(used[1]);
+    ASSERT_NE(david, nullptr);
+    EXPECT_EQ(david->FaceName, "David");
+    EXPECT_EQ(david->RequestedCharset, 177);
+    const TRegisteredFont* arial = fonts->FindFont(used[2]);
+    ASSERT_NE(arial, nullptr);
+    EXPECT_EQ(arial->RequestedCharset, 0);  // the Macintosh set reads as Western
+    EXPECT_EQ(used[0], used[2]);
+    EXPECT_EQ(used[4], used[2]);
 }
