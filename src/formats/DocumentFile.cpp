@@ -423,6 +423,8 @@ bool LoadFromFile(TDocument& document, TDocLoadRequest& request)
             AdoptFile(context);
         ShareFirstSectionValues(document);
         CompleteParagraphs(context);
+        // Ranges where the finished paragraphs hold them.
+        document.RefreshRangeObjectPositions();
         FixStyles(document);
         FinishView(context);
         request.Coding = context.Coding;

@@ -8,7 +8,9 @@
 #include "document/model/ObjectManager.h"
 #include "document/model/Section.h"
 #include "foundation/MessageAnswers.h"
+#include "foundation/managers/ColorManager.h"
 #include "foundation/managers/FontManager.h"
+#include "platform/runtime/DateTime.h"
 #include "foundation/managers/Style.h"
 #include "foundation/managers/TabManager.h"
 #include "formats/rtf/ControlWords.h"
@@ -243,4 +245,187 @@ TEST(RtfReader, FontsWithCharacterSets)
     EXPECT_EQ(arial->RequestedCharset, 0);  // the Macintosh set reads as Western
     EXPECT_EQ(used[0], used[2]);
     EXPECT_EQ(used[4], used[2]);
+}
+
+TEST(RtfReader, UnicodeCharacters)
+{
+    TRtfManagersScope managers;
+    struct TCase {
+        const char* Name;
+        const char* Rtf;
+        const char* Expected;
+    };
+    const TCase cases[] = {
+        {"euro in the Western code page", "{\\rtf1 \\uc1\\u8364?}", "\x80"},
+        // A code below 128 that converts gives its own character, not the
+        // substitute.
+        {"ASCII code", "{\\rtf1 \\u65?}", "A"},
+        {"no substitute", "{\\rtf1 \\uc0\\u233 x}", "\xE9x"},
+        {"two substitutes", "{\\rtf1 {\\uc2\\u228\\'e8a}b}", "\xE4" "b"},
+        {"substitute kept when nothing converts", "{\\rtf1 \\u-3913?}", "?"},
+        {"negative code", "{\\rtf1 \\u-4064?}", "?"},
+        {"Unicode alternative", "{\\rtf1 {\\upr{ab}{\\*\\ud{\\u233 e}}}}", "\xE9"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRtfRead read = ReadRtfText(c.Rtf);
+        ASSERT_TRUE(read.Ok);
+        EXPECT_EQ(PlainText(read.Doc().Paragraphs(0)), c.Expected);
+    }
+    // A Greek character: its byte in the Greek code page, the font switched to
+    // the Greek variant of its face.
+    TRtfRead greek = ReadRtfText("{\\rtf1 \\u945a}");
+    ASSERT_TRUE(greek.Ok);
+    EXPECT_EQ(PlainText(greek.Doc().Paragraphs(0)), "\xE1");
+    TCharFormat format;
+    greek.Doc().GetCharFormatAt(TTextPosition{}, format);
+    const TRegisteredFont* font = GetFontManager()->FindFont(format[cfFont]);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(font->RequestedCharset, 161);
+}
+
+TEST(RtfReader, ParagraphFormatsTabsAndBullets)
+{
+    TRtfManagersScope managers;
+    TRtfRead read = ReadRtfText(
+        "{\\rtf1 \\fi-360\\li720\\ri144\\sb120\\sa60\\qj\\keepn\\keep\\pagebb\\sl-300\\slmult1 un\\par"
+        "\\pard\\sl0\\qc\\tqc\\tldot\\tx720\\tx1440\\tb2000 deux\\par"
+        "\\pard{\\pntext\\f0\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}trois\\par"
+        "\\pard quatre{\\*\\pn\\pnlvlblt}cinq\\par}");
+    ASSERT_TRUE(read.Ok);
+    TDocument& document = read.Doc();
+    const TParFormat& first = document.Paragraphs(0).Format;
+    EXPECT_EQ(first[pfFirstIndent], -360);
+    EXPECT_EQ(first[pfLeftIndent], 720);
+    EXPECT_EQ(first[pfRightIndent], 144);
+    EXPECT_EQ(first[pfSpaceBefore], 120);
+    EXPECT_EQ(first[pfSpaceAfter], 60);
+    EXPECT_EQ(first[pfAlignment], 3);
+    EXPECT_EQ(first[pfKeepWithNext], 1);
+    EXPECT_EQ(first[pfKeepTogether], 1);
+    EXPECT_EQ(first[pfPageBreakBefore], 1);
+    EXPECT_EQ(first[pfLineSpacing], -300);
+    EXPECT_EQ(first[pfLineRule], 0);  // exact spacing stays exact
+
+    const TParFormat& second = document.Paragraphs(1).Format;
+    EXPECT_EQ(second[pfLineSpacing], 240);
+    EXPECT_EQ(second[pfAlignment], 1);
+    const TTabTable* tabs = document.TabManager().Tables(second[pfTabTable]);
+    ASSERT_NE(tabs, nullptr);
+    ASSERT_EQ(tabs->Count(), 3);
+    EXPECT_EQ(TabStopPosition(tabs->Stops(0)), 720);
+    EXPECT_EQ(TabStopKind(tabs->Stops(0)), tkCenter);
+    EXPECT_EQ(TabStopLeader(tabs->Stops(0)), 1);
+    EXPECT_EQ(TabStopKind(tabs->Stops(1)), tkLeft);
+    EXPECT_EQ(TabStopLeader(tabs->Stops(1)), 0);
+    EXPECT_EQ(TabStopKind(tabs->Stops(2)), tkBar);
+
+    // The bullet text goes, exactly what the \pntext group added; without
+    // such a group no text goes.
+    EXPECT_EQ(document.Paragraphs(2).Format[pfInternal], 1);
+    EXPECT_EQ(PlainText(document.Paragraphs(2)), "trois<2>");
+    EXPECT_EQ(document.Paragraphs(3).Format[pfInternal], 1);
+    EXPECT_EQ(PlainText(document.Paragraphs(3)), "quatrecinq<2>");
+}
+
+TEST(RtfReader, StylesColoursAndDocumentSettings)
+{
+    TRtfManagersScope managers;
+    TRtfRead read = ReadRtfText(
+        "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}"
+        "{\\stylesheet{\\s0\\fs22 Normal;}{\\s5\\sbasedon0\\snext0\\b\\fs32 Titre;}"
+        "{\\s6\\sbasedon7 A;}{\\s7\\sbasedon6 B;}{\\*\\cs10 \\ul Lien;}{\\s8\\sbasedon99 C;}}"
+        "{\\info{\\title Mon document}{\\author Moi}{\\creatim\\yr2001\\mo2\\dy30}"
+        "{\\revtim\\yr2004\\mo5\\dy6\\hr7\\min8}}\\deftab567\\viewzk2\\ftnnruc\\aftnnalc"
+        "\\s5 \\cf1 titre\\cf2 b\\cf7 c\\highlight1 d\\par\\pard\\s99 x}");
+    ASSERT_TRUE(read.Ok);
+    TDocument& document = read.Doc();
+    const TStyleList& styles = document.Styles();
+    // Normal changes the first style instead of being added; the character
+    // style goes only to the reader.
+    ASSERT_EQ(styles.Count(), 5);
+    EXPECT_EQ(styles[0].Name, "Normal");
+    EXPECT_EQ(styles[1].DisplayName, "Titre");
+    EXPECT_EQ(styles[1].BasedOn, 0);
+    EXPECT_EQ(styles[1].NextStyle, 0);
+    EXPECT_EQ(document.Paragraphs(0).Format[pfStyle], 1);
+    EXPECT_EQ(document.Paragraphs(1).Format[pfStyle], 0);  // an unknown number: the first style
+    // Two styles based on each other: no cycle is left.
+    std::vector<int32_t> chain;
+    TStyleList& list = document.Styles();
+    EXPECT_NE(list.GetAncestors(2, chain), nullptr);
+    EXPECT_LT(chain.size(), 4u);
+    EXPECT_TRUE(styles[2].BasedOn == 0 || styles[3].BasedOn == 0);
+    EXPECT_EQ(styles[4].BasedOn, 0);  // a based-on number no style carries
+
+    EXPECT_EQ(document.Properties.Title, "Mon document");
+    EXPECT_EQ(document.Properties.Author, "Moi");
+    EXPECT_GT(document.Properties.Created, EncodeDate(2020, 1, 1));  // invalid date: now
+    EXPECT_EQ(document.Properties.LastSaved, EncodeDate(2004, 5, 6) + EncodeTime(7, 8, 0, 0));
+    EXPECT_EQ(document.TabManager().DefaultInterval(), 567);
+    EXPECT_EQ(document.ZoomKind, zkPageWidth);
+    EXPECT_EQ(document.FootnoteNumbering.Style, 1);
+    EXPECT_EQ(document.EndnoteNumbering.Style, 4);
+
+    std::vector<std::pair<uint16_t, int32_t>> colours;
+    for (TRecordCursor cursor(document.Paragraphs(0)); cursor.Next();)
+        if (cursor.Record().Code == cfColor || cursor.Record().Code == cfHighlight)
+            colours.push_back({cursor.Record().Code, cursor.Record().Argument});
+    const int32_t red = FindNearestBasicColor(0x0000FF);
+    const int32_t blue = FindNearestBasicColor(0xFF0000);
+    EXPECT_EQ(colours, (std::vector<std::pair<uint16_t, int32_t>>{
+                           {cfColor, red}, {cfColor, blue}, {cfColor, 0}, {cfHighlight, red}}));
+}
+
+TEST(RtfReader, SectionsColumnsHeadersAndFooters)
+{
+    TRtfManagersScope managers;
+    TRtfRead read = ReadRtfText(
+        "{\\rtf1\\paperw12240\\paperh15840\\margl1000\\margr1100\\margt1200\\margb1300\\facingp\\margmirror"
+        "\\sectd\\sbkpage\\cols2\\colw3000\\colsr400\\colsx500\\titlepg\\pgnlcrm\\pgnrestart"
+        "{\\header En-t\\'eate\\par}{\\headerl Gauche\\par}{\\headerf Premi\\'e8re\\par}{\\footer Pied\\par}"
+        "{\\footerl}{\\footerr Droite}"
+        "un\\sect\\sectd\\sbknone\\cols3\\colno9\\colw1234 deux\\sect\\sectd\\cols100 trois\\par}");
+    ASSERT_TRUE(read.Ok);
+    TDocument& document = read.Doc();
+    ASSERT_EQ(document.SectionCount(), 3);
+    const TSection& first = document.Sections(0);
+    EXPECT_EQ(first.PageParams[ppPaperWidth], 12240);
+    EXPECT_EQ(first.PageParams[ppPaperHeight], 15840);
+    EXPECT_EQ(first.PageParams[ppLeftMargin], 1000);
+    EXPECT_EQ(first.PageParams[ppRightMargin], 1100);
+    EXPECT_TRUE(HasMirroredMargins(first.PageParams));
+    EXPECT_TRUE(HasOddEvenHeaders(first.PageParams));
+    EXPECT_TRUE(HasTitlePage(first.PageParams));
+    EXPECT_EQ(first.Settings[ssColumnCount], 2);
+    // Before any \colno the first column.
+    EXPECT_EQ(first.Settings[TSectionSettings::ColumnValue(0, crWidth)], 3000);
+    EXPECT_EQ(first.Settings[TSectionSettings::ColumnValue(0, crSpacing)], 400);
+    EXPECT_EQ(first.Settings[ssEqualColumns], 0);
+    EXPECT_EQ(first.Settings[ssColumnSpacing], 500);
+    EXPECT_EQ(first.Settings[ssBreakKind], sbContinuous);  // \sbknone of the second section ends the first
+    EXPECT_EQ(first.Trailing[0], 3);
+    EXPECT_EQ(first.Trailing[1], 1);
+    const TSection& second = document.Sections(1);
+    EXPECT_EQ(second.Settings[ssColumnCount], 3);
+    EXPECT_EQ(second.Settings[TSectionSettings::ColumnValue(2, crWidth)], 1234);
+    EXPECT_EQ(document.Sections(2).Settings[ssColumnCount], 64);
+    EXPECT_EQ(second.PageParams[ppPaperWidth], 12240);
+
+    // Kinds: 0 left-page header, 1 header, 2 left-page footer, 3 footer,
+    // 4 first-page header, 5 first-page footer; an empty one gives nothing.
+    // \footer and \footerr are both the footer: the last one read stays.
+    const char* expected[6] = {"Gauche<2>", "En-t\xEAte<2>", nullptr, "Droite<2>", "Premi\xE8re<2>", nullptr};
+    for (int kind = 0; kind < 6; ++kind) {
+        SCOPED_TRACE(kind);
+        TField* range = first.HeadersFooters[kind];
+        if (!expected[kind]) {
+            EXPECT_EQ(range, nullptr);
+            continue;
+        }
+        ASSERT_NE(range, nullptr);
+        EXPECT_EQ(range->Kind, rkHeaderFooter);
+        EXPECT_EQ(PlainText(document.Paragraphs(range->Range.Start.Paragraph)), std::string("{26}") + expected[kind] + "{27}");
+    }
+    EXPECT_EQ(BodyPlain(document), (TTexts{"un{23}", "deux{23}", "trois<2>"}));
 }
