@@ -429,3 +429,125 @@ TEST(RtfReader, SectionsColumnsHeadersAndFooters)
     }
     EXPECT_EQ(BodyPlain(document), (TTexts{"un{23}", "deux{23}", "trois<2>"}));
 }
+
+TEST(RtfReader, FieldsBookmarksAndNotes)
+{
+    TRtfManagersScope managers;
+    TRtfRead read = ReadRtfText(
+        "{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://exemple.fr\"}{\\fldrslt lien}}"
+        " p{\\field{\\*\\fldinst PAGE \\\\* ROMAINMAJUSCULE}{\\fldrslt}}"
+        "{\\field{\\*\\fldinst SYMBOL 183 \\\\f \"Symbol\"}{\\fldrslt}}"
+        "{\\*\\bkmkstart signet}a{\\*\\bkmkend signet}{\\*\\bkmkstart signet}b{\\*\\bkmkend orphelin}"
+        "{\\*\\bkmkstart fin}c\\par{\\*\\bkmkend fin}"
+        "note{\\super\\chftn}{\\footnote \\pard{\\super\\chftn} Texte de la note\\par}"
+        " fin{\\footnote\\ftnalt {\\super\\chftn} Note de fin}\\par"
+        "{\\footnote Sans marque}\\par}");
+    ASSERT_TRUE(read.Ok);
+    TDocument& document = read.Doc();
+    EXPECT_EQ(BodyPlain(document),
+              (TTexts{"{26}lien{27} p{26}?{27}{26}\xB7{27}{26}a{27}b{26}c<2>{27}",
+                      // A note after a plain character takes that character as its mark.
+                      "note{26}{26}<15>{27}{27} fi{26}n{27}<2>",
+                      // A note in an empty paragraph gets a mark of its own.
+                      "{26}<15>{27}<2>"}));
+    std::vector<TField*> fields;
+    std::vector<TField*> bookmarks;
+    std::vector<TField*> references;
+    for (const auto& object : document.RangeObjects()) {
+        if (object->Kind == rkField)
+            fields.push_back(object.get());
+        else if (object->Kind == rkBookmark)
+            bookmarks.push_back(object.get());
+        else if (object->Kind == rkNoteReference)
+            references.push_back(object.get());
+    }
+    ASSERT_EQ(fields.size(), 3u);
+    EXPECT_EQ(fields[0]->Type, 88);
+    EXPECT_EQ(fields[0]->Instruction, "HYPERLINK \"http://exemple.fr\"");
+    EXPECT_EQ(fields[1]->Type, 33);
+    EXPECT_EQ(fields[1]->Instruction, "PAGE \\* ROMANUPPER");
+    EXPECT_EQ(fields[2]->Type, 57);
+    // The second bookmark of a name is dropped; one ending at the start of the
+    // next paragraph ends at the end of the previous one.
+    ASSERT_EQ(bookmarks.size(), 2u);
+    EXPECT_EQ(bookmarks[0]->Instruction, "signet");
+    EXPECT_EQ(bookmarks[1]->Range.End.Paragraph, 0);
+
+    ASSERT_EQ(references.size(), 3u);
+    EXPECT_EQ(references[0]->Numbered, 1);
+    EXPECT_EQ(references[1]->Numbered, 0);
+    EXPECT_EQ(IsEndnoteReference(*references[0]), false);
+    EXPECT_EQ(IsEndnoteReference(*references[1]), true);
+    EXPECT_EQ(StoryPlain(document, stFootnotes),
+              (TTexts{"{26}{26}<15>{27} Texte de la note<2>{27}", "{26}Sans marque<2>{27}"}));
+    EXPECT_EQ(StoryPlain(document, stEndnotes), (TTexts{"{26}{26}<15>{27} Note de fin<2>{27}"}));
+}
+
+TEST(RtfReader, PicturesKeepTheirData)
+{
+    TRtfManagersScope managers;
+    struct TCase {
+        const char* Name;
+        std::string Rtf;
+        uint8_t Kind;
+        std::vector<uint8_t> Data;
+        int32_t Width;
+        int32_t Height;
+    };
+    const TCase cases[] = {
+        {"png with goal size", "{\\pict\\pngblip\\picw10\\pich20\\picwgoal300\\pichgoal600 89504e47}", pdkPng,
+         {0x89, 0x50, 0x4E, 0x47}, 300, 600},
+        // Single-byte line breaks inside the data lose no digit.
+        {"jpeg with line breaks", "{\\pict\\jpegblip\\picw2\\pich3 ff\nd8\rff\r\ne0}", pdkJpeg,
+         {0xFF, 0xD8, 0xFF, 0xE0}, 30, 45},
+        {"metafile in hundredths of a millimetre", "{\\pict\\wmetafile8\\picw2540\\pich1270 0100}", pdkWmf,
+         {0x01, 0x00}, 1440, 720},
+        {"enhanced metafile", "{\\pict\\emfblip\\picw254\\pich254 0102 03}", pdkEmf, {0x01, 0x02, 0x03}, 144, 144},
+        {"device-independent bitmap", "{\\pict\\dibitmap0\\picw1\\pich1 2800}", pdkDib, {0x28, 0x00}, 15, 15},
+        {"binary data", std::string("{\\pict\\pngblip\\picw1\\pich1\\bin3 ") + std::string("\x00}\x01", 3) + "}",
+         pdkPng, {0x00, '}', 0x01}, 15, 15},
+        {"an odd digit is dropped", "{\\pict\\pngblip\\picw1\\pich1 abc}", pdkPng, {0xAB}, 15, 15},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TRtfRead read = ReadRtfText("{\\rtf1 a" + c.Rtf + "b}");
+        ASSERT_TRUE(read.Ok);
+        EXPECT_EQ(PlainText(read.Doc().Paragraphs(0)), "a{24}b");
+        ASSERT_EQ(read.Doc().ObjectManager().Count(), 1);
+        auto* picture = dynamic_cast<TDocPicture*>(&read.Doc().ObjectManager().Objects(0));
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->DataKind, c.Kind);
+        EXPECT_EQ(picture->Data, c.Data);
+        EXPECT_EQ(picture->Width, c.Width);
+        EXPECT_EQ(picture->Height, c.Height);
+    }
+    // The lock on the aspect ratio; a picture without data is left out.
+    TRtfRead props = ReadRtfText(
+        "{\\rtf1 {\\pict{\\*\\picprop{\\sp{\\sn fLockAspectRatio}{\\sv 0}}}\\pngblip 00}{\\pict\\pngblip}}");
+    ASSERT_TRUE(props.Ok);
+    ASSERT_EQ(props.Doc().ObjectManager().Count(), 1);
+    EXPECT_EQ(dynamic_cast<TDocPicture&>(props.Doc().ObjectManager().Objects(0)).KeepAspectRatio, 0);
+    // An embedded object is kept with its result picture.
+    TRtfRead object = ReadRtfText("{\\rtf1 {\\object\\objemb{\\*\\objclass Paint.Picture}{\\*\\objdata 0102}"
+                                  "{\\result{\\pict\\wmetafile8\\picw100\\pich100 0304}}}}");
+    ASSERT_TRUE(object.Ok);
+    ASSERT_EQ(object.Doc().ObjectManager().Count(), 1);
+    auto& ole = dynamic_cast<TDocOLEObject&>(object.Doc().ObjectManager().Objects(0));
+    EXPECT_EQ(ole.ClassName, "Paint.Picture");
+    EXPECT_EQ(ole.Data, (std::vector<uint8_t>{1, 2}));
+    ASSERT_NE(ole.ResultPicture, nullptr);
+    EXPECT_EQ(ole.ResultPicture->Data, (std::vector<uint8_t>{3, 4}));
+    EXPECT_EQ(PlainText(object.Doc().Paragraphs(0)), "{25}");
+}
+
+TEST(RtfReader, FailuresEndTheReadWithTheMessage)
+{
+    TRtfManagersScope managers;
+    // From memory: no message, false.
+    TRtfRead deep = ReadRtfText("{\\rtf1 " + std::string(5000, '{') + "x");
+    EXPECT_FALSE(deep.Ok);
+    // Nesting within the bound reads.
+    TRtfRead nested = ReadRtfText("{\\rtf1 " + std::string(100, '{') + "x" + std::string(100, '}') + "}");
+    EXPECT_TRUE(nested.Ok);
+    EXPECT_EQ(BodyPlain(nested.Doc()), (TTexts{"x"}));
+}
