@@ -178,6 +178,10 @@ TEST(RtfReader, TextAndEscapes)
         {"binary data", "{\\rtf1 a{\\*\\blob \\bin4 }{}x}b}", {"ab"}},
         {"unbalanced closing brace", "{\\rtf1 a}b}", {"a"}},
         {"missing closing braces", "{\\rtf1 a{\\b b", {"ab"}},
+        // The model has no hidden attribute: hidden text stays text.
+        {"hidden text", "{\\rtf1 a{\\v b}c}", {"abc"}},
+        {"backslash at the very end", "{\\rtf1 a\\", {"a"}},
+        {"section break in a footnote ends its paragraph", "{\\rtf1 x{\\footnote a\\sect b}}", {"{26}x{27}"}},
         {"table rows", "{\\rtf1 \\trowd\\cellx1\\cellx2\\cellx3 a\\cell b\\cell c\\cell\\row}",
          {"a<7>b<7>c<2>"}},
     };

@@ -81,7 +81,7 @@ int32_t TRtfReader::PeekDestination(TControlToken& token) const
         while (at < Available() && (Peek(at) == ' ' || Peek(at) == 13 || Peek(at) == 10))
             ++at;
     }
-    if (at + 1 < Available() && IsControlWordStart(Here() + at)) {
+    if (at + 1 < Available() && AtControlWord(at)) {
         ScanControlWord(Here() + at + 1, BufferEnd(), token);
         const int32_t index = FindControlWord(token);
         if (IsDestination(index))
@@ -185,7 +185,7 @@ void TRtfReader::ReadGroupText(std::string& text, char stop)
             continue;
         }
         if (b == '{') {
-            if (IsIgnorableDestination(Here())) {
+            if (AtIgnorableGroup()) {
                 SkipGroup();
                 continue;
             }
@@ -201,7 +201,7 @@ void TRtfReader::ReadGroupText(std::string& text, char stop)
             continue;
         }
         if (b == '\\') {
-            if (IsControlWordStart(Here())) {
+            if (AtControlWord()) {
                 TControlToken token;
                 const int32_t index = TakeControlWord(token);
                 if (index == kwU) {
@@ -227,16 +227,12 @@ void TRtfReader::ReadGroupText(std::string& text, char stop)
             }
             const uint8_t next = Peek(1);
             if (next == '\'') {
-                const int32_t length = Available() & ~3;
-                std::vector<uint8_t> bytes(static_cast<size_t>(length / 4 + 1));
-                int32_t consumed = 0;
-                const int32_t count = DecodeHexEscapes(Here(), length, bytes.data(), consumed);
+                const int32_t count = TakeHexRun();
                 if (count == 0) {
                     Skip(std::min(2, Available()));
                     continue;
                 }
-                Skip(consumed);
-                text.append(reinterpret_cast<const char*>(bytes.data()), static_cast<size_t>(count));
+                text.append(reinterpret_cast<const char*>(FHexRun.data()), static_cast<size_t>(count));
                 continue;
             }
             if (next == '\\' || next == '{' || next == '}')
@@ -294,7 +290,7 @@ TDateTime TRtfReader::ReadDate()
             SkipGroup();
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             const int32_t n = ControlWordParam(token);
@@ -344,7 +340,7 @@ void TRtfReader::ReadInfo()
                 SkipGroup();
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             if (index == kwDskcharnr)
@@ -381,7 +377,7 @@ void TRtfReader::ReadFontEntry(TRtfFont& font, bool braced)
             if (!braced)
                 break;
             TControlToken token;
-            if (IsIgnorableDestination(Here()) || PeekDestination(token) >= 0) {
+            if (AtIgnorableGroup() || PeekDestination(token) >= 0) {
                 SkipGroup();
                 continue;
             }
@@ -400,7 +396,7 @@ void TRtfReader::ReadFontEntry(TRtfFont& font, bool braced)
             name += ';';
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             const int32_t n = ControlWordParam(token);
@@ -465,7 +461,7 @@ void TRtfReader::ReadFontTable()
         }
         TRtfFont font;
         if (b == '{') {
-            if (IsIgnorableDestination(Here())) {
+            if (AtIgnorableGroup()) {
                 SkipGroup();
                 continue;
             }
@@ -529,7 +525,7 @@ void TRtfReader::ReadColorTable()
             rgb[0] = rgb[1] = rgb[2] = 0;
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             const int32_t n = ControlWordParam(token) & 0xFF;
@@ -572,7 +568,7 @@ void TRtfReader::ReadKeycode(TStyle& style)
             SkipGroup();
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             if (index == kwShift)
@@ -612,13 +608,13 @@ void TRtfReader::ReadStyleEntry(TStyle& style, bool& charStyle, bool& sectionSty
             return;
         }
         if (b == '{') {
-            if (IsIgnorableDestination(Here())) {
+            if (AtIgnorableGroup()) {
                 TControlToken token;
                 int32_t at = 3;
                 while (at < Available() && Peek(at) == ' ')
                     ++at;
                 int32_t index = -1;
-                if (IsControlWordStart(Here() + at)) {
+                if (AtControlWord(at)) {
                     ScanControlWord(Here() + at + 1, BufferEnd(), token);
                     index = FindControlWord(token);
                 }
@@ -642,7 +638,7 @@ void TRtfReader::ReadStyleEntry(TStyle& style, bool& charStyle, bool& sectionSty
             ReadStyleEntry(style, charStyle, sectionStyle, name, depth + 1);
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             const int32_t n = ControlWordParam(token);
@@ -712,7 +708,7 @@ void TRtfReader::ReadStyleSheet()
             break;
         }
         if (b != '{') {
-            if (IsControlWordStart(Here())) {
+            if (AtControlWord()) {
                 TControlToken token;
                 TakeControlWord(token);
             } else {
@@ -720,7 +716,7 @@ void TRtfReader::ReadStyleSheet()
             }
             continue;
         }
-        if (IsIgnorableDestination(Here())) {
+        if (AtIgnorableGroup()) {
             SkipGroup();
             continue;
         }
@@ -1073,7 +1069,7 @@ void TRtfReader::ReadUpr()
                 SkipGroup();
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             TakeControlWord(token);
             continue;
@@ -1113,7 +1109,7 @@ void TRtfReader::ReadObject()
                 SkipGroup();
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             const int32_t n = ControlWordParam(token);
@@ -1175,7 +1171,7 @@ void TRtfReader::ReadResult()
             }
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             if (index == -1 && IsBinWord(token))
@@ -1206,7 +1202,7 @@ void TRtfReader::ReadHexData(std::vector<uint8_t>& data)
             continue;
         }
         if (b == '\\') {
-            if (IsControlWordStart(Here())) {
+            if (AtControlWord()) {
                 TControlToken token;
                 const int32_t index = TakeControlWord(token);
                 if (index == -1 && IsBinWord(token)) {

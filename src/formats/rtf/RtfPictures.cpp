@@ -125,7 +125,7 @@ void TRtfReader::ReadPictureProperties(TDocPicture& picture)
             return;
         }
         if (b != '{') {
-            if (IsControlWordStart(Here())) {
+            if (AtControlWord()) {
                 TControlToken token;
                 TakeControlWord(token);
             } else {
@@ -135,7 +135,7 @@ void TRtfReader::ReadPictureProperties(TDocPicture& picture)
         }
         // {\sp{\sn name}{\sv value}}
         TControlToken token;
-        if (!(Peek(1) == '\\' && IsControlWordStart(Here() + 1))) {
+        if (!(Peek(1) == '\\' && AtControlWord(1))) {
             SkipGroup();
             continue;
         }
@@ -156,7 +156,7 @@ void TRtfReader::ReadPictureProperties(TDocPicture& picture)
                 Skip(1);
                 break;
             }
-            if (c == '{' && Peek(1) == '\\' && IsControlWordStart(Here() + 1)) {
+            if (c == '{' && Peek(1) == '\\' && AtControlWord(1)) {
                 TControlToken inner;
                 ScanControlWord(Here() + 2, BufferEnd(), inner);
                 const int32_t index = FindControlWord(inner);
@@ -208,7 +208,7 @@ void TRtfReader::ReadPicture()
             }
             continue;
         }
-        if (IsControlWordStart(Here())) {
+        if (AtControlWord()) {
             TControlToken token;
             const int32_t index = TakeControlWord(token);
             const int32_t n = ControlWordParam(token);

@@ -132,7 +132,7 @@ void TRtfReader::ReadGroup(bool push)
             return;
         }
         Skip(1);
-        if (Peek() == '\\' && IsControlWordStart(Here())) {
+        if (Peek() == '\\' && AtControlWord()) {
             if (push)
                 PushState();
             const int32_t index = TakeControlWord(token);
@@ -169,7 +169,7 @@ void TRtfReader::ReadGroupContent(bool push)
         }
         if (b == '\\') {
             const uint8_t next = Peek(1);
-            if (IsControlWordStart(Here())) {
+            if (AtControlWord()) {
                 TControlToken token;
                 const int32_t index = TakeControlWord(token);
                 if (index == -1 && IsBinWord(token))
@@ -250,7 +250,7 @@ void TRtfReader::SkipRest()
             return;
         const uint8_t b = Peek();
         if (b == '\\') {
-            if (IsControlWordStart(Here())) {
+            if (AtControlWord()) {
                 TControlToken token;
                 const int32_t index = TakeControlWord(token);
                 if (index == -1 && IsBinWord(token))
@@ -358,18 +358,31 @@ void TRtfReader::AppendDecodedByte(uint8_t b)
         AppendByte(b);
 }
 
+int32_t TRtfReader::TakeHexRun()
+{
+    // The length of the run first, so that the output holds just its bytes.
+    int32_t length = 0;
+    const uint8_t* p = Here();
+    const int32_t available = Available();
+    while (length + 4 <= available && p[length] == '\\' && p[length + 1] == '\'' &&
+           HexDigitValue(p[length + 2]) != 255 && HexDigitValue(p[length + 3]) != 255)
+        length += 4;
+    FHexRun.resize(static_cast<size_t>(length / 4 + 1));
+    int32_t consumed = 0;
+    const int32_t count = DecodeHexEscapes(p, length, FHexRun.data(), consumed);
+    Skip(consumed);
+    return count;
+}
+
 void TRtfReader::AppendHexRun()
 {
-    const int32_t length = Available() & ~3;
-    std::vector<uint8_t> bytes(static_cast<size_t>(length / 4 + 1));
-    int32_t consumed = 0;
-    const int32_t count = DecodeHexEscapes(Here(), length, bytes.data(), consumed);
+    const int32_t count = TakeHexRun();
     if (count == 0) {
         // \' without two digits: both bytes skipped.
         Skip(std::min(2, Available()));
         return;
     }
-    Skip(consumed);
+    const std::vector<uint8_t>& bytes = FHexRun;
     for (int32_t i = 0; i < count;) {
         int32_t run = 0;
         while (i + run < count && IsPlainRtfByte(bytes[static_cast<size_t>(i + run)]))
@@ -379,7 +392,7 @@ void TRtfReader::AppendHexRun()
             ++i;
             continue;
         }
-        AppendChars(bytes.data() + i, run);
+        AppendChars(FHexRun.data() + i, run);
         i += run;
     }
 }
@@ -413,7 +426,7 @@ uint8_t TRtfReader::TakeUnicodeChar(int32_t code, bool switchFont)
                 --left;
                 continue;
             }
-            if (IsControlWordStart(Here())) {
+            if (AtControlWord()) {
                 TControlToken token;
                 const int32_t index = TakeControlWord(token);
                 if (index == -1 && IsBinWord(token))
@@ -508,6 +521,9 @@ void TRtfReader::EndParagraph(bool sectionBreak)
 {
     if (FDiscard)
         return;
+    // Notes, headers and footers hold no section breaks.
+    if (FStory)
+        sectionBreak = false;
     FContext.CharacterCount += FChars;
     TSection* ended = nullptr;
     if (sectionBreak) {

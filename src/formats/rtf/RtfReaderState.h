@@ -83,6 +83,16 @@ public:
                                                                 : 0;
     }
     void Skip(int32_t count) { FContext.BufferPos += count; }
+    // A backslash and a letter at the position (offset bytes ahead).
+    bool AtControlWord(int32_t offset = 0) const
+    {
+        return Available() >= offset + 2 && IsControlWordStart(Here() + offset);
+    }
+    // At an opening brace followed by \*.
+    bool AtIgnorableGroup() const { return Available() >= 3 && IsIgnorableDestination(Here()); }
+    // Decodes the run of \'hh groups at the position into FHexRun and moves
+    // past it; the number of bytes (0: no group, nothing consumed).
+    int32_t TakeHexRun();
     // At a backslash followed by a letter: scans the control word, moves past
     // it and returns its keyword index (-1 when unknown).
     int32_t TakeControlWord(TControlToken& token);
@@ -198,6 +208,7 @@ public:
     bool FStyleSheet = false;
     TField* FCurrentField = nullptr;
     std::vector<uint8_t> FHex;
+    std::vector<uint8_t> FHexRun;
     int32_t FWidowDefault = 0;
     int32_t FIgnoreBookmarks = 0;
     std::set<std::string> FBookmarkNames;
