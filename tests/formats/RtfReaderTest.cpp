@@ -13,6 +13,7 @@
 #include "platform/runtime/DateTime.h"
 #include "foundation/managers/Style.h"
 #include "foundation/managers/TabManager.h"
+#include "formats/LoadRoutines.h"
 #include "formats/rtf/ControlWords.h"
 
 #include <cstring>
@@ -554,4 +555,39 @@ TEST(RtfReader, FailuresEndTheReadWithTheMessage)
     TRtfRead nested = ReadRtfText("{\\rtf1 " + std::string(100, '{') + "x" + std::string(100, '}') + "}");
     EXPECT_TRUE(nested.Ok);
     EXPECT_EQ(BodyPlain(nested.Doc()), (TTexts{"x"}));
+}
+
+TEST(LoadRoutines, StyleChainsAndFieldInstructions)
+{
+    TDocument document(true);
+    TStyleList styles(&document, &document.TabManager());
+    auto add = [&](int32_t number, int32_t basedOn, int32_t bold) {
+        auto style = std::make_unique<TStyle>(&styles);
+        style->FileStyleNumber = number;
+        style->BasedOn = basedOn;
+        style->CharFormat[cfBold] = bold;
+        styles.Add(std::move(style));
+    };
+    add(0, -1, NotSet);
+    add(10, 0, 1);              // bold
+    add(11, 10, ToggleOpposite);  // the opposite of its bold parent
+    add(12, 13, NotSet);        // 12 and 13 based on each other
+    add(13, 12, NotSet);
+    add(14, 99, NotSet);        // a number no style carries
+    ResolveStyleNumbers(styles);
+    RepairStyleBasedOn(styles);
+    EXPECT_EQ(styles[2].BasedOn, 1);
+    EXPECT_EQ(styles[2].CharFormat[cfBold], 0);
+    std::vector<int32_t> chain;
+    styles.GetAncestors(3, chain);
+    EXPECT_LT(chain.size(), 3u);
+    EXPECT_TRUE(styles[3].BasedOn == 0 || styles[4].BasedOn == 0);
+    EXPECT_EQ(styles[5].BasedOn, 0);
+    EXPECT_EQ(FindStyleIndexByNumber(styles, 13), 4);
+    EXPECT_EQ(FindStyleIndexByNumber(styles, 77), 0);
+
+    EXPECT_EQ(FieldTypeOfInstruction(" page \\* roman"), 33);
+    EXPECT_EQ(FieldTypeOfInstruction("INCONNU x"), 0);
+    EXPECT_EQ(NormalizeFieldInstruction(33, "page \\* ROMAINMAJUSCULE \"ROMAINMAJUSCULE\" arabisch"),
+              "PAGE \\* ROMANUPPER \"ROMAINMAJUSCULE\" ARABIC");
 }
