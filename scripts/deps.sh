@@ -9,6 +9,7 @@ PACKAGES=(
   libhunspell-dev hunspell-fr libxkbcommon-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
+  clang-14 libclang-rt-14-dev python3
 )
 
 missing=()

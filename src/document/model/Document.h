@@ -670,6 +670,11 @@ public:
     // Selects the longest piece of text around the caret (at most 64
     // characters) that evaluates; false when there is none.
     bool AutodetectExpression();
+    // Writes the evaluator function's name with its parentheses as one
+    // undoable operation: "name(" before and ")" after the selection (the
+    // paragraph mark stays outside), or "name()" at the caret with the caret
+    // left between the parentheses. A failure takes back what was inserted.
+    void InsertFunctionCall(int32_t function);
 
     // --- Format operations ------------------------------------------------
     // Each builds one undoable step, applies it, and appends it to op (null:

@@ -11,6 +11,7 @@
 #include "platform/runtime/Exception.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -21,11 +22,15 @@ void ForEachRecord(const TParagraph& paragraph, int32_t from, int32_t to, Visito
 {
     const uint8_t* p = paragraph.GetText().Data();
     to = std::min(to, paragraph.GetText().Size());
+    // Plain characters never take the record byte, so the walk jumps from
+    // record to record: asking the format deep inside a long paragraph of
+    // plain text (line layout does it for every hyphenated line) costs a
+    // memchr, not a loop over every byte before it.
     for (int32_t pos = std::max(from, 0); pos < to;) {
-        if (p[pos] != InlineControlStartByte) {
-            ++pos;
-            continue;
-        }
+        const void* next = std::memchr(p + pos, InlineControlStartByte, static_cast<size_t>(to - pos));
+        if (!next)
+            break;
+        pos = static_cast<int32_t>(static_cast<const uint8_t*>(next) - p);
         visit(ReadInlineControl(p + pos));
         pos += InlineControlSize;
     }

@@ -120,13 +120,13 @@ private:
     std::unordered_map<const TDeviceContext*, std::unique_ptr<TDc>> FDCs;
 };
 
-template <class T> constexpr uint8_t GdiObjectKind = 0;
-template <> constexpr uint8_t GdiObjectKind<class TPenObject> = OBJ_PEN;
-template <> constexpr uint8_t GdiObjectKind<class TBrushObject> = OBJ_BRUSH;
-template <> constexpr uint8_t GdiObjectKind<class TFontObject> = OBJ_FONT;
-template <> constexpr uint8_t GdiObjectKind<class TBitmapObject> = OBJ_BITMAP;
-template <> constexpr uint8_t GdiObjectKind<class TRegionObject> = OBJ_REGION;
-template <> constexpr uint8_t GdiObjectKind<class TPaletteObject> = OBJ_PAL;
+template <class T> inline constexpr uint8_t GdiObjectKind = 0;
+template <> inline constexpr uint8_t GdiObjectKind<class TPenObject> = OBJ_PEN;
+template <> inline constexpr uint8_t GdiObjectKind<class TBrushObject> = OBJ_BRUSH;
+template <> inline constexpr uint8_t GdiObjectKind<class TFontObject> = OBJ_FONT;
+template <> inline constexpr uint8_t GdiObjectKind<class TBitmapObject> = OBJ_BITMAP;
+template <> inline constexpr uint8_t GdiObjectKind<class TRegionObject> = OBJ_REGION;
+template <> inline constexpr uint8_t GdiObjectKind<class TPaletteObject> = OBJ_PAL;
 
 // The live object of a handle, of the kind T; null for stale or other handles.
 template <class T>
