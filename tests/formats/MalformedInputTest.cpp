@@ -114,8 +114,9 @@ void CheckFile(const std::string& dir, const std::string& bytes, bool hidden)
     request.Buffer = reinterpret_cast<const uint8_t*>(bytes.data());
     request.BufferSize = static_cast<int32_t>(bytes.size());
     const bool ok = LoadFromFile(document, request);
-    if (document.Format != ciRtf)
+    if (document.Format != ciRtf) {
         EXPECT_EQ(ok, document.Format == ciAnsiText);
+    }
 }
 
 // The values that break compound files most: chain ends and marks, zero,
