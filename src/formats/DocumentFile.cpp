@@ -10,6 +10,7 @@
 #include "foundation/managers/StyleManager.h"
 #include "formats/DocFileHost.h"
 #include "formats/LoadRoutines.h"
+#include "formats/rtf/RtfReader.h"
 #include "formats/text/TextReader.h"
 #include "platform/ole/CompoundFile.h"
 #include "platform/runtime/CodePages.h"
@@ -144,6 +145,7 @@ bool RunReader(TDocLoadContext& context)
     switch (context.Coding) {
     case ciAnsiText:
     case ciDosText: return ReadText(context);
+    case ciRtf: return ReadRtf(context);
     default: return RefuseContent(context);
     }
 }
@@ -421,6 +423,8 @@ bool LoadFromFile(TDocument& document, TDocLoadRequest& request)
             AdoptFile(context);
         ShareFirstSectionValues(document);
         CompleteParagraphs(context);
+        // Ranges where the finished paragraphs hold them.
+        document.RefreshRangeObjectPositions();
         FixStyles(document);
         FinishView(context);
         request.Coding = context.Coding;

@@ -90,6 +90,11 @@ void CheckLoad(const std::string& path, const std::string& bytes, bool hidden)
         EXPECT_TRUE(ReadTestFile(path) == bytes) << "the text did not save back byte for byte";
         return;
     }
+    // RTF is read as far as it goes; a failure says so once.
+    if (coding == ciRtf && loaded.Ok) {
+        EXPECT_TRUE(answers.Asked().empty());
+        return;
+    }
     EXPECT_FALSE(loaded.Ok);
     ASSERT_EQ(answers.Asked().size(), 1u);
     EXPECT_NE(answers.Asked()[0].Text.find("Une erreur s'est produite lors de l'ouverture du document"),
@@ -109,7 +114,9 @@ void CheckFile(const std::string& dir, const std::string& bytes, bool hidden)
     request.Buffer = reinterpret_cast<const uint8_t*>(bytes.data());
     request.BufferSize = static_cast<int32_t>(bytes.size());
     const bool ok = LoadFromFile(document, request);
-    EXPECT_EQ(ok, document.Format == ciAnsiText);
+    if (document.Format != ciRtf) {
+        EXPECT_EQ(ok, document.Format == ciAnsiText);
+    }
 }
 
 // The values that break compound files most: chain ends and marks, zero,

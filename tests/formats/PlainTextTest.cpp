@@ -310,9 +310,9 @@ TEST(PlainText, LoadsFromMemoryTouchNoFileAndShowNothing)
     EXPECT_TRUE(host.Started.empty());
 
     // A refused content says nothing either (no message box is installed).
-    TDocument rtf(true);
-    request.Coding = ciRtf;
-    EXPECT_FALSE(LoadFromFile(rtf, request));
+    TDocument word(true);
+    request.Coding = ciWord97;
+    EXPECT_FALSE(LoadFromFile(word, request));
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "document/model/DocObject.h"
 
 #include "document/model/Document.h"
+#include "platform/framework/Picture.h"
 
 TDocObject::TDocObject(TDocument* document, TObjectKind kind) : FKind(kind)
 {
@@ -24,3 +25,9 @@ void TDocObject::SetDocument(TDocument* document)
     FDocument = document;
     FHandle = handle;
 }
+
+TDocPicture::TDocPicture(TDocument* document) : TDocObject(document, TObjectKind::Picture)
+{
+}
+
+TDocPicture::~TDocPicture() = default;

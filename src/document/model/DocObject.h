@@ -8,8 +8,12 @@
 #include "document/model/ObjectTable.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 class TDocument;
+class TPicture;
 
 class TDocObject {
 public:
@@ -41,10 +45,39 @@ private:
     TObjectKind FKind;
 };
 
+// The form a picture's data is kept in, as the document file gave it.
+enum TPictureDataKind : uint8_t {
+    pdkNone = 0,
+    pdkEmf = 1,      // enhanced metafile
+    pdkWmf = 2,      // Windows metafile (without placeable header)
+    pdkJpeg = 3,
+    pdkPng = 4,
+    pdkDib = 5,      // device-independent bitmap without file header
+    pdkBitmap = 6,   // device-dependent bitmap
+    pdkOther = 7,    // a form the program does not draw (Mac PICT, OS/2 metafile...)
+};
+
 // A picture: every picture inserted from a file or read from a document.
+// The data is kept exactly as it came, so that a picture the program cannot
+// draw (no picture class for its form) still keeps its content and size and
+// is written back unchanged.
 class TDocPicture : public TDocObject {
 public:
-    explicit TDocPicture(TDocument* document) : TDocObject(document, TObjectKind::Picture) {}
+    explicit TDocPicture(TDocument* document);
+    ~TDocPicture() override;
+
+    uint8_t DataKind = pdkNone;
+    std::vector<uint8_t> Data;
+    // The metafile's mapping mode (Windows metafiles).
+    int32_t MappingMode = 0;
+    // The picture's own size as the file gave it: pixels for bitmaps,
+    // hundredths of a millimetre for metafiles.
+    int32_t SourceWidth = 0;
+    int32_t SourceHeight = 0;
+    uint8_t KeepAspectRatio = 1;
+    // The decoded picture for drawing; null when no picture class could read
+    // the data (the picture then shows as an empty frame of its size).
+    std::unique_ptr<TPicture> Image;
 };
 
 // An embedded (OLE) object.
@@ -55,4 +88,10 @@ public:
     // From the RTF object-type word: 1 objemb, 2 objlink, 3 objautlink,
     // 4 objsub, 5 objpub, 6 objicemb, 7 objhtml, 8 objocx.
     uint8_t ObjectType = 0;
+    std::string ClassName;
+    std::string ObjectName;
+    // The object's native data as the file held it.
+    std::vector<uint8_t> Data;
+    // The picture shown for the object (not in the document's object table).
+    std::unique_ptr<TDocPicture> ResultPicture;
 };
