@@ -9,6 +9,7 @@
 #include "platform/runtime/Exception.h"
 
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ struct TEditScript {
     bool OneOperation = false;  // the keys as one text, else one operation each
     bool Overtype = false;
 };
+
+// Shown by its name: the test's name and its listing stay the same from run to
+// run (the bytes of the record would show addresses).
+void PrintTo(const TEditScript& script, std::ostream* out)
+{
+    *out << script.Name;
+}
 
 const std::vector<TEditScript>& Scripts()
 {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <unordered_map>
 
@@ -55,6 +56,12 @@ std::string Trimmed(std::string_view s)
     return std::string(s.substr(b, e - b));
 }
 
+// How far a face is from an upright face of normal weight.
+int RegularDistance(const TFontFace& face)
+{
+    return (face.Italic ? 1000 : 0) + std::abs(face.Weight - 400);
+}
+
 // Faces with the same metrics standing in for the usual Windows faces.
 struct TMetricSubstitute {
     const char* Requested;
@@ -66,9 +73,25 @@ const TMetricSubstitute kMetricSubstitutes[] = {
     {"Courier New", "Liberation Mono"},
 };
 
+// Qt names a family that several foundries make once per foundry, as
+// "Family [Foundry]". The family is one for the program, whichever foundry
+// made its faces: the name without the foundry.
+QString FamilyOfQtName(const QString& qtName)
+{
+    if (qtName.endsWith(QLatin1Char(']'))) {
+        const qsizetype open = qtName.lastIndexOf(QLatin1String(" ["));
+        if (open > 0)
+            return qtName.left(open);
+    }
+    return qtName;
+}
+
 struct TFamily {
     std::string Name;  // code page 1252
+    // The Qt name whose upright face is the family's regular face, and the Qt
+    // names of all the foundries that make faces of the family.
     QString QtName;
+    QStringList QtNames;
     std::shared_ptr<TFontFace> Regular;
     std::vector<uint8_t> Charsets;
     uint8_t PitchAndFamily = 0;
@@ -141,7 +164,7 @@ public:
             if (!QFontDatabase::isScalable(qtName) || QFontDatabase::isPrivateFamily(qtName))
                 continue;
             bool lossy = false;
-            const QString name16 = qtName;
+            const QString name16 = FamilyOfQtName(qtName);
             std::string name = FromWide(std::u16string(reinterpret_cast<const char16_t*>(name16.utf16()),
                                                        static_cast<size_t>(name16.size())),
                                         1252, &lossy, '?', false);
@@ -150,14 +173,33 @@ public:
             auto face = LoadFace(qtName, 400, false);
             if (!face)
                 continue;  // an alias of another family, or an unreadable font
+            face->Family = name;
+            auto known = std::find_if(Families.begin(), Families.end(),
+                                      [&name](const TFamily& f) { return SameName(f.Name, name); });
+            if (known != Families.end()) {
+                // Another foundry's faces of a family already listed: one
+                // family with all their styles, whose regular face is the
+                // one nearest an upright normal weight.
+                known->QtNames << qtName;
+                for (const QString& style : QFontDatabase::styles(qtName))
+                    if (!known->Styles.contains(style))
+                        known->Styles << style;
+                if (RegularDistance(*face) < RegularDistance(*known->Regular)) {
+                    known->QtName = qtName;
+                    known->Regular = face;
+                    known->Charsets = FaceCharsets(face->Tables);
+                    known->PitchAndFamily = FacePitchAndFamily(face->Tables);
+                }
+                continue;
+            }
             TFamily fam;
             fam.Name = name;
             fam.QtName = qtName;
+            fam.QtNames << qtName;
             fam.Regular = face;
             fam.Charsets = FaceCharsets(face->Tables);
             fam.PitchAndFamily = FacePitchAndFamily(face->Tables);
             fam.Styles = QFontDatabase::styles(qtName);
-            face->Family = name;
             Families.push_back(std::move(fam));
         }
         // Documents and bulleted paragraphs name "Symbol"; where it is not
@@ -170,6 +212,7 @@ public:
                 TFamily symbol;
                 symbol.Name = "Symbol";
                 symbol.QtName = base->QtName;
+                symbol.QtNames = base->QtNames;
                 symbol.Regular = base->Regular;
                 symbol.Charsets = {SYMBOL_CHARSET};
                 symbol.PitchAndFamily = VARIABLE_PITCH | FF_DECORATIVE;
@@ -196,12 +239,34 @@ public:
         return nullptr;
     }
 
+    // The family of a name Qt gives, with or without its foundry (which may
+    // be one whose faces are not listed, such as Type 1 faces).
     const TFamily* FindQtFamily(const QString& qtName)
     {
+        const QString family = FamilyOfQtName(qtName);
         for (const TFamily& f : Families)
-            if (f.QtName.compare(qtName, Qt::CaseInsensitive) == 0)
+            if (!f.SymbolStandIn && FamilyOfQtName(f.QtName).compare(family, Qt::CaseInsensitive) == 0)
                 return &f;
         return nullptr;
+    }
+
+    // The face of the family nearest the weight and slant, among the faces
+    // of all its foundries (the first foundry's on a tie).
+    std::shared_ptr<TFontFace> LoadFamilyFace(const TFamily& family, int weight, bool italic)
+    {
+        std::shared_ptr<TFontFace> best;
+        int bestDistance = INT_MAX;
+        for (const QString& qtName : family.QtNames) {
+            std::shared_ptr<TFontFace> face = LoadFace(qtName, weight, italic);
+            if (!face)
+                continue;
+            const int distance = (face->Italic == italic ? 0 : 1000) + std::abs(face->Weight - weight);
+            if (distance < bestDistance) {
+                best = face;
+                bestDistance = distance;
+            }
+        }
+        return best;
     }
 
     const TFamily* ChooseFamily(const LOGFONT& lf)
@@ -321,7 +386,7 @@ std::shared_ptr<TRealisedFont> RealiseFont(const LOGFONT& lf, int32_t defaultEmH
         return nullptr;
     const int weight = lf.lfWeight <= 0 ? FW_NORMAL : std::clamp(lf.lfWeight, 1, 1000);
     const bool italic = lf.lfItalic != 0;
-    std::shared_ptr<TFontFace> face = db.LoadFace(fam->QtName, weight, italic);
+    std::shared_ptr<TFontFace> face = db.LoadFamilyFace(*fam, weight, italic);
     if (!face)
         face = fam->Regular;
 

@@ -158,15 +158,18 @@ public:
         Put16(s, static_cast<uint16_t>(v));
     }
 
-    // A 'name' table naming a family (Windows Unicode records).
-    static std::string NameTable(const std::string& family)
+    // A 'name' table naming a family and a style (Windows Unicode records).
+    static std::string NameTable(const std::string& family, const std::string& style = "Regular")
     {
-        const std::string full = family;
+        const bool regular = style == "Regular";
+        const std::string full = regular ? family : family + " " + style;
         std::string ps;
         for (char c : family)
             if (c != ' ')
                 ps += c;
-        const std::pair<uint16_t, std::string> names[] = {{1, family}, {2, "Regular"}, {4, full}, {6, ps}};
+        if (!regular)
+            ps += "-" + style;
+        const std::pair<uint16_t, std::string> names[] = {{1, family}, {2, style}, {4, full}, {6, ps}};
         std::string strings, records;
         for (const auto& [id, text] : names) {
             std::string utf16;
