@@ -2,13 +2,13 @@
 # Builds the fuzz targets (clang's libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer) in a tree of their own, build/fuzz, then for each
 # target: reads every file of its corpus folders once, and fuzzes from them for
-# a bounded time (ELDRAVIN_FUZZ_SECONDS, 45 by default). Any crash, leak of the
+# a bounded time (ELDRAVIN_FUZZ_SECONDS, 30 by default). Any crash, leak of the
 # bounds or sanitizer report fails the run and leaves the input in
 # build/fuzz/artifacts. Arguments: names of targets to run (default: all).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
-seconds=${ELDRAVIN_FUZZ_SECONDS:-45}
+seconds=${ELDRAVIN_FUZZ_SECONDS:-30}
 shared=${ELDRAVIN_SHARED_DIR:-$(cd "$root/.." && pwd)/shared}
 corpus="$shared/corpus"
 if [ ! -d "$corpus" ]; then
