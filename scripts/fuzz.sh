@@ -27,7 +27,7 @@ cmake -S "$out/src" -B "$out/build" -G Ninja \
   -DELDRAVIN_SHARED_DIR="$shared" >/dev/null
 cmake --build "$out/build"
 
-mkdir -p "$out/artifacts" "$out/work"
+mkdir -p "$out/artifacts" "$out/runs"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 failed=0
 while read -r target seeds; do
@@ -40,8 +40,8 @@ while read -r target seeds; do
     [ -d "$corpus/$s" ] && dirs+=("$corpus/$s")
   done
   exe="$out/build/fuzz/$target"
-  work="$out/work/$target"
-  mkdir -p "$work"
+  runs="$out/runs/$target"
+  mkdir -p "$runs"
   echo "== $target: corpus files"
   files=()
   if [ ${#dirs[@]} -gt 0 ]; then
@@ -57,7 +57,7 @@ while read -r target seeds; do
   echo "== $target: fuzzing for ${seconds}s"
   if ! "$exe" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=3072 -max_len=65536 -detect_leaks=0 \
       -print_final_stats=1 -artifact_prefix="$out/artifacts/$target-" \
-      "$work" "${dirs[@]}" >"$out/$target-fuzz.log" 2>&1; then
+      "$runs" "${dirs[@]}" >"$out/$target-fuzz.log" 2>&1; then
     echo "fuzz: $target failed; see $out/$target-fuzz.log" >&2
     tail -60 "$out/$target-fuzz.log" >&2
     failed=1
