@@ -7,7 +7,6 @@
 #include "imaging/PictureData.h"
 #include "imaging/PngImage.h"
 #include "imaging/ResampleImage.h"
-#include "platform/runtime/Host.h"
 #include "platform/runtime/Stream.h"
 
 #include <benchmark/benchmark.h>
@@ -128,15 +127,3 @@ void BM_ResampleToThumbnail(benchmark::State& state)
 BENCHMARK(BM_ResampleToThumbnail)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    StartPlatformHost(argc, argv, true);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    StopPlatformHost();
-    return 0;
-}

@@ -10,12 +10,6 @@
 #include <set>
 #include <unistd.h>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FuzzSetup();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const std::string path = std::string(getenv("TMPDIR")) + "/input.cfb";

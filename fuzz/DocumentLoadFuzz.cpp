@@ -5,22 +5,12 @@
 #include "FuzzSupport.h"
 
 #include "document/model/Document.h"
-#include "formats/DocumentFile.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    FuzzSetup();
-    return 0;
-}
+#include "formats/CodingManager.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TDocument document(true);
-    TDocLoadRequest request;
-    request.Source = lsMemory;
-    request.Buffer = data;
-    request.BufferSize = static_cast<int32_t>(size);
-    if (LoadFromFile(document, request) && size <= 65536)
+    if (FuzzLoad(document, data, size, ciDetect) && size <= 65536)
         document.PaginateAll();
     return 0;
 }

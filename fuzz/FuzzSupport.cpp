@@ -1,5 +1,7 @@
 #include "FuzzSupport.h"
 
+#include "document/model/Document.h"
+#include "formats/DocumentFile.h"
 #include "foundation/managers/ColorManager.h"
 #include "foundation/managers/FontManager.h"
 #include "foundation/managers/KerningPairsManager.h"
@@ -70,4 +72,20 @@ void FuzzSetup()
         std::error_code ec;
         fs::remove_all(folder, ec);
     });
+}
+
+bool FuzzLoad(TDocument& document, const uint8_t* data, size_t size, int32_t coding)
+{
+    TDocLoadRequest request;
+    request.Source = lsMemory;
+    request.Coding = coding;
+    request.Buffer = data;
+    request.BufferSize = static_cast<int32_t>(size);
+    return LoadFromFile(document, request);
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    FuzzSetup();
+    return 0;
 }
