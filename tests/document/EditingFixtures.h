@@ -3,8 +3,8 @@
 // of what the document asked of it, and a fixture holding a document with a
 // window (so that its operations are recorded for undo), built from paragraph
 // texts in the notation of DocumentFixtures.h.
-#include "DocumentDump.h"
-#include "DocumentFixtures.h"
+#include "document/DocumentDump.h"
+#include "document/DocumentFixtures.h"
 #include "document/operations/Operation.h"
 #include "document/operations/OperationManager.h"
 #include "foundation/Memory.h"

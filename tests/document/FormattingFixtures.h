@@ -5,7 +5,7 @@
 // field instructions), the character format of every character, and a
 // fixture document of three sections with formatted runs, a bookmark, a field
 // and two styles.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/fields/Field.h"
 #include "foundation/managers/Style.h"
 #include "foundation/managers/TabManager.h"

@@ -3,7 +3,7 @@
 // formats, section breaks and page set-up over selections that start and end
 // inside runs and span paragraphs and sections, each undone and redone byte
 // for byte; and the rules of the routines and their steps.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 #include "document/steps/ChangePageParamsOperation.h"
 #include "document/steps/FormatSectionOperation.h"
 #include "document/steps/FormatTextOperation.h"

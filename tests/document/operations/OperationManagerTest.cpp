@@ -1,7 +1,7 @@
 // The undo manager: runs of typing taken back together, joined operations,
 // the saved and recovery marks, the memory bound of the list, the update
 // records and the views brought up to date.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/model/Page.h"
 #include "foundation/ShellHelpers.h"
 

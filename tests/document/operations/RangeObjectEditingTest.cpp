@@ -2,7 +2,7 @@
 // undoably among neighbouring anchors, field instructions, the detach and
 // re-attach phases around replacements (with and without keeping an object
 // that spans the replaced text), and typing next to anchors.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 #include "document/fields/FieldInstructions.h"
 #include "document/steps/InsertDeleteFieldOperation.h"
 

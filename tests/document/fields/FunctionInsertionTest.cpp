@@ -1,6 +1,6 @@
 // The function popup's list and type-ahead, and the insertion of a function
 // call around the selection or at the caret, undone in one step.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/calc/Evaluator.h"
 #include "document/calc/FunctionInsertion.h"
 #include "document/operations/SubOperation.h"

@@ -4,7 +4,7 @@
 // position, and field updates with random date pictures and number formats.
 // Nothing may crash, read out of bounds or produce endless text; what the
 // program writes reads back to what it wrote.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/text/DocStatistics.h"
 #include "document/fields/Field.h"
 #include "document/fields/FieldInstructions.h"

@@ -1,7 +1,7 @@
 // Text insertion: plain text turned into paragraphs, special characters and
 // section breaks; fragments; Enter and its style rules; the language of
 // inserted text.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/steps/InsertDeleteOperation.h"
 #include "foundation/managers/Style.h"
 #include "platform/runtime/Exception.h"

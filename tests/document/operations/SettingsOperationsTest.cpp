@@ -3,7 +3,7 @@
 // update, the style list, sorting paragraphs and the format of a picture;
 // each undone and redone byte for byte, and refused with its message where it
 // does not apply.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 #include "document/model/DocObject.h"
 #include "document/model/ObjectManager.h"
 #include "document/steps/ChangeHyphenationOptionsOperation.h"

@@ -1,6 +1,6 @@
 // Document statistics of a fixture document, against counts made by hand, and
 // the statistics message.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/text/DocStatistics.h"
 #include "document/model/Page.h"
 #include "foundation/MessageAnswers.h"

@@ -1,6 +1,6 @@
 // The spacing context and the space correction after an edit, in English and
 // in French typography.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/text/SpacingContext.h"
 #include "platform/runtime/SysUtils.h"
 

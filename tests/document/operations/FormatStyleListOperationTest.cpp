@@ -3,7 +3,7 @@
 // behind it move down, changed styles are applied again; undo gives back the
 // list and the text byte for byte; and the small steps that exchange single
 // settings of the document, its sections and its objects.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 #include "document/steps/ChangeDefLangOperation.h"
 #include "document/steps/ChangeHyphenationOptionsOperation.h"
 #include "document/model/DocObject.h"

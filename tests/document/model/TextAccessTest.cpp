@@ -1,7 +1,7 @@
 // Text access: runs, words, links and sentences found at positions of a French
 // paragraph with punctuation, apostrophes, non-breaking spaces before ";:!?"
 // and inside guillemets.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/text/TextAccess.h"
 #include "proofing/AutocorrectLangOptions.h"
 

@@ -1,7 +1,7 @@
 // The Calculate command through the dispatcher: the result delivered as the
 // options say, undone in one step, errors selected, and the expression found
 // around the caret.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/calc/Evaluator.h"
 #include "foundation/MessageAnswers.h"
 #include "platform/runtime/SysUtils.h"

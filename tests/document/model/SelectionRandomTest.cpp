@@ -2,7 +2,7 @@
 // character and paragraph formats, however the selection got there (set afresh,
 // grown or shrunk at one end, moved), must be what walking the selected
 // characters one by one gives.
-#include "DocumentFixtures.h"
+#include "document/DocumentFixtures.h"
 
 #include <gtest/gtest.h>
 

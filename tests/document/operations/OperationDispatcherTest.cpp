@@ -1,7 +1,7 @@
 // The operation dispatcher: typing, Enter, overtype and typing over a
 // selection through operation 14, each undone and redone byte for byte; the
 // codes whose routines are missing; what a failing operation leaves behind.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/steps/InsertDeleteOperation.h"
 #include "document/operations/OperationDispatcher.h"
 #include "document/steps/FormatStyleListOperation.h"

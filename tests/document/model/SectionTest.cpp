@@ -1,4 +1,4 @@
-#include "DocumentFixtures.h"
+#include "document/DocumentFixtures.h"
 
 #include "document/fields/Field.h"
 #include "document/model/Page.h"

@@ -1,6 +1,6 @@
 // Moving a block of text: each move, undone and redone, restores every byte
 // of both places.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/steps/MoveTextOperation.h"
 #include "platform/runtime/Exception.h"
 

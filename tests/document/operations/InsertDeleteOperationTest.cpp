@@ -1,7 +1,7 @@
 // The insert/delete step: what a deletion leaves, and every byte back when
 // the text returns; paragraph formats, section breaks and range objects that
 // leave the document with the text and come back with it.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/steps/InsertDeleteOperation.h"
 #include "platform/runtime/Exception.h"
 

@@ -1,7 +1,7 @@
 // The object table under random registering and freeing of every kind of
 // object: a live handle names its own object only, a handle is never given
 // twice, and freed or unknown handles name nothing.
-#include "DocumentFixtures.h"
+#include "document/DocumentFixtures.h"
 
 #include "document/model/DocObject.h"
 #include "document/fields/Field.h"

@@ -3,7 +3,7 @@
 // way deletion says, and one undo restores it byte for byte; the paragraph
 // that survives a join, notes whose references go, headers and footers of
 // removed sections, and the settings of the text that ends the document.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 
 #include <functional>
 

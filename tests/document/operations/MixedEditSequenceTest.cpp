@@ -10,7 +10,7 @@
 // failed edit leaves it as it was, every single undo and redo gives back the
 // state it must byte for byte, and so do undoing and redoing everything at
 // the end.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 #include "document/fields/FieldInstructions.h"
 #include "foundation/MessageAnswers.h"
 #include "foundation/managers/TabManager.h"

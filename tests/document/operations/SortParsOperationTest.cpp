@@ -1,5 +1,5 @@
 // Sorting paragraphs, undone and redone.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/steps/SortParsOperation.h"
 #include "platform/runtime/Exception.h"
 

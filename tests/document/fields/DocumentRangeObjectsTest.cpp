@@ -2,7 +2,7 @@
 // bookmark names, navigation, the operations of the dispatcher (each undone
 // and redone byte for byte), following a hyperlink, and bookmarks that stay in
 // place while the text around them is edited.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 #include "document/fields/FieldInstructions.h"
 #include "foundation/MessageAnswers.h"
 #include "platform/runtime/Folders.h"

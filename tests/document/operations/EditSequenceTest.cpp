@@ -3,7 +3,7 @@
 // over two sections), drawn from a fixed seed: undoing all of them restores
 // the document byte for byte, and redoing all of them brings back the end
 // state.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/steps/MoveTextOperation.h"
 #include "document/steps/SortParsOperation.h"
 

@@ -2,7 +2,7 @@
 // undoably, keeping the fields and the format of their first result
 // character; the result of every kind of field; page numbers and page
 // references over a fixture paginated two paragraphs to the page.
-#include "FormattingFixtures.h"
+#include "document/FormattingFixtures.h"
 #include "document/fields/FieldInstructions.h"
 #include "document/model/Page.h"
 #include "foundation/managers/Style.h"

@@ -1,6 +1,6 @@
 // Operations: their names, the progress shown while a large one is undone
 // or redone, and the steps taken back together.
-#include "EditingFixtures.h"
+#include "document/EditingFixtures.h"
 #include "document/steps/InsertDeleteOperation.h"
 
 #include <cstring>
