@@ -111,12 +111,12 @@ const std::map<std::string, const char*> kShownOtherwise = {
     {"pillow/tiff_strip_cmyk_16l_jpeg.tif", "CMYK: Pillow subtracts C + K, the program multiplies"},
     {"pillow/tga/common/200x32_la_tl_rle.tga", "16-bit grey with alpha: the program reads 5-5-5 colour"},
     {"pillow/no_rows_per_strip.tif", "no PhotometricInterpretation: Pillow takes WhiteIsZero, the default here is 2"},
-    // The BMP reader of the framework, not one of these codecs.
-    {"pillow/bmp/b/badrle.bmp", "BMP reader of the framework"},
-    {"pillow/bmp/b/pal8badindex.bmp", "BMP reader of the framework"},
-    {"pillow/bmp/g/rgb16-565.bmp", "BMP reader of the framework"},
-    {"pillow/bmp/q/pal4rletrns.bmp", "BMP reader of the framework"},
-    {"pillow/bmp/q/pal8rletrns.bmp", "BMP reader of the framework"},
+    // The device-independent bitmap decoder of the platform layer.
+    {"pillow/bmp/b/badrle.bmp", "damaged RLE runs: each decoder keeps a different part of the picture"},
+    {"pillow/bmp/b/pal8badindex.bmp", "indexes past the colour table: black here, another colour in Pillow"},
+    {"pillow/bmp/g/rgb16-565.bmp", "5-6-5 channels scaled to 255 with rounding here, truncated by Pillow"},
+    {"pillow/bmp/q/pal4rletrns.bmp", "pixels skipped by RLE deltas take colour index 0 here, another colour in Pillow"},
+    {"pillow/bmp/q/pal8rletrns.bmp", "pixels skipped by RLE deltas take colour index 0 here, another colour in Pillow"},
 };
 
 // Pillow modes of 16- and 32-bit grey: Pillow clips to 255 on conversion, the
