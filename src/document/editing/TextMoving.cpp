@@ -139,9 +139,17 @@ void TDocument::MoveText(const TTextPosition& startPosition, const TTextPosition
             FDetachedAnchors.resize(depth);
         throw;
     }
-    const TTextPosition oldPlace = step->Target();
     TTextPosition newStart = step->SourceStart();
     TTextPosition newEnd = step->SourceEnd();
+    // Where the block stood, as the document is now: its old start, which a
+    // move backwards pushed behind the block.
+    TTextPosition oldPlace = start;
+    if (CompareTextPos(target, start) < 0) {
+        if (start.Paragraph == newStart.Paragraph)
+            MakeTextPos(newEnd.Paragraph, newEnd.Offset + (start.Offset - newStart.Offset), oldPlace);
+        else
+            oldPlace.Paragraph += newEnd.Paragraph - newStart.Paragraph;
+    }
     if (op)
         op->AddStep(std::move(step));
     else

@@ -366,6 +366,47 @@ TEST_F(RestructuringTest, RefusalsNameTheOperationAndRecordNothing)
     EXPECT_TRUE(Doc->HasSelection());
 }
 
+int g_FailAt = 0;
+
+void FailAtStep(const TSubOperation&)
+{
+    if (g_FailAt > 0 && --g_FailAt == 0)
+        throw EOutOfMemory();
+}
+
+// A section break put into a section that has headers: the new section takes
+// them over. When any step of that edit fails, the document is as it was,
+// and no step of the abandoned edit touches the section that went with it.
+TEST_F(RestructuringTest, AFailedSectionBreakLeavesTheDocumentAsItWas)
+{
+    for (int failAt = 1; failAt <= 6; ++failAt) {
+        SCOPED_TRACE(failAt);
+        Doc = std::make_unique<TDocument>(false);
+        BuildWithNotes();
+        Caret(0, 3);
+        const std::string before = DumpAll(*Doc);
+        g_FailAt = failAt;
+        const TSubOperationFaultHook previous = SetSubOperationFaultHook(&FailAtStep);
+        bool failed = false;
+        try {
+            TypeText(std::string("\x0C\x00\x01", 3));
+        } catch (const EOutOfMemory&) {
+            failed = true;
+        }
+        SetSubOperationFaultHook(previous);
+        g_FailAt = 0;
+        if (!failed) {
+            // Every step went through: the first section's header moved to
+            // the new section that ends at the break.
+            EXPECT_NE(Doc->GetSectionOfParagraph(0).HeadersFooters[0], nullptr);
+            EXPECT_EQ(Doc->GetSectionOfParagraph(1).HeadersFooters[0], nullptr);
+            Undo().Undo();
+        }
+        EXPECT_EQ(DumpAll(*Doc), before);
+        ExpectDocumentConsistent(*Doc);
+    }
+}
+
 // The scopes that the page-setup and column dialogs offer, and the default.
 TEST_F(RestructuringTest, ScopesOfferedFollowTheSelectionAndTheSections)
 {

@@ -588,10 +588,10 @@ protected:
 TEST_F(MixedEditSequenceTest, EveryStepWellFormedAndEveryUndoByteForByte)
 {
     for (uint32_t seed : {20250301u, 1004u}) {
-        RunSeries(seed, 80, false);
+        RunSeries(seed, 120, false);
         if (HasFailure())
             return;
-        RunSeries(seed + 1, 80, true);
+        RunSeries(seed + 1, 120, true);
         if (HasFailure())
             return;
     }
