@@ -407,6 +407,55 @@ TEST_F(RestructuringTest, AFailedSectionBreakLeavesTheDocumentAsItWas)
     }
 }
 
+// The caret goes back to where the last edit left it, unless that lies
+// outside the part being edited.
+TEST_F(RestructuringTest, GoToLastEditStaysInThePartBeingEdited)
+{
+    BuildWithNotes();
+    Caret(4, 3);
+    TypeText("x");
+    Caret(0, 0);
+    Doc->GoToLastEdit();
+    EXPECT_EQ(Doc->Caret.Paragraph, 4);
+    EXPECT_EQ(Doc->Caret.Offset, 4);
+    // Undone: the caret before the first edit.
+    Undo().Undo();
+    Caret(0, 1);
+    Doc->GoToLastEdit();
+    EXPECT_EQ(Doc->Caret.Paragraph, 4);
+    EXPECT_EQ(Doc->Caret.Offset, 3);
+    // A header being edited: the body's last edit does not move the caret.
+    Undo().Redo();
+    Doc->EditedHeaderFooter = S0->HeadersFooters[0];
+    const int32_t header = Doc->StoryFirst(stHeadersFooters);
+    Caret(header, 2);
+    Doc->GoToLastEdit();
+    EXPECT_EQ(Doc->Caret.Paragraph, header);
+    EXPECT_EQ(Doc->Caret.Offset, 2);
+    Doc->EditedHeaderFooter = nullptr;
+}
+
+// Page groups: from the first section of the start's page to the end of the
+// sections that continue on the end's page, never beyond the body.
+TEST_F(RestructuringTest, RangesWidenToWholePageGroups)
+{
+    BuildFixture();
+    TTextRange out;
+    ExtendRangeToSections(*Doc, MakeRange(1, 2, 2, 3), out);
+    EXPECT_EQ(out.Start.Paragraph, 0);
+    EXPECT_EQ(out.Start.Offset, 2);
+    EXPECT_EQ(out.End.Paragraph, 3);
+    EXPECT_EQ(out.End.Offset, 3);
+    // Continuous breaks join the sections that follow, up to the body's end.
+    S0->Settings[ssBreakKind] = sbContinuous;
+    S1->Settings[ssBreakKind] = sbContinuous;
+    ExtendRangeToSections(*Doc, MakeRange(0, 0, 0, 1), out);
+    EXPECT_EQ(out.End.Paragraph, 5);
+    ExtendRangeToSections(*Doc, MakeRange(4, 0, 5, 1), out);
+    EXPECT_EQ(out.Start.Paragraph, 0);
+    EXPECT_EQ(out.End.Paragraph, 5);
+}
+
 // The scopes that the page-setup and column dialogs offer, and the default.
 TEST_F(RestructuringTest, ScopesOfferedFollowTheSelectionAndTheSections)
 {
