@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,6 +75,14 @@ public:
     }
     void FinishLine() override {}
     bool EndsWithBreak() const override { return false; }
+    // One unit a character: the block's extent is the characters' span.
+    void GetBlockRange(int32_t leftX, int32_t rightX, int32_t& first, int32_t& last) override
+    {
+        if (leftX > rightX)
+            std::swap(leftX, rightX);
+        first = std::clamp(leftX, 0, CharCount);
+        last = std::clamp(rightX, 0, CharCount);
+    }
 };
 
 class TCharLayout : public TParagraphLayout {

@@ -36,6 +36,8 @@
 #include <vector>
 
 class TAutocorrectLangOptions;
+struct TBlockSelection;
+struct TClickAndTypePlan;
 class TFormatStyleListInfo;
 struct THyphenationOptions;
 struct TObjectFormat;
@@ -661,6 +663,35 @@ public:
                               TOperation* op);
     // Moves the caret there (clamped), collapsing the selection.
     void GoToPosition(int32_t paragraph, int32_t offset);
+
+    // --- Moving and restructuring text ---------------------------------------------
+    // Operation 20: the text from start to end goes to target (a position in
+    // the document as it is before the move). Flags efReportRange (view hints
+    // on the moved text), efAdjustSpaces (spaces at the three edges) and
+    // efStoryEnd (whole paragraphs at the end of the part stay whole).
+    void MoveText(const TTextPosition& start, const TTextPosition& end, const TTextPosition& target,
+                  TEditFlags flags, TUpdateRange& update, TOperation* op);
+    // Operation 22: single line ends of the selected paragraphs removed, then
+    // each run of non-empty paragraphs from first to last made one paragraph
+    // (empty paragraphs separate the runs).
+    void JoinParagraphs(int32_t first, int32_t last, TUpdateRange& update, TOperation* op);
+    // Operation 23: each laid-out line of the paragraphs becomes a paragraph.
+    void SplitParagraphs(int32_t first, int32_t last, TUpdateRange& update, TOperation* op);
+    // Operation 26: the characters of the range rewritten by mode (TTransformMode),
+    // keeping formats, fields and bookmarks. Choice: for mode 6 the language
+    // (int32_t; 0 asks), for mode 0 the layout choice record; may be null.
+    void TransformText(uint8_t mode, const TTextRange& range, TEditFlags flags, const void* choice,
+                       TUpdateRange& update, TOperation* op);
+    // Operations 18, 3 and 28 (and the copy of a block): one action over the
+    // pieces of a rectangular selection, one piece per laid-out line. Extra:
+    // the TCharFormat to apply (mode 1), the note spike (mode 2), else null.
+    void BlockOperation(uint8_t mode, const TBlockSelection& block, void* extra, TUpdateRange& update,
+                        TOperation* op);
+    // Operation 30: the steps of a click-and-type plan.
+    void ClickAndType(const TClickAndTypePlan& plan, TUpdateRange& update, TOperation* op);
+    // The caret to where the last recorded edit left it, when that lies in the
+    // part being edited.
+    void GoToLastEdit();
 
     // --- Calculation ------------------------------------------------------------
     // Operation 27: evaluates the expression of the range (limited to its first

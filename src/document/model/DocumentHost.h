@@ -169,6 +169,11 @@ public:
     // a whole-words selection; false when the clipboard cannot be had (there
     // is none without the clipboard manager).
     virtual bool PutCalculationOnClipboard(const std::string& /*text*/) { return false; }
+    // The option that beeps after a block's sum was put on the clipboard.
+    virtual bool BlockSumBeep() { return false; }
+    // The text-language dialog: true with the language the user picked;
+    // false when cancelled (and without the dialog).
+    virtual bool AskTextLanguage(int32_t& /*language*/) { return false; }
     // The program event has a sound of its own that stands for the system
     // beep.
     virtual bool EventSoundReplacesBeep(int32_t /*eventId*/) { return false; }

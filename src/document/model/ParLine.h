@@ -65,6 +65,11 @@ public:
     virtual void FinishLine() = 0;
     // The last character is a column, line or page break (4 to 6).
     virtual bool EndsWithBreak() const = 0;
+    // The piece of the line inside a block selection's horizontal extent:
+    // the character boundaries (from the line's first character) nearest to
+    // the two x values; both 0 when the two are equal. The layout's lines
+    // measure it; a line that cannot raises EInternalError.
+    virtual void GetBlockRange(int32_t leftX, int32_t rightX, int32_t& first, int32_t& last);
 };
 
 // What a paragraph asks of layout to lay itself out.

@@ -6,6 +6,7 @@
 #include "document/model/DocumentView.h"
 #include "document/fields/Field.h"
 #include "document/fields/FieldInstructions.h"
+#include "document/editing/EditingRecords.h"
 #include "document/operations/Operation.h"
 #include "document/operations/OperationManager.h"
 #include "document/model/Page.h"
@@ -138,6 +139,58 @@ void RunChangeHyphenationOptions(TDocument& document, TOperationParams params, T
                                  TUpdateRange& update)
 {
     document.ChangeHyphenationOptions(ParamRefAs<THyphenationOptions>(params, 0), update, op);
+}
+
+// --- Moving and restructuring text ------------------------------------------
+
+// P0: start, P1: end, P2: the target position, P3: flags.
+void RunMoveText(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    const auto* target = static_cast<const TTextPosition*>(ParamPtr(params, 2));
+    if (!target)
+        RaiseMissingParameter(2);
+    document.MoveText(ParamRefAs<TTextPosition>(params, 0), ParamRefAs<TTextPosition>(params, 1), *target,
+                      ParamByte(params, 3), update, op);
+}
+
+void RunJoinParagraphs(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.JoinParagraphs(ParamInt(params, 0), ParamInt(params, 1), update, op);
+}
+
+void RunSplitParagraphs(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.SplitParagraphs(ParamInt(params, 0), ParamInt(params, 1), update, op);
+}
+
+// P0: the mode, P1: the range, P2: flags, P3: the layout or language choice
+// (null when the array holds three entries).
+void RunTransformText(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.TransformText(ParamByte(params, 0), ParamRefAs<TTextRange>(params, 1), ParamByte(params, 2),
+                           ParamPtr(params, 3), update, op);
+}
+
+// P0: the block selection; P1: the character format (code 3).
+void RunFormatBlock(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.BlockOperation(bmFormat, ParamRefAs<TBlockSelection>(params, 0), ParamPtr(params, 1), update, op);
+}
+
+void RunDeleteBlock(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.BlockOperation(bmDelete, ParamRefAs<TBlockSelection>(params, 0), nullptr, update, op);
+}
+
+void RunBlockSum(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.BlockOperation(bmSum, ParamRefAs<TBlockSelection>(params, 0), nullptr, update, op);
+}
+
+// P0: the click-and-type plan.
+void RunClickAndType(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ClickAndType(ParamRefAs<TClickAndTypePlan>(params, 0), update, op);
 }
 
 // --- Bookmarks, fields and hyperlinks ----------------------------------------
@@ -412,7 +465,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 1 */ {5, nullptr, RunFormatParagraphs, "TDocument.FormatParagraphs", false, false, false, false, nullptr, nullptr},
     /* 2 */ {9, nullptr, RunFormatText, "TDocument.FormatText", false, false, false, false, CheckSpellingAfterLanguage,
              RecreateCaretAfterFormat},
-    /* 3 */ {38, nullptr, nullptr, "TDocument.BlockOperation", true, false, false, false, nullptr, nullptr},
+    /* 3 */ {38, nullptr, RunFormatBlock, "TDocument.BlockOperation", true, false, false, false, nullptr, nullptr},
     /* 4 */ {9, nullptr, nullptr, "TDocument.ScaleCharAttribute", false, false, false, false, nullptr,
              RecreateCaretAfterFormat},
     /* 5 */ {10, nullptr, nullptr, "TDocument.ApplyFormatPainter", false, false, false, false, nullptr, nullptr},
@@ -432,20 +485,20 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 15 */ {13, nullptr, nullptr, "TDocument.PasteFromClipboard", false, false, true, false, nullptr, nullptr},
     /* 16 */ {13, nullptr, nullptr, "TPiggyBank.PasteInto", false, false, true, false, nullptr, nullptr},
     /* 17 */ {20, nullptr, RunDeleteRange, "TDocument.DeleteRange", false, false, false, false, nullptr, nullptr},
-    /* 18 */ {37, nullptr, nullptr, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
+    /* 18 */ {37, nullptr, RunDeleteBlock, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
     /* 19 */ {15, nullptr, RunReplaceText, "TDocument.ReplaceText", false, false, false, false, nullptr, nullptr},
-    /* 20 */ {21, nullptr, nullptr, "TDocument.MoveText", false, false, false, false, nullptr, nullptr},
+    /* 20 */ {21, nullptr, RunMoveText, "TDocument.MoveText", false, false, false, false, nullptr, nullptr},
     /* 21 */ {24, nullptr, nullptr, "TDocument.DuplicateText", false, false, false, false, nullptr, nullptr},
-    /* 22 */ {25, nullptr, nullptr, "TDocument.JoinParagraphs", false, false, false, false, nullptr, nullptr},
-    /* 23 */ {26, nullptr, nullptr, "TDocument.SplitParagraphs", false, false, false, false, nullptr, nullptr},
+    /* 22 */ {25, nullptr, RunJoinParagraphs, "TDocument.JoinParagraphs", false, false, false, false, nullptr, nullptr},
+    /* 23 */ {26, nullptr, RunSplitParagraphs, "TDocument.SplitParagraphs", false, false, false, false, nullptr, nullptr},
     /* 24 */ {27, nullptr, RunSortParagraphs, "TDocument.SortParagraphs", false, false, false, false, nullptr, nullptr},
     /* 25 */ {39, nullptr, RunFormatObject, "TDocument.FormatObject", false, false, false, false, nullptr, nullptr},
-    /* 26 */ {29, KindOfTransform, nullptr, "TDocument.TransformText", false, false, false, false, nullptr, nullptr},
+    /* 26 */ {29, KindOfTransform, RunTransformText, "TDocument.TransformText", false, false, false, false, nullptr, nullptr},
     /* 27 */ {36, nullptr, RunCalculate, "TDocument.CalculateExpression", false, false, false, false, nullptr, nullptr},
-    /* 28 */ {15, nullptr, nullptr, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
+    /* 28 */ {15, nullptr, RunBlockSum, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
     /* 29 */ {42, nullptr, RunChangeDefaultLanguage, "TDocument.ChangeDefaultLanguage", false, false, false, false,
               RestartSpellCheckAfter, nullptr},
-    /* 30 */ {43, nullptr, nullptr, "TDocument.ClickAndType", false, false, false, false, nullptr, nullptr},
+    /* 30 */ {43, nullptr, RunClickAndType, "TDocument.ClickAndType", false, false, false, false, nullptr, nullptr},
     /* 31 */ {44, nullptr, nullptr, "TDocument.AutocorrectTypedChar", false, false, false, false, nullptr, nullptr},
     /* 32 */ {44, nullptr, nullptr, "TDocument.ApplyAutocorrectToRange", false, false, false, false, nullptr, nullptr},
     /* 33 */ {45, nullptr, RunFormatSections, "TDocument.FormatSections", false, false, false, false, nullptr, nullptr},

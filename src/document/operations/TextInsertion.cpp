@@ -157,6 +157,11 @@ void TDocument::InsertPlainTextAt(const TMemory& text, const TTextPosition& posi
     std::vector<std::unique_ptr<TSection>> newSections;
     int32_t chars = 0;
     bool headersMoved = false;
+    // The section the first break closes takes the headers and footers over
+    // once it is in the document: a failed insertion frees it, and no step
+    // of the operation may name it then.
+    TSection* headerHolder = nullptr;
+    TSection* headerTaker = nullptr;
     const uint8_t* p = text.Data();
     const int32_t size = text.Size();
     for (int32_t i = 0; i < size; ++i) {
@@ -178,19 +183,8 @@ void TDocument::InsertPlainTextAt(const TMemory& text, const TTextPosition& posi
             section->Settings[ssBreakKind] = p[i + 2];
             if (!headersMoved) {
                 headersMoved = true;
-                // The new section, which closes the text before the break,
-                // takes the headers and footers over.
-                if (std::any_of(std::begin(holder.HeadersFooters), std::end(holder.HeadersFooters),
-                                [](const TField* field) { return field != nullptr; })) {
-                    TField* moved[6];
-                    std::copy(std::begin(holder.HeadersFooters), std::end(holder.HeadersFooters), moved);
-                    TField* const cleared[6] = {};
-                    TUpdateRange local;
-                    ChangeSectionHeaders(*section, moved, local, op);
-                    FUndoManager->MergeUpdateRange(update, local);
-                    ChangeSectionHeaders(holder, cleared, local, op);
-                    FUndoManager->MergeUpdateRange(update, local);
-                }
+                headerHolder = &holder;
+                headerTaker = section.get();
             }
             AppendFormatCode(fragment, icSectionBreak, section->Handle());
             fragment.AppendByte(StoredParagraphSeparator);
@@ -217,6 +211,17 @@ void TDocument::InsertPlainTextAt(const TMemory& text, const TTextPosition& posi
     InsertFragmentCore(fragment, position, local, op, flags | efFollowingFormatDone, GetStoryOfParagraph(position.Paragraph),
                        &newSections);
     FUndoManager->MergeUpdateRange(update, local);
+    if (headerTaker && std::any_of(std::begin(headerHolder->HeadersFooters), std::end(headerHolder->HeadersFooters),
+                                   [](const TField* field) { return field != nullptr; })) {
+        TField* moved[6];
+        std::copy(std::begin(headerHolder->HeadersFooters), std::end(headerHolder->HeadersFooters), moved);
+        TField* const cleared[6] = {};
+        TUpdateRange headers;
+        ChangeSectionHeaders(*headerTaker, moved, headers, op);
+        FUndoManager->MergeUpdateRange(update, headers);
+        ChangeSectionHeaders(*headerHolder, cleared, headers, op);
+        FUndoManager->MergeUpdateRange(update, headers);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -3,7 +3,9 @@
 // paragraph formats, tabs, reset to style, section formats and breaks, page
 // set-up, deletions and replacements that cut bookmarks, fields, notes and
 // section breaks, typing, bookmarks, hyperlinks and fields put in and taken
-// out; with single undo and redo steps between them, and edits made to fail
+// out, text moved, paragraphs joined and split, case changes, block
+// deletion and formatting, click and type, page set-up and columns applied
+// to a scope; with single undo and redo steps between them, and edits made to fail
 // at one of their first steps. After every step the document is well formed
 // (complete records, one start and one end anchor per range object, in order
 // and where the object says, one break per section, normalised records); a
@@ -11,6 +13,8 @@
 // state it must byte for byte, and so do undoing and redoing everything at
 // the end.
 #include "document/FormattingFixtures.h"
+#include "document/editing/EditingRecords.h"
+#include "document/editing/SectionScopes.h"
 #include "document/fields/FieldInstructions.h"
 #include "foundation/MessageAnswers.h"
 #include "foundation/managers/TabManager.h"
@@ -211,7 +215,7 @@ protected:
         TTextRange range = AnyRange();
         Select(range.Start.Paragraph, range.Start.Offset, range.End.Paragraph, range.End.Offset);
         uint8_t flags = 0;
-        switch (Pick(0, 19)) {
+        switch (Pick(0, 27)) {
         case 0: {
             constexpr int kSlots[] = {cfBold, cfItalic, cfSize, cfColor, cfUnderline, cfStrikeOut};
             const int slot = kSlots[Pick(0, 5)];
@@ -374,6 +378,100 @@ protected:
             Doc->ExecuteOperation(docChangePageParams, {&params, &range});
             break;
         }
+        case 20: {
+            // A block of the same story moved elsewhere in it.
+            const int32_t story = Doc->GetStoryOfParagraph(range.Start.Paragraph);
+            TTextPosition target = AnyPosition(story);
+            constexpr uint8_t kFlags[] = {0, efReportRange, efAdjustSpaces, efStoryEnd};
+            flags = kFlags[Pick(0, 3)];
+            what = "move " + Where(range.Start.Paragraph, range.Start.Offset) + ".." +
+                   Where(range.End.Paragraph, range.End.Offset) + " to " + Where(target.Paragraph, target.Offset) +
+                   " flags " + std::to_string(flags);
+            Doc->ExecuteOperation(docMoveText, {&range.Start, &range.End, &target, &flags});
+            break;
+        }
+        case 21: {
+            int32_t first = range.Start.Paragraph;
+            int32_t last = range.End.Paragraph;
+            what = "join " + std::to_string(first) + ".." + std::to_string(last);
+            TMessageAnswers answers;
+            answers.AnswerOthers(mrOk);
+            Doc->ExecuteOperation(docJoinParagraphs, {&first, &last});
+            break;
+        }
+        case 22: {
+            int32_t first = range.Start.Paragraph;
+            int32_t last = range.End.Paragraph;
+            what = "split " + std::to_string(first) + ".." + std::to_string(last);
+            Doc->ExecuteOperation(docSplitParagraphs, {&first, &last});
+            break;
+        }
+        case 23: {
+            uint8_t mode = static_cast<uint8_t>(Pick(tmUpperCase, tmCapitalizeWords));
+            flags = Pick(0, 1) ? efReportRange : 0;
+            what = "transform " + std::to_string(mode) + " " + Where(range.Start.Paragraph, range.Start.Offset) +
+                   ".." + Where(range.End.Paragraph, range.End.Offset);
+            TMessageAnswers answers;
+            answers.AnswerOthers(mrOk);
+            Doc->ExecuteOperation(docTransformText, {&mode, &range, &flags});
+            break;
+        }
+        case 24:
+        case 25: {
+            TBlockSelection block;
+            block.First = range.Start;
+            block.StartParagraph = range.Start.Paragraph;
+            block.EndParagraph = range.End.Paragraph;
+            block.StartLine = Pick(0, 1);
+            block.EndLine = Pick(0, 2);
+            block.LeftX = Pick(0, 8);
+            block.RightX = Pick(0, 12);
+            if (Pick(0, 1)) {
+                what = "delete block";
+                Doc->ExecuteOperation(docDeleteBlock, {&block});
+            } else {
+                TCharFormat format;
+                ClearCharFormat(format);
+                format[cfItalic] = Pick(0, 1);
+                what = "format block";
+                Doc->ExecuteOperation(docFormatBlock, {&block, &format});
+            }
+            break;
+        }
+        case 26: {
+            Caret(range.Start.Paragraph, range.Start.Offset);
+            TClickAndTypePlan plan;
+            const int32_t added = Doc->GetStoryOfParagraph(range.Start.Paragraph) == stBody ? Pick(0, 2) : 0;
+            plan.TargetParagraph = range.Start.Paragraph + added;
+            if (added)
+                plan.Steps.push_back({ctAddParagraphs, added, 0});
+            plan.Steps.push_back({ctAlignment, Pick(0, 3), 0});
+            if (Pick(0, 1))
+                plan.Steps.push_back({ctSetTab, Pick(1, 20) * 144, static_cast<uint8_t>(Pick(0, 2))});
+            if (Pick(0, 1))
+                plan.Steps.push_back({ctInsertTab, 0, 0});
+            what = "click and type at " + Where(range.Start.Paragraph, range.Start.Offset);
+            Doc->ExecuteOperation(docClickAndType, {&plan});
+            break;
+        }
+        case 27: {
+            if (Doc->GetStoryOfParagraph(range.Start.Paragraph) != stBody ||
+                Doc->GetStoryOfParagraph(range.End.Paragraph) != stBody)
+                return;
+            TPageParams params;
+            std::fill(std::begin(params.Values), std::end(params.Values), NotSet);
+            params[ppRightMargin] = Pick(0, 3000);
+            TSectionSettings columns;
+            std::fill(std::begin(columns.Values), std::end(columns.Values), NotSet);
+            columns[ssColumnCount] = Pick(1, 3);
+            const uint8_t scope = static_cast<uint8_t>(Pick(0, 4));
+            const uint8_t mode = static_cast<uint8_t>(Pick(0, 1));
+            what = "scope " + std::to_string(scope) + " mode " + std::to_string(mode);
+            ApplySectionFormatToScope(*Doc, scope, mode,
+                                      mode == sfPageSetup ? static_cast<const void*>(&params)
+                                                          : static_cast<const void*>(&columns));
+            break;
+        }
         }
     }
 
@@ -490,10 +588,10 @@ protected:
 TEST_F(MixedEditSequenceTest, EveryStepWellFormedAndEveryUndoByteForByte)
 {
     for (uint32_t seed : {20250301u, 1004u}) {
-        RunSeries(seed, 80, false);
+        RunSeries(seed, 120, false);
         if (HasFailure())
             return;
-        RunSeries(seed + 1, 80, true);
+        RunSeries(seed + 1, 120, true);
         if (HasFailure())
             return;
     }
