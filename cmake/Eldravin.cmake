@@ -69,3 +69,38 @@ function(eldravin_spelling_data target)
             "${CMAKE_SOURCE_DIR}/resources/spelling/Orthographe" "$<TARGET_FILE_DIR:${target}>/Orthographe"
     VERBATIM)
 endfunction()
+
+# eldravin_hyphenation_data(<target>)
+# Puts the hyphenation data file, built once from Debian's hyphenation
+# patterns (French, American English, German), beside the target's
+# executable: the program reads it from its own folder.
+set(ELDRAVIN_HYPHEN_DIR "/usr/share/hyphen" CACHE PATH "Folder of the hyphenation pattern files")
+function(eldravin_hyphenation_data target)
+  set(_out "${CMAKE_BINARY_DIR}/hyphenation/Coupe de mots.dat")
+  if(NOT TARGET eldravin_hyphenation_file)
+    set(_inputs)
+    set(_args)
+    foreach(_pair "12=hyph_fr.dic" "9=hyph_en_US.dic" "7=hyph_de_DE.dic")
+      string(REPLACE "=" ";" _parts "${_pair}")
+      list(GET _parts 0 _lang)
+      list(GET _parts 1 _file)
+      set(_path "${ELDRAVIN_HYPHEN_DIR}/${_file}")
+      if(NOT EXISTS "${_path}")
+        message(FATAL_ERROR "${_path} is missing: run scripts/deps.sh (packages hyphen-fr, hyphen-en-us, hyphen-de)")
+      endif()
+      list(APPEND _inputs "${_path}")
+      list(APPEND _args "${_lang}=${_path}")
+    endforeach()
+    set(_tool "${CMAKE_SOURCE_DIR}/tools/make_hyphenation_data.py")
+    add_custom_command(OUTPUT "${_out}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/hyphenation"
+      COMMAND Python3::Interpreter "${_tool}" "${_out}" ${_args}
+      DEPENDS "${_tool}" ${_inputs}
+      VERBATIM)
+    add_custom_target(eldravin_hyphenation_file DEPENDS "${_out}")
+  endif()
+  add_dependencies(${target} eldravin_hyphenation_file)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${_out}" "$<TARGET_FILE_DIR:${target}>/Coupe de mots.dat"
+    VERBATIM)
+endfunction()

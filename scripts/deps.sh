@@ -11,6 +11,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2 fonts-dejavu-core
   clang-14 libclang-rt-14-dev python3
+  hyphen-fr hyphen-en-us hyphen-de
 )
 
 missing=()

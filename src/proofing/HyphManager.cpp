@@ -1,7 +1,12 @@
 #include "proofing/HyphManager.h"
 
+#include "foundation/CodePageRoutines.h"
+#include "foundation/MessageDlg.h"
+#include "foundation/StringRoutines.h"
+#include "foundation/settings/SettingsStorage.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/FileStream.h"
+#include "platform/runtime/Files.h"
 #include "platform/runtime/Folders.h"
 #include "platform/runtime/SysUtils.h"
 
@@ -16,6 +21,7 @@ std::unique_ptr<THyphManager> g_Manager;
 
 constexpr int32_t kEnglish = 9;
 constexpr int32_t kDirectoryEntrySize = 12;
+constexpr size_t kMaxBlockSize = 64u << 20;
 
 bool IsVowel(char c)
 {
@@ -174,6 +180,20 @@ void TLanguageHyphData::SetUserWords(const std::vector<std::string>& hyphenated)
     }
 }
 
+void TLanguageHyphData::SaveToStorage(TSettingsStorage& store) const
+{
+    // The store's keys are opened below its prefix: the hyphenation key takes
+    // its place meanwhile. The store's current key afterwards is the
+    // language's; callers open theirs again before writing on.
+    const std::string previous = store.Prefix;
+    store.Prefix = HyphenationSettingsKey;
+    std::string lines;
+    for (size_t i = 0; i < UserHyphenatedWords.size(); ++i)
+        lines += (i ? "\r\n" : "") + UserHyphenatedWords[i];
+    store.WriteLongString(std::to_string(LanguageId), LineBreaksToBars(lines));
+    store.Prefix = previous;
+}
+
 void TLanguageHyphData::GetHyphenationPoints(const std::string& word, std::vector<int32_t>& points) const
 {
     points.clear();
@@ -209,7 +229,10 @@ std::string TLanguageHyphData::SplitSyllables(const std::string& source) const
     if (english) {
         for (const auto& row : kEnglishPrefixes) {
             const std::string prefix = row[0];
-            if (w.size() > prefix.size() && w.compare(0, prefix.size(), prefix) == 0)
+            // A prefix is split off only when the rest of the word holds a
+            // vowel: "unrest" gives un-rest, not a syllable "st" without one.
+            if (w.size() > prefix.size() && w.compare(0, prefix.size(), prefix) == 0 &&
+                std::any_of(w.begin() + static_cast<std::ptrdiff_t>(prefix.size()), w.end(), IsVowel))
                 return row[1] + SplitSyllables(r.substr(prefix.size()));
         }
     }
@@ -371,25 +394,32 @@ THyphManager::~THyphManager() = default;
 
 void THyphManager::Open(const std::string& path)
 {
-    try {
-        FDataFile = std::make_unique<TFileStream>(path, fmOpenRead | fmShareDenyWrite);
-    } catch (const Exception&) {
-        // No data file: every language works without data.
+    FPath = path;
+    if (!FileExists(path)) {
+        QueueMessageDlg("Le module d'Eldravin pour la coupe de mots n'est pas installé. Veuillez utiliser le fichier "
+                        "d'installation d'Eldravin pour installer le module de coupe de mots.",
+                        mtInformation, mbOK, NoMessagePreset);
         return;
     }
     try {
+        FDataFile = std::make_unique<TFileStream>(path, fmOpenRead | fmShareDenyWrite);
         uint32_t signature = 0;
         FDataFile->ReadBuffer(&signature, 4);
-        if (signature != Signature)
+        if (signature != Signature) {
+            FDataFile.reset();
+            ShowInformation("Le module actuel d'Eldravin pour la coupe de mots (\"" + path +
+                            "\") n'est pas d'une version appropriée, ou est altéré. Veuillez utiliser le fichier "
+                            "d'installation d'Eldravin pour ré-installer le module de coupe de mots.");
             return;
+        }
         const int64_t size = FDataFile->Size();
         if (size < 8)
-            return;
+            throw EReadError("Répertoire de coupe de mots manquant");
         FDataFile->SetPosition(size - 4);
         uint32_t length = 0;
         FDataFile->ReadBuffer(&length, 4);
         if (length > size - 8)
-            return;
+            throw EReadError("Répertoire de coupe de mots tronqué");
         FDirectory.resize(length);
         FDataFile->SetPosition(size - 4 - length);
         if (length > 0)
@@ -397,6 +427,8 @@ void THyphManager::Open(const std::string& path)
         FFileValid = true;
     } catch (const Exception&) {
         FDirectory.clear();
+        FDataFile.reset();
+        ShowError("Impossible d'ouvrir le fichier \"" + path + "\".");
     }
 }
 
@@ -418,6 +450,12 @@ std::string THyphManager::ReadBlock(uint32_t offset, uint32_t length)
         stream.avail_out = sizeof buffer;
         result = inflate(&stream, Z_NO_FLUSH);
         out.append(buffer, sizeof buffer - stream.avail_out);
+        // A language's patterns and words take a few megabytes at most; a
+        // block that inflates past this bound is damaged.
+        if (out.size() > kMaxBlockSize) {
+            inflateEnd(&stream);
+            throw EReadError("Données de coupe de mots illisibles");
+        }
         if (result == Z_OK && stream.avail_in == 0 && stream.avail_out != 0)
             break;
     }
@@ -444,15 +482,68 @@ TLanguageHyphData& THyphManager::GetLanguageData(int32_t languageId)
                 try {
                     data->LoadBlock(ReadBlock(entry[1], entry[2]));
                 } catch (const Exception&) {
-                    // A damaged block: the language has no data.
+                    // A damaged block: the language has no data, and the
+                    // user hears of it once, when the frame gets to it.
                     data = std::make_unique<TLanguageHyphData>(key);
+                    QueueMessageDlg("Impossible d'ouvrir le fichier \"" + FPath + "\".", mtError, mbOK,
+                                    NoMessagePreset);
                 }
             }
             break;
         }
+        if (!data->HasData)
+            LanguageNotice(key);
     }
+    LoadUserWords(*data);
     FLanguages.push_back(std::move(data));
     return *FLanguages.back();
+}
+
+void THyphManager::LanguageNotice(int32_t key)
+{
+    std::string name = GetLocaleLanguageName(static_cast<LCID>(key));
+    if (name.empty())
+        name = std::to_string(key);
+    QueueMessageDlg("Désolé, mais le module d'Eldravin pour la coupe de mots ne prend pas encore en charge le \"" +
+                        name + "\".",
+                    mtInformation, mbOK, NoMessagePreset);
+}
+
+// The user's hyphenated words of the language, one a line in a long string
+// named by the language id.
+void THyphManager::LoadUserWords(TLanguageHyphData& data)
+{
+    if (!FStoreSource)
+        return;
+    const std::unique_ptr<TSettingsStorage> store = FStoreSource();
+    if (!store)
+        return;
+    store->Prefix = HyphenationSettingsKey;
+    const std::string text = BarsToLineBreaks(store->ReadLongString(std::to_string(data.LanguageId), ""));
+    std::vector<std::string> lines = SplitLines(text);
+    lines.erase(std::remove(lines.begin(), lines.end(), std::string()), lines.end());
+    data.SetUserWords(lines);
+}
+
+void THyphManager::SaveToStorage(TSettingsStorage& store, bool transfer)
+{
+    if (transfer && FStoreSource) {
+        // Every language the loading store knows is read, so that all of
+        // them reach the new store, without notices.
+        if (const std::unique_ptr<TSettingsStorage> source = FStoreSource()) {
+            source->Prefix.clear();
+            const bool quiet = MessagesQuiet();
+            SetMessagesQuiet(true);
+            for (int32_t id = 0; id <= 54; ++id) {
+                if (source->KeyExists(HyphenationSettingsKey + std::to_string(id)))
+                    GetLanguageData(id);
+            }
+            SetMessagesQuiet(quiet);
+        }
+    }
+    for (auto it = FLanguages.rbegin(); it != FLanguages.rend(); ++it)
+        if ((*it)->Modified || transfer)
+            (*it)->SaveToStorage(store);
 }
 
 THyphManager& GetHyphManager()

@@ -8,11 +8,13 @@
 // (its patterns, and its exception words with their break masks) and a
 // directory. The user's own hyphenated words of a language override both.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 class TFileStream;
+class TSettingsStorage;
 
 // One language's hyphenation data.
 class TLanguageHyphData {
@@ -42,6 +44,9 @@ public:
     // Sets the user's words from their hyphenated forms (a word given twice
     // keeps its first hyphenation).
     void SetUserWords(const std::vector<std::string>& hyphenated);
+    // Writes the user's words under the program's "Hyphenation" key, as the
+    // long string named by the language id; the store's key is kept.
+    void SaveToStorage(TSettingsStorage& store) const;
     // The break points of a word in ascending order.
     void GetHyphenationPoints(const std::string& word, std::vector<int32_t>& points) const;
 
@@ -71,15 +76,32 @@ public:
     TLanguageHyphData& GetLanguageData(int32_t languageId);
     bool FileValid() const { return FFileValid; }
 
+    // The settings store the user's words are read from when a language is
+    // first asked for (the options' store opened for loading); without one a
+    // language starts without user words.
+    using TStoreSource = std::function<std::unique_ptr<TSettingsStorage>()>;
+    void SetStoreSource(TStoreSource source) { FStoreSource = std::move(source); }
+    // Writes the user's words of every cached language that changed, or of
+    // every language when the settings are being transferred (which first
+    // reads every language the loading store holds).
+    void SaveToStorage(TSettingsStorage& store, bool transfer = false);
+
 private:
     void Open(const std::string& path);
     std::string ReadBlock(uint32_t offset, uint32_t length);
+    void LoadUserWords(TLanguageHyphData& data);
+    void LanguageNotice(int32_t key);
 
     std::unique_ptr<TFileStream> FDataFile;
     std::vector<uint8_t> FDirectory;
     std::vector<std::unique_ptr<TLanguageHyphData>> FLanguages;
     bool FFileValid = false;
+    std::string FPath;
+    TStoreSource FStoreSource;
 };
+
+// The key the user's hyphenated words are kept under.
+constexpr const char* HyphenationSettingsKey = "\\Software\\Corvel Softworks, Inc.\\Eldravin.1_x\\Hyphenation\\";
 
 // The process-wide manager, created on first call; FreeHyphManager frees it.
 THyphManager& GetHyphManager();

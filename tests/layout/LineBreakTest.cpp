@@ -102,8 +102,11 @@ TEST_F(LayoutTest, PositionsSaturateAtTheirThirtyBits)
 // a character wider than the line takes a line of its own.
 TEST_F(LayoutTest, WordLongerThanTheLine)
 {
+    // Without hyphenation: the word is cut where the line is full.
     const std::string word = "anticonstitutionnellement";
-    TParagraph& p = Lay(word + kMark, DefaultParFormat(), 1000);
+    TParFormat noHyphenation = DefaultParFormat();
+    noHyphenation[pfNoHyphenation] = 1;
+    TParagraph& p = Lay(word + kMark, noHyphenation, 1000);
     const int32_t limit = Line(p, 0).RightLimit;
     EXPECT_EQ(limit, 533);  // 1000 twips = 66.7 px, in eighths
     std::string rest = word;

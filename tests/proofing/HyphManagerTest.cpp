@@ -1,6 +1,10 @@
 #include "proofing/HyphManager.h"
 
 #include "proofing/HyphDataFile.h"
+#include "foundation/MessageAnswers.h"
+#include "foundation/MessageDlg.h"
+#include "foundation/settings/RegistryEx.h"
+#include "platform/win/RegistryStore.h"
 #include "platform/runtime/Exception.h"
 #include "platform/testing/Testing.h"
 
@@ -40,10 +44,13 @@ TEST(HyphManagerTest, SyllableRule)
     EXPECT_EQ(Points(french, "les"), TPoints{});
     EXPECT_EQ(french.SplitSyllables("structure"), "struc-ture");
 
-    // English: the prefix table first, applied again to the rest.
+    // English: the prefix table first, applied again to the rest, but never
+    // leaving a syllable without a vowel ("st" of unrest).
     TLanguageHyphData english(9);
     EXPECT_EQ(english.SplitSyllables("underline"), "un-der-line");
-    EXPECT_EQ(english.SplitSyllables("unrest"), "un-re-st");
+    EXPECT_EQ(english.SplitSyllables("unrest"), "un-rest");
+    EXPECT_EQ(english.SplitSyllables("rest"), "rest");
+    EXPECT_EQ(english.SplitSyllables("unreal"), "un-re-al");
 }
 
 // Patterns only move or remove the syllable breaks: an even level forbids a
@@ -126,9 +133,24 @@ TEST(HyphManagerTest, DataFile)
     EXPECT_FALSE(missing.FileValid());
     EXPECT_FALSE(missing.GetLanguageData(12).HasData);
 
+    // A wrong signature is said at once; the manager works without data.
     WriteTestFile(dir + "/bad.dat", "XXXXdata");
-    THyphManager bad(dir + "/bad.dat");
-    EXPECT_FALSE(bad.FileValid());
+    {
+        TMessageAnswers answers;
+        answers.Expect("n'est pas d'une version appropriée", mrOk);
+        THyphManager bad(dir + "/bad.dat");
+        EXPECT_FALSE(bad.FileValid());
+    }
+    // A directory longer than the file: the file cannot be read.
+    std::string shortDirectory = HyphDataFile({{12, HyphLanguageBlock("2b", "", "")}});
+    shortDirectory[shortDirectory.size() - 2] = '\x7F';
+    WriteTestFile(dir + "/short.dat", shortDirectory);
+    {
+        TMessageAnswers answers;
+        answers.Expect("Impossible d'ouvrir le fichier", mrOk);
+        THyphManager unreadable(dir + "/short.dat");
+        EXPECT_FALSE(unreadable.FileValid());
+    }
 
     // A damaged block: the language has no data.
     std::string damaged = HyphDataFile({{12, HyphLanguageBlock("2b", "", "")}});
@@ -136,4 +158,96 @@ TEST(HyphManagerTest, DataFile)
     WriteTestFile(dir + "/damaged.dat", damaged);
     THyphManager broken(dir + "/damaged.dat");
     EXPECT_FALSE(broken.GetLanguageData(12).HasData);
+}
+
+// The messages a run gives: a missing file once, when the manager is made; a
+// language without data once, however often it is asked for.
+TEST(HyphManagerTest, QueuedNotices)
+{
+    const std::string dir = MakeTestDir("hyph-notices");
+    TakeQueuedMessages();
+    {
+        THyphManager missing(dir + "/absent.dat");
+        missing.GetLanguageData(7);
+        const std::vector<TQueuedMessage> queued = TakeQueuedMessages();
+        ASSERT_EQ(queued.size(), 1u);
+        EXPECT_NE(queued[0].Text.find("n'est pas installé"), std::string::npos);
+    }
+    const std::string path = dir + "/Coupe de mots.dat";
+    WriteTestFile(path, HyphDataFile({{12, HyphLanguageBlock("2b\r\n", "", "")}, {16, ""}}));
+    THyphManager manager(path);
+    manager.GetLanguageData(12);
+    EXPECT_TRUE(TakeQueuedMessages().empty());
+    TLanguageHyphData& italian = manager.GetLanguageData(0x0410);
+    EXPECT_EQ(&manager.GetLanguageData(0x0810), &italian);
+    manager.GetLanguageData(0x0407);
+    const std::vector<TQueuedMessage> queued = TakeQueuedMessages();
+    ASSERT_EQ(queued.size(), 2u) << "one notice for each language without data";
+    EXPECT_NE(queued[0].Text.find("ne prend pas encore en charge"), std::string::npos);
+}
+
+// The user's words come from the settings when a language is first asked for
+// and go back under the hyphenation key, one long string per language.
+TEST(HyphManagerTest, UserWordsAreSavedAndReadBack)
+{
+    const std::string dir = MakeTestDir("hyph-user");
+    const std::string path = dir + "/Coupe de mots.dat";
+    WriteTestFile(path, HyphDataFile({{12, HyphLanguageBlock("", "", "")}}));
+    TRegistryStore registry(dir + "/registry");
+    {
+        THyphManager manager(path);
+        TLanguageHyphData& french = manager.GetLanguageData(12);
+        french.SetUserWords({"com-bi-nai-son", "pa-ra-pluie"});
+        french.Modified = true;
+        manager.GetLanguageData(9);  // unchanged: not written
+        TRegistryEx store(registry);
+        manager.SaveToStorage(store);
+        EXPECT_TRUE(store.KeyExists(std::string(HyphenationSettingsKey) + "12"));
+        EXPECT_FALSE(store.KeyExists(std::string(HyphenationSettingsKey) + "9"));
+    }
+    THyphManager again(path);
+    again.SetStoreSource([&registry] { return std::make_unique<TRegistryEx>(registry); });
+    const TLanguageHyphData& french = again.GetLanguageData(12);
+    EXPECT_EQ(french.UserHyphenatedWords, (std::vector<std::string>{"com-bi-nai-son", "pa-ra-pluie"}));
+    EXPECT_EQ(Points(french, "parapluie"), (TPoints{2, 4}));
+    // Transferring the settings writes every language the old store holds.
+    TRegistryStore target(dir + "/target-registry");
+    TRegistryEx targetStore(target);
+    THyphManager fresh(path);
+    fresh.SetStoreSource([&registry] { return std::make_unique<TRegistryEx>(registry); });
+    fresh.SaveToStorage(targetStore, true);
+    EXPECT_TRUE(targetStore.KeyExists(std::string(HyphenationSettingsKey) + "12"));
+}
+
+// The data file the build makes from the hyphenation patterns of the system,
+// found in the program folder as the program finds it.
+TEST(HyphManagerTest, ProgramDataFileHyphenatesThreeLanguages)
+{
+    THyphManager manager;
+    ASSERT_TRUE(manager.FileValid());
+    struct {
+        int32_t Language;
+        const char* Word;
+        const char* Hyphenated;
+    } const cases[] = {
+        {0x040C, "combinaison", "com-bi-nai-son"},
+        {0x040C, "ordinateur", "or-di-na-teur"},
+        {0x040C, "développement", "dé-ve-lop-pe-ment"},
+        {0x040C, "Paragraphe", "Pa-ra-graphe"},
+        {0x0409, "computer", "com-puter"},
+        {0x0409, "underline", "un-der-line"},
+        {0x0407, "Silbentrennung", "Sil-ben-tren-nung"},
+        {0x0407, "Wörterbuch", "Wör-ter-buch"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Word);
+        const TLanguageHyphData& data = manager.GetLanguageData(c.Language);
+        ASSERT_TRUE(data.HasData);
+        TPoints points;
+        data.GetHyphenationPoints(c.Word, points);
+        std::string shown = c.Word;
+        for (auto it = points.rbegin(); it != points.rend(); ++it)
+            shown.insert(static_cast<size_t>(*it), 1, '-');
+        EXPECT_EQ(shown, c.Hyphenated);
+    }
 }
