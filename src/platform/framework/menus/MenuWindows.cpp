@@ -242,7 +242,10 @@ void TMenuPopupWindow::Layout()
     for (int i = 0; i < FRoot->Count(); ++i)
         if (FRoot->Items(i)->Visible)
             FItemList.push_back(FRoot->Items(i));
-    TCanvas& canvas = Canvas();
+    // Measured on the screen's context: the window may not exist yet.
+    TCanvas canvas;
+    HDC screen = GetScreenDC();
+    canvas.SetHandle(screen);
     canvas.Font().Assign(Font());
     TMenu* menu = FTracker.Menu();
     const int32_t gutter = GutterWidth(menu);
@@ -278,6 +281,8 @@ void TMenuPopupWindow::Layout()
         height = std::max(height, c.Height);
         x += c.Width + (ci + 1 < columns.size() ? 4 : 0);
     }
+    canvas.SetHandle(nullptr);
+    ReleaseDC(screen);
     SetBounds(Left(), Top(), x + kBorder, height + 2 * kBorder);
 }
 
@@ -640,6 +645,8 @@ TMenuBar::TMenuBar(TMainMenu* menu) : TCustomControl(nullptr), FMenu(menu)
 TMenuBar::~TMenuBar()
 {
     BeginDestroy();
+    if (FMenu->FBar == this)
+        FMenu->FBar = nullptr;
 }
 
 void TMenuBar::Rebuild()

@@ -264,7 +264,7 @@ TMainMenu::~TMainMenu()
     BeginDestroy();
     if (FMerged)
         RemoveFreeNotification(FMerged);
-    FBar.reset();
+    delete FBar;
 }
 
 void TMainMenu::SetForm(TForm* form)
@@ -273,12 +273,12 @@ void TMainMenu::SetForm(TForm* form)
         return;
     if (FForm)
         RemoveFreeNotification(FForm);
-    FBar.reset();
+    delete FBar;
     FForm = form;
     if (!form)
         return;
     FreeNotification(form);
-    FBar = std::make_unique<TMenuBar>(this);
+    FBar = new TMenuBar(this);
     FBar->SetParent(form);
     FBar->SetAlign(TAlign::alTop);
     // First in the form's control order, so that it is aligned above every
@@ -292,14 +292,8 @@ void TMainMenu::Notification(TComponent* component, TOperation operation)
     TMenu::Notification(component, operation);
     if (operation != TOperation::opRemove)
         return;
-    if (component == FForm) {
-        if (FBar) {
-            // The form frees its controls; the bar is ours and goes first.
-            FBar->SetParent(nullptr);
-            FBar.reset();
-        }
-        FForm = nullptr;
-    }
+    if (component == FForm)
+        FForm = nullptr;  // the form has freed the bar with its other controls
     if (component == FMerged) {
         FMerged = nullptr;
         MenuChanged();

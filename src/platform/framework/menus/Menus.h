@@ -162,7 +162,7 @@ public:
     // Shows the menu as the bar at the top of the form (nullptr removes it).
     void SetForm(TForm* form);
     TForm* Form() const { return FForm; }
-    TMenuBar* Bar() const { return FBar.get(); }
+    TMenuBar* Bar() const { return FBar; }
 
     // The items of another menu join the bar: an item of the other menu
     // replaces the items of this one with the same GroupIndex, or goes after
@@ -180,8 +180,11 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    friend class TMenuBar;
     TForm* FForm = nullptr;
-    std::unique_ptr<TMenuBar> FBar;
+    // A child control of the form: freed with it, or by the menu when the
+    // menu goes first (the bar tells the menu when it is freed).
+    TMenuBar* FBar = nullptr;
     TMenu* FMerged = nullptr;
 };
 

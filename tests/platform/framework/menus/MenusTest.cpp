@@ -279,6 +279,34 @@ TEST_F(MenusTest, MdiChildMenuMergesIntoTheBar)
     EXPECT_EQ(client.Top, menu.Bar()->Height());
 }
 
+TEST_F(MenusTest, FormAndMenuFreedInEitherOrder)
+{
+    // The form first: it frees the bar with its controls; the menu forgets both.
+    auto* form = new TForm(nullptr);
+    TMainMenu menu(nullptr);
+    Add(menu.Items(), "&Fichier");
+    menu.SetForm(form);
+    form->Show();
+    delete form;
+    EXPECT_EQ(menu.Bar(), nullptr);
+    EXPECT_EQ(menu.Form(), nullptr);
+    Add(menu.Items(), "&Edition");  // no bar to re-lay
+    // The menu first: the bar leaves the form.
+    TForm other(nullptr);
+    {
+        TMainMenu shortLived(nullptr);
+        shortLived.SetForm(&other);
+        EXPECT_EQ(other.ControlCount(), 1);
+    }
+    EXPECT_EQ(other.ControlCount(), 0);
+    // A menu owned by its form.
+    auto* owner = new TForm(nullptr);
+    auto* owned = new TMainMenu(owner);
+    owned->SetForm(owner);
+    owner->Show();
+    delete owner;
+}
+
 TEST_F(MenusTest, BarOpensItsMenusAndMovesAlongWithTheArrows)
 {
     TForm form(nullptr);
