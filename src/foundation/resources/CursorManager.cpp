@@ -100,7 +100,7 @@ void DrawCursorInto(TCursorImage& target, const TCursorFileImage& image)
 
 } // namespace
 
-void TCursorImage::LoadFromCursorFile(const std::string& fileName)
+void TCursorImage::LoadFromFile(const std::string& fileName)
 {
     std::string bytes;
     try {

@@ -55,7 +55,7 @@ public:
     std::string ClassName() const override { return "TCursorImage"; }
     // Loads the cursor file; a file that cannot be read or is no cursor ends
     // the action silently (EAbort) and leaves the image as it was.
-    void LoadFromCursorFile(const std::string& fileName);
+    void LoadFromFile(const std::string& fileName);
     // From a stream holding a cursor file (the picture registry's path).
     void LoadFromStream(TStream& stream) override;
 };

@@ -64,7 +64,7 @@ TEST_F(CursorsTest, CursorFilesOpenAsPictures)
     ASSERT_TRUE(SaveResourceToFile("NormalCaret", "CURSOR", path));
     TCursorImage image;
     image.DrawOnWhite = true;
-    image.LoadFromCursorFile(path);
+    image.LoadFromFile(path);
     ASSERT_EQ(image.Width(), 32);
     ASSERT_EQ(image.Height(), 32);
     // The I-beam's stem is black at its hot spot (15, 16); the corner shows the background.
@@ -72,14 +72,14 @@ TEST_F(CursorsTest, CursorFilesOpenAsPictures)
     EXPECT_EQ(image.Canvas().Pixels(0, 0), clWhite);
     // Its outline is white, so on the button face the outline still shows.
     TCursorImage onFace;
-    onFace.LoadFromCursorFile(path);
+    onFace.LoadFromFile(path);
     EXPECT_EQ(onFace.Canvas().Pixels(0, 0), static_cast<TColor>(ColorToRGB(clBtnFace)));
     EXPECT_EQ(onFace.Canvas().Pixels(14, 16), clWhite);
 
     // A missing or damaged file ends the action silently and keeps the image.
-    EXPECT_THROW(image.LoadFromCursorFile(dir + "/missing.cur"), EAbort);
+    EXPECT_THROW(image.LoadFromFile(dir + "/missing.cur"), EAbort);
     WriteTestFile(dir + "/bad.cur", std::string("\0\0\2\0\1\0", 6));
-    EXPECT_THROW(image.LoadFromCursorFile(dir + "/bad.cur"), EAbort);
+    EXPECT_THROW(image.LoadFromFile(dir + "/bad.cur"), EAbort);
     EXPECT_EQ(image.Width(), 32);
     EXPECT_EQ(image.Canvas().Pixels(15, 16), clBlack);
 }

@@ -205,6 +205,35 @@ TEST_F(MenusTest, OwnerDrawnItemsAreDrawnByTheirHandler)
     EXPECT_EQ(shot.Canvas().Pixels(copyRect.Left + 5, copyRect.Top + 5), clRed);
 }
 
+TEST_F(MenusTest, BreaksStartNewColumnsAndHiddenItemsTakeNoRoom)
+{
+    TForm form(nullptr);
+    form.Show();
+    TPopupMenu menu(nullptr);
+    Add(menu.Items(), "&Un", 1);
+    Add(menu.Items(), "&Deux", 2);
+    Add(menu.Items(), "&Trois", 3)->Break = TMenuBreak::mbBarBreak;
+    Add(menu.Items(), "&Quatre", 4)->Visible = false;
+    Add(menu.Items(), "&Cinq", 5);
+    std::vector<TRect> rects;
+    std::vector<TMenuItem*> items;
+    Script({[&] {
+        rects = ActiveMenuWindow()->ItemRects();
+        items = ActiveMenuWindow()->ItemList();
+        Keys.Tap("Right");  // no submenu, no bar: nothing happens
+    },
+            [this] { Keys.Tap("Q"); },  // the hidden item's access key chooses nothing
+            [this] { Keys.Tap("C"); }});
+    menu.Popup(100, 100);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[3]->Tag, 5);
+    EXPECT_GT(rects[2].Left, rects[0].Right) << "a second column";
+    EXPECT_EQ(rects[2].Top, rects[0].Top);
+    EXPECT_EQ(rects[3].Top, rects[2].Bottom);
+    ASSERT_NE(menu.LastChosen(), nullptr);
+    EXPECT_EQ(menu.LastChosen()->Tag, 5);
+}
+
 TEST_F(MenusTest, ShortcutsRadioItemsAndCaptions)
 {
     struct TCase { TShortCut ShortCut; const char* Text; };
