@@ -4,10 +4,10 @@
 // first use), drawing of elements through it, and the notice of a theme
 // change to a listener (the main frame).
 //
-// The desktops the program runs on here have no such library: the program
-// draws its controls the classic way, which the Parts allow for ("without
-// the library ... every control draws classically"). The library is an
-// interface, so that a desktop that has one (and the tests) can supply it.
+// The desktops the program runs on here have no such library, so every
+// control draws the classic way, as it does on a system without one. The
+// library is an interface, so that a desktop that has one (and the tests)
+// can supply it.
 #include <array>
 #include <cstdint>
 #include <functional>
