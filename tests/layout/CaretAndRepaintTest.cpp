@@ -184,6 +184,11 @@ TEST_F(CaretTest, ScrollingIntoView)
     // Below the window: the zone's bottom ends at its bottom edge.
     EXPECT_EQ(zone.Bottom, Doc->ViewOrigin.Y + window.ClientHeight());
 
+    // A rectangle left of the view never takes the origin below 0, however
+    // narrow the view's extent.
+    const TPoint left = CalcScrollToRect(*Doc, {-60, zone.Top, -40, zone.Bottom}, 2);
+    EXPECT_EQ(left.X, 0);
+
     Doc->ScrollTo({0, 0});
     ASSERT_FALSE(IsCaretVisible(*Doc));
     ScrollToCaret(*Doc, 1);

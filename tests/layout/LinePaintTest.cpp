@@ -346,3 +346,53 @@ TEST_F(LinePaintTest, TabLeader)
                             [&](int32_t x, int32_t y) { return painted.At(x, y) != 0xFFFFFF; }),
               0);
 }
+
+// A break mark is at least its caption's width plus 30 pixels wide: 14
+// pixels of dotted line stand on each side of the caption, one pixel in two
+// for a page break, one in three for a column break.
+TEST_F(LinePaintTest, BreakMarkWidth)
+{
+    for (int32_t caption : {0, 1}) {
+        SCOPED_TRACE(caption);
+        TPaintCanvas canvas(400, 40);
+        Font(canvas, {}, 16);
+        TSize size{};
+        GetTextExtentPoint32(canvas.DC, BreakMarkCaption(caption), &size);
+        const int32_t width = DrawBreakMark(canvas.DC, 0x0000FF, 0, caption, 10, 5, 4);
+        EXPECT_EQ(width, size.cx + 30);
+        const int32_t middle = 5 + size.cy / 2;
+        int32_t dots = 0;
+        for (int32_t x = 10; x < 24; ++x)
+            dots += canvas.At(x, middle) == 0x0000FF;
+        EXPECT_EQ(dots, caption == 0 ? 7 : 5);
+        dots = 0;
+        for (int32_t x = 10 + width - 14; x < 10 + width; ++x)
+            dots += canvas.At(x, middle) == 0x0000FF;
+        EXPECT_GE(dots, caption == 0 ? 6 : 4);
+    }
+}
+
+// The paragraph-attribute glyphs stand left of a paragraph's first line
+// while marks are shown: 12 x 10 at 100 %, stretched at other zooms.
+TEST_F(LinePaintTest, ParagraphAttributeGlyphs)
+{
+    PaintSettings().ShowMarks = true;
+    for (int32_t zoom : {100, 200}) {
+        SCOPED_TRACE(zoom);
+        Doc->SetZoom(zoom);
+        TLayoutLine& line = OneLine("abc", With({{pfKeepWithNext, 1}}));
+        TLineGeometry geometry;
+        GetLineGeometry(line, geometry);
+        TPaintCanvas canvas(PageWidth(), PageHeight());
+        PaintOnto(canvas, line, TPaintMode::Screen);
+        const int32_t w = zoom == 100 ? 12 : 24;
+        const int32_t h = zoom == 100 ? 10 : 20;
+        const TRect glyph{geometry.TextLeft - w - 1, geometry.Top, geometry.TextLeft - 1, geometry.Top + h};
+        auto ink = [&](int32_t x, int32_t y) { return canvas.At(x, y) != 0xFFFFFF; };
+        EXPECT_GT(canvas.Count(glyph, ink), 0);
+        // Nothing of it outside its box in the margin.
+        EXPECT_EQ(canvas.Count({0, geometry.Top, glyph.Left, geometry.Top + geometry.BandHeight}, ink), 0);
+        EXPECT_EQ(canvas.Count({glyph.Left, glyph.Bottom, glyph.Right, geometry.Top + geometry.BandHeight}, ink), 0);
+    }
+    Doc->SetZoom(100);
+}
