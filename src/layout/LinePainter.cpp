@@ -116,7 +116,6 @@ private:
 
 void TLinePainter::Paint()
 {
-    const int32_t count = FLine.CharCount;
     FScreen = FFlags.Mode == TPaintMode::Screen;
     FMarks = FScreen && FSettings.ShowMarks && !FFlags.NeighbourPass;
     FOutside = FScreen && FDocument.IsOutsideEditedStory(FParagraph.Index);
@@ -180,7 +179,6 @@ void TLinePainter::Paint()
     if (FScreen && !FFlags.NeighbourPass)
         BitBlt(FTarget, FTargetX + FGeometry.BandLeft, FTargetY + FGeometry.Top,
                FGeometry.BandRight - FGeometry.BandLeft, band, FDC, FGeometry.BandLeft, 0, SRCCOPY);
-    (void)count;
 }
 
 void TLinePainter::PrepareText()
@@ -526,9 +524,10 @@ void TLinePainter::DrawTextCopies(int32_t first, int32_t count, int32_t top)
         int32_t d = std::max(1, height * 2 / 100);
         if (emboss)
             d = -d;
+        // A grey copy, and the text in white beside it.
         SetTextColor(FDC, CharColor(15));
         copy(0, 0);
-        SetTextColor(FDC, emboss || engrave ? CharColor(8) : color);
+        SetTextColor(FDC, CharColor(8));
         copy(d, d);
         SetTextColor(FDC, color);
     } else {
