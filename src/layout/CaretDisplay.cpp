@@ -21,10 +21,12 @@
 
 namespace {
 
+// Never destroyed: a document may be freed during program exit, after the
+// destructors of function statics made later than it have run.
 std::map<const TDocument*, TCaretDisplay>& Displays()
 {
-    static std::map<const TDocument*, TCaretDisplay> displays;
-    return displays;
+    static auto* displays = new std::map<const TDocument*, TCaretDisplay>;
+    return *displays;
 }
 
 int32_t CeilDiv(int32_t value, int32_t divisor)
