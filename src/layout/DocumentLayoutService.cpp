@@ -7,7 +7,10 @@
 #include "document/model/Paragraph.h"
 #include "document/model/Section.h"
 #include "document/model/ParReformatingManager.h"
+#include "layout/CaretDisplay.h"
+#include "layout/LayoutLine.h"
 #include "layout/PageGrid.h"
+#include "layout/PagePainter.h"
 #include "layout/Pagination.h"
 
 #include <algorithm>
@@ -46,10 +49,11 @@ void TDocumentLayoutService::SetViewMode(TDocument& document, uint8_t mode)
     ::SetViewMode(document, mode);
 }
 
-void TDocumentLayoutService::ReleaseDocument(TDocument& /*document*/)
+void TDocumentLayoutService::ReleaseDocument(TDocument& document)
 {
-    // Layout keeps no state of its own for a document: its pages and lines
-    // are the document's.
+    // Its pages and lines are the document's; layout keeps only the caret's
+    // display state.
+    ReleaseCaretDisplay(document);
 }
 
 void TDocumentLayoutService::UpdatePageLayout(TDocument& document)
@@ -73,10 +77,55 @@ bool TDocumentLayoutService::GetPageRect(TDocument& document, int32_t page, TRec
     return true;
 }
 
-void TDocumentLayoutService::RepaintRange(TDocument& document, const TTextRange& /*range*/)
+void TDocumentLayoutService::RepaintRange(TDocument& document, const TTextRange& range)
 {
-    if (TDocumentView* view = document.View(); view && !document.SuppressRepaint)
-        view->Repaint();
+    TDocumentView* view = document.View();
+    if (!view || document.SuppressRepaint)
+        return;
+    // Only the window rectangles of the range's lines that the window shows
+    // are painted again.
+    const TRect client{0, 0, view->ClientWidth(), view->ClientHeight()};
+    const int32_t first = std::max(range.Start.Paragraph, 0);
+    const int32_t last = std::min(range.End.Paragraph, document.ParagraphCount() - 1);
+    for (int32_t index = first; index <= last; ++index) {
+        TParagraph& paragraph = document.Paragraphs(index);
+        bool below = false;
+        for (int32_t i = 0; i < paragraph.GetLineCount(); ++i) {
+            const TParLine& line = paragraph.GetLine(i);
+            if (index == range.Start.Paragraph && line.FirstChar + line.CharCount <= range.Start.Offset &&
+                i + 1 < paragraph.GetLineCount())
+                continue;
+            if (index == range.End.Paragraph && line.FirstChar >= range.End.Offset && i > 0)
+                break;
+            const TRect rect = LineWindowRect(document, index, i);
+            if (rect.Right <= rect.Left)
+                continue;
+            if (rect.Top >= client.Bottom && line.Column < 0) {
+                below = true;
+                break;
+            }
+            TRect meet{};
+            if (IntersectRect(meet, rect, client))
+                view->InvalidateArea(meet);
+        }
+        if (below && document.GetStoryOfParagraph(index) == stBody)
+            break;
+    }
+}
+
+void TDocumentLayoutService::UpdateCaret(TDocument& document)
+{
+    if (document.ParagraphCount() == 0)
+        return;
+    UpdateCaretShape(document);
+    UpdateCaretGeometry(document);
+    if (TDocumentView* view = document.View())
+        view->RecreateCaret();
+}
+
+bool TDocumentLayoutService::ScrollToCaret(TDocument& document, int32_t marginPercent)
+{
+    return ::ScrollToCaret(document, marginPercent > 0 ? 2 : 0);
 }
 
 void TDocumentLayoutService::Paginate(TDocument& document, int32_t firstPage, int32_t lastPage)

@@ -16,8 +16,10 @@ public:
     void UpdatePageLayout(TDocument& document) override;
     int32_t GetCurrentPage(TDocument& document) override;
     bool GetPageRect(TDocument& document, int32_t page, TRect& rect) override;
-    // Without line painting the window is painted again as a whole.
+    // Invalidates the window rectangles of the visible lines of the range.
     void RepaintRange(TDocument& document, const TTextRange& range) override;
+    void UpdateCaret(TDocument& document) override;
+    bool ScrollToCaret(TDocument& document, int32_t marginPercent) override;
     void Paginate(TDocument& document, int32_t firstPage, int32_t lastPage) override;
     int32_t GetFirstVisiblePage(TDocument& document) override;
     int32_t GetLastVisiblePage(TDocument& document) override;

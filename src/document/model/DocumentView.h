@@ -10,6 +10,8 @@
 // itself (after the current message, or at once when asked).
 //
 // Coordinates are the document's view units (those of its view origin).
+#include "platform/win/Geometry.h"
+
 #include <cstdint>
 #include <string>
 
@@ -37,6 +39,9 @@ public:
     virtual void ScrollContent(int32_t dx, int32_t dy) = 0;
     // Paints the whole window again.
     virtual void Repaint() = 0;
+    // Paints a rectangle of the window (window coordinates) again when the
+    // window next paints; a window that cannot paint a part paints all.
+    virtual void InvalidateArea(const TRect& /*rect*/) { Repaint(); }
     // Hides the caret when the window shows it; shows it again afterwards.
     virtual void HideCaret() = 0;
     virtual void ShowCaret() = 0;
