@@ -470,6 +470,33 @@ TEST_F(PictureObjectTest, PlaceholdersAndTheScaledCache)
     EXPECT_EQ(empty.Ink({0, 0, 200, 100}), 0);
 }
 
+TEST_F(PictureObjectTest, PicturesReadFromFilesDrawFromTheirData)
+{
+    // A reader's picture keeps its data as the file gave it; metafile data
+    // becomes the stored form of its image (unpacked when drawn).
+    const std::string placeable = PlaceableWmf();
+    auto picture = std::make_unique<TDocPicture>(Doc.get());
+    picture->DataKind = pdkWmf;
+    picture->MappingMode = MM_ANISOTROPIC;
+    picture->SourceWidth = 2540;
+    picture->SourceHeight = 2540;
+    picture->Data.assign(placeable.begin() + 22, placeable.end());
+    picture->Width = picture->Height = 1440;
+    TDocObject& added = Doc->ObjectManager().AddObject(std::move(picture));
+    EXPECT_EQ(added.ObjectImage().Kind, 0);
+    EXPECT_EQ(added.ObjectImage().WindowsMetafile, 1);
+    EXPECT_EQ(added.ObjectImage().Packed, 1);
+    TSurface surface(100, 100);
+    TObjectDrawInfo info;
+    info.Object = &added;
+    info.DC = surface.DC();
+    info.Rect = {0, 0, 100, 100};
+    added.Draw(info);
+    EXPECT_EQ(added.ObjectImage().Packed, 0);
+    EXPECT_EQ(surface.At(50, 50), RGB(0, 255, 0));
+    EXPECT_EQ(surface.At(3, 3), RGB(255, 255, 255));
+}
+
 TEST_F(PictureObjectTest, ADocumentsPicturesDrawn)
 {
     TBitmap bmp;
