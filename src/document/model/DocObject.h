@@ -5,6 +5,7 @@
 // TDocOLEObject). The document's TObjectManager owns its objects. An object
 // knows its document, its kind, its handle in the document's object table and
 // its natural size.
+#include "document/model/DocObjectImage.h"
 #include "document/model/ObjectTable.h"
 
 #include <cstdint>
@@ -36,6 +37,15 @@ public:
     int32_t ScaleY = 100;      // percent
     uint8_t PlainPicture = 1;  // 0: the RTF writer also writes the picture's properties
 
+    // The picture in its stored and drawable forms (created with the object).
+    TDocObjectImage& ObjectImage() const { return *FImage; }
+    // The object's memory: its own and its image's.
+    virtual int64_t MemorySize() const;
+    // Draws the object in the rectangle the line painter gives.
+    void Draw(const TObjectDrawInfo& info);
+    // The natural size in layout units (unscaled).
+    void GetScreenSize(TSize& size) const;
+
 protected:
     TDocObject(TDocument* document, TObjectKind kind);
 
@@ -43,6 +53,7 @@ private:
     TDocument* FDocument = nullptr;
     TObjectHandle FHandle = NoObjectHandle;
     TObjectKind FKind;
+    std::unique_ptr<TDocObjectImage> FImage;
 };
 
 // The form a picture's data is kept in, as the document file gave it.
@@ -94,4 +105,6 @@ public:
     std::vector<uint8_t> Data;
     // The picture shown for the object (not in the document's object table).
     std::unique_ptr<TDocPicture> ResultPicture;
+
+    int64_t MemorySize() const override { return TDocObject::MemorySize() + static_cast<int64_t>(Data.size()); }
 };

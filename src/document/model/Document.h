@@ -551,6 +551,16 @@ public:
     // document modified, and no position of the undo list matches the file.
     void EditProperties();
 
+    // --- Pictures -------------------------------------------------------------
+    // Puts a picture file into the text at the selection as one undoable
+    // step. format is a picture format index (0 bmp .. 12 ani); 13 and 14 take
+    // it from the file name's extension; any other value tries every format.
+    // Failures are reported to the user, and the document is then unchanged.
+    void InsertPictureFromFile(const std::string& fileName, uint8_t format);
+    // Sets both scale percentages of the object so that it fits the column
+    // and the page (never above 100).
+    void FitPictureSize(TDocObject& object);
+
     // --- Editing ------------------------------------------------------------
     // Every change of the content goes through here: the code's routine runs
     // inside one TOperation that the undo manager records. When the routine

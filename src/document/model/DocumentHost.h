@@ -103,6 +103,12 @@ public:
     virtual bool IsDocumentExtension(const std::string& extension);
     // The option that detects web addresses under the mouse and the caret.
     virtual bool UrlDetection() { return false; }
+    // The view option that shows pictures as framed placeholders.
+    virtual bool PicturePlaceholders() { return false; }
+    // The document is one of the small previews of the file dialogs.
+    virtual bool IsFileDialogPreview(const TDocument& /*document*/) { return false; }
+    // Puts a file at the top of the recent-pictures list.
+    virtual void AddRecentPicture(const std::string& /*fileName*/) {}
     virtual void SetUrlDetection(bool /*on*/) {}
     // The options forbid scrolling a new document to its first page's margin.
     virtual bool NoInitialScroll() { return false; }

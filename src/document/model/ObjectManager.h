@@ -27,8 +27,11 @@ public:
     // its object table); returns it.
     TDocObject& AddObject(std::unique_ptr<TDocObject> object);
     // Removes the object from the list and frees it; nothing for an object that
-    // is not in the list.
+    // is not in the list. An unpacked image leaves the picture accounting.
     void RemoveObject(TDocObject* object);
+    // The object other than except whose image is unpacked and least drawn
+    // (the last of equals); null when there is none.
+    TDocObject* FindLeastRecentImage(const TDocObject* except) const;
 
 private:
     std::vector<std::unique_ptr<TDocObject>> FObjects;

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "platform/framework/Bitmap.h"
+#include "platform/framework/Metafile.h"
 
 namespace {
 
@@ -20,11 +21,13 @@ struct TFormatRegistry {
 
 TFormatRegistry& Registry()
 {
-    // The framework's own format is known from the first use.
+    // The framework's own formats are known from the first use.
     static TFormatRegistry registry;
     static std::once_flag builtIn;
     std::call_once(builtIn, [] {
         registry.Formats.push_back({"bmp", "Bitmaps", GraphicClassOf<TBitmap>("TBitmap")});
+        registry.Formats.push_back({"emf", "Métafichiers améliorés", GraphicClassOf<TMetafile>("TMetafile")});
+        registry.Formats.push_back({"wmf", "Métafichiers", GraphicClassOf<TMetafile>("TMetafile")});
     });
     return registry;
 }
