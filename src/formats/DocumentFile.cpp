@@ -146,8 +146,10 @@ bool RunReader(TDocLoadContext& context)
     switch (context.Coding) {
     case ciAnsiText:
     case ciDosText: return ReadText(context);
-    case ciRtf:
-    case ciEncrypted: return ReadRtf(context);
+    case ciRtf: return ReadRtf(context);
+    // A container is deciphered only as it is read from its file; a block
+    // in memory has no password road.
+    case ciEncrypted: return context.Request.Source == lsFile ? ReadRtf(context) : RefuseContent(context);
     default: return RefuseContent(context);
     }
 }
