@@ -37,6 +37,15 @@ public:
     virtual TTemplateDocument GetTemplateDocument(const std::string& /*name*/) { return {}; }
     // Puts the file at the top of the recent-documents list.
     virtual void AddRecentDocument(const std::string& /*fileName*/) {}
+    // The password (session form) to try first for an encrypted file: the
+    // one remembered for that file, or the one remembered for all; empty:
+    // none.
+    virtual std::string RememberedPassword(const std::string& /*fileName*/) { return {}; }
+
+    // --- Password dialogs ---------------------------------------------------------
+    // Ask the password of an encrypted file (plain text); false when cancelled.
+    virtual bool AskPasswordForOpening(const std::string& /*fileName*/, std::string& /*password*/) { return false; }
+    virtual bool AskPasswordForSaving(const std::string& /*fileName*/, std::string& /*password*/) { return false; }
 
     // --- Options ----------------------------------------------------------------
     // DefDocTemplates: 0 the general template, 1 to 5 those of the codings 1,
@@ -44,6 +53,10 @@ public:
     virtual std::string DocTemplate(int32_t slot);
     virtual bool SaveCaretPos() { return false; }
     virtual bool UndoAfterSave() { return true; }
+    // SuperCmpctSave: RTF files are written in the compact dialect.
+    virtual bool SuperCompactSave() { return true; }
+    // CipherStrength: the two key blocks of an encrypted file differ.
+    virtual bool CipherStrength() { return true; }
     // UsrName, the author written into RTF and encrypted documents.
     virtual std::string UserName() { return {}; }
     // The clip-library folder (empty: none).

@@ -9,6 +9,7 @@
 #include "foundation/Paths.h"
 #include "foundation/managers/StyleManager.h"
 #include "formats/DocFileHost.h"
+#include "formats/EncryptionManager.h"
 #include "formats/LoadRoutines.h"
 #include "formats/rtf/RtfReader.h"
 #include "formats/text/TextReader.h"
@@ -148,6 +149,9 @@ bool RunReader(TDocLoadContext& context)
     case ciDosText: return ReadText(context);
     case ciRtf: return ReadRtf(context);
     case ciWrite: return ReadWriteDocument(context);
+    // A container is deciphered only as it is read from its file; a block
+    // in memory has no password road.
+    case ciEncrypted: return context.Request.Source == lsFile ? ReadRtf(context) : RefuseContent(context);
     default: return RefuseContent(context);
     }
 }
@@ -292,6 +296,48 @@ void ShareFirstSectionValues(TDocument& document)
     }
 }
 
+// Finds the password of an encrypted file (the document's own, the one the
+// dispatcher remembers, else the user's), checks it against the whole file
+// and keys the cipher for the body from the header at the buffer's start. A
+// remembered password that fails is dropped silently; a typed one that
+// fails asks whether to try another. Cancel raises the silent abort.
+void ObtainPasswordAndStartDecryption(TDocLoadContext& context)
+{
+    TDocument& document = context.Document;
+    TDocFileHost& host = DocFileHost();
+    const std::string& fileName = context.Request.FileName;
+    std::string password = document.FileState.Password;
+    if (password.empty())
+        password = host.RememberedPassword(fileName);
+    bool remembered = !password.empty();
+    for (;;) {
+        if (password.empty()) {
+            std::string typed;
+            if (!host.AskPasswordForOpening(fileName, typed))
+                Abort();
+            password = EncryptPassword(typed);
+            remembered = false;
+        }
+        host.ProgressEnd(false);
+        const bool ok = CheckDocumentFileCrc(document.FileState.Handle, context.OpenedName, password);
+        host.ProgressStart(context.FileSize,
+                           "Chargement du document \"" + host.DisplayFileName(fileName, 350) + "\" ...");
+        if (ok)
+            break;
+        if (!remembered &&
+            ShowMessageDlg("Mot de passe incorrect. Voulez-vous essayer d'ouvrir ce document crypté avec un autre "
+                           "mot de passe ?",
+                           mtConfirmation, mbYesNo) != mrYes)
+            Abort();
+        password.clear();
+        remembered = false;
+    }
+    document.FileState.Password = password;
+    uint8_t header[EncryptedHeaderSize];
+    std::memcpy(header, context.WorkBuffer, EncryptedHeaderSize);
+    GetEncryptionManager().StartDecryption(header, DecryptPassword(password));
+}
+
 }  // namespace
 
 const char EncryptedSignature[10] = {'9', '8', '7', 'D', ' ', 'T', 't', 'c', 'a', 'd'};
@@ -330,6 +376,20 @@ void TDocLoadContext::RefillReadBuffer()
     if (Coding == ciDosText) {
         char* fresh = reinterpret_cast<char*>(WorkBuffer + unread);
         OemToCharBuff(fresh, fresh, static_cast<size_t>(request));
+    }
+    if (Coding == ciEncrypted && !DetectionPhase) {
+        // The header stays as it is; everything behind it is deciphered as
+        // it comes, the first block once the password is known.
+        uint8_t* fresh = WorkBuffer + unread;
+        int32_t count = request;
+        if (BufferFileOffset == 0 && unread == 0) {
+            if (count < EncryptedHeaderSize)
+                throw EReadError("Fichier crypté tronqué");
+            ObtainPasswordAndStartDecryption(*this);
+            fresh += EncryptedHeaderSize;
+            count -= EncryptedHeaderSize;
+        }
+        GetEncryptionManager().DecryptBuffer(fresh, count);
     }
     BufferFill = unread + request;
     ReadProgressStep();

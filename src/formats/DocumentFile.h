@@ -133,7 +133,10 @@ constexpr int32_t wrChecksumFailed = 2;
 // disk, which then replaces the document's file; the document keeps the new
 // file open with the same sharing. A failure at any step (the silent abort of
 // a cancelled write included) leaves the document's file as it was and the
-// document modified.
+// document modified. An encrypted file is read back after the save; when its
+// checksum fails the result is wrChecksumFailed, the user is told, and the
+// document stays modified. Saving in coding 4 asks for a password when the
+// document has none.
 int32_t WriteToFile(TDocument& document, TDocWriteParams params);
 
 // True when the user must choose another format for saving the document in

@@ -7,7 +7,9 @@
 #include "foundation/MessageDlg.h"
 #include "foundation/Paths.h"
 #include "formats/DocFileHost.h"
+#include "formats/EncryptionManager.h"
 #include "formats/OutputFile.h"
+#include "formats/rtf/RtfWriter.h"
 #include "formats/text/TextWriter.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Exception.h"
@@ -25,9 +27,17 @@ constexpr int32_t kWriteChangeFlag = 0x41;
 // The field type of a hyperlink.
 constexpr uint8_t kHyperlinkFieldType = 88;
 
+// Write files cannot be written: a request for them stays refused rather
+// than putting RTF into a file of that name.
+bool IsRtfCoding(int32_t coding)
+{
+    return coding == ciRtf || coding == ciEncrypted;
+}
+
 bool HasWriter(const TDocWriteParams& params)
 {
-    return !(params.Flags & wfHtml) && (params.Coding == ciAnsiText || params.Coding == ciDosText);
+    return !(params.Flags & wfHtml) &&
+           (IsRtfCoding(params.Coding) || params.Coding == ciAnsiText || params.Coding == ciDosText);
 }
 
 TTextWriteRange ResolveRange(TDocument& document, const TDocWriteParams& params)
@@ -56,6 +66,8 @@ TTextWriteRange ResolveRange(TDocument& document, const TDocWriteParams& params)
 int32_t RunWriter(TOutputFile& output, const TDocWriteParams& params)
 {
     const TTextWriteRange range = ResolveRange(output.Document(), params);
+    if (IsRtfCoding(params.Coding))
+        return WriteRtf(output, params, range);
     return WriteText(output, params, range);
 }
 
@@ -283,11 +295,26 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
     if (!toFile && !params.Memory)
         throw EInternalError("Écriture en mémoire sans mémoire cible");
 
+    // An encrypted file needs its password (kept only in session form).
+    if (toFile && params.Coding == ciEncrypted && document.FileState.Password.empty()) {
+        std::string password;
+        if (!host.AskPasswordForSaving(document.FileName, password) || password.empty())
+            return wrFailed;
+        document.FileState.Password = EncryptPassword(password);
+    }
+
     const bool fullScreen = document.IsFullScreen();
     if (fullScreen)
         document.SetFullScreen(false);
     bool written = false;
     bool noColor = false;
+    // The RTF writer normalises each paragraph's records before it writes
+    // it; done first, the fonts and colours marked are those of the text as
+    // it is written, and writing twice gives the same file.
+    if (IsRtfCoding(params.Coding) && !(params.Flags & wfHtml))
+        for (int32_t p = 0; p < document.ParagraphCount(); ++p)
+            if (!document.Paragraphs(p).GetNormalizedFlag())
+                document.Paragraphs(p).NormalizeControlCodes();
     MarkUsedFonts(document, params.Coding, noColor);
     try {
         if (toFile) {
@@ -296,10 +323,12 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
             TSafeSave save(document);
             if (save.Prepare()) {
                 TOutputFile output(document, params.Coding, save.Output(), document.FileName);
+                output.NoColors = noColor;
                 written = RunWriter(output, params) == 0 && save.Commit();
             }
         } else {
             TOutputFile output(document, params.Coding, *params.Memory);
+            output.NoColors = noColor;
             written = RunWriter(output, params) == 0;
         }
     } catch (...) {
@@ -313,13 +342,28 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
     if (fullScreen)
         document.SetFullScreen(true);
 
-    if (toFile && written && !(params.Flags & wfCopy))
+    // An encrypted file is read back and its checksum checked. A file that
+    // fails the check cannot be trusted to open again, so the document is
+    // not counted as saved: it stays modified and closing it asks to save.
+    bool checksumFailed = false;
+    if (toFile && written && params.Coding == ciEncrypted &&
+        !CheckDocumentFileCrc(document.FileState.Handle, ExpandFileName(document.FileName),
+                              document.FileState.Password)) {
+        checksumFailed = true;
+        ShowError("Contrôle du CRC négatif. Il se peut que le fichier \"" + document.FileName +
+                  "\" soit corrompu.||Il est très probable qu'Eldravin ne sera pas en mesure d'ouvrir ce document "
+                  "avec le mot de passe originel.||||Nous vous recommendons fortement de réenregistrer ce fichier "
+                  "dans un autre format de document.");
+    }
+    if (toFile && written && !checksumFailed && !(params.Flags & wfCopy))
         MarkSaved(document, params.Coding);
     if (toFile)
-        host.ProgressEnd(written);
+        host.ProgressEnd(written && !checksumFailed);
     host.UpdateFrameLayout();
     if (toFile && written && LiesInFolder(document.FileName, host.ClipLibraryFolder()))
         host.RefreshClipLibrary();
+    if (checksumFailed)
+        return wrChecksumFailed;
     return written ? wrWritten : wrFailed;
 }
 

@@ -8,6 +8,7 @@
 #include "foundation/MessageDlg.h"
 #include "foundation/managers/Style.h"
 #include "formats/DocFileHost.h"
+#include "formats/EncryptionManager.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Exception.h"
 
@@ -110,6 +111,8 @@ void TOutputFile::OutputFlush()
         if (FCoding == ciDosText)
             CharToOemBuff(reinterpret_cast<const char*>(data), reinterpret_cast<char*>(data),
                           static_cast<size_t>(FFill));
+        if (FCipher && FCipherFrom < FFill)
+            FCipher->EncryptBuffer(data + FCipherFrom, FFill - FCipherFrom);
         FConverted = true;
     }
     while (FFlushed < FFill) {
@@ -126,6 +129,13 @@ void TOutputFile::OutputFlush()
     FFill = 0;
     FFlushed = 0;
     FConverted = false;
+    FCipherFrom = 0;
+}
+
+void TOutputFile::StartEnciphering(TEncryptionManager& cipher)
+{
+    FCipher = &cipher;
+    FCipherFrom = FFill;
 }
 
 void TOutputFile::StartSaveProgress(int32_t first, int32_t last, bool recoveryCopy)
@@ -174,8 +184,9 @@ void MarkUsedFonts(TDocument& document, int32_t coding, bool& noColor)
             const TInlineControl control = ReadInlineControl(data + i);
             if (control.Code == cfFont)
                 MarkFont(*fonts, control.Argument);
-            else if (control.Code == cfUnderlineColor || control.Code == cfColor || control.Code == cfHighlight)
-                noColor = false;
+            else if ((control.Code == cfUnderlineColor || control.Code == cfColor || control.Code == cfHighlight) &&
+                     control.Argument != 0 && control.Argument != NotSet)
+                noColor = false;  // 0 is the automatic colour (or no highlight)
             i += InlineControlSize;
         }
     }

@@ -14,6 +14,7 @@
 #include <string_view>
 
 class TDocument;
+class TEncryptionManager;
 class TField;
 
 // The function file writes go through (FileWrite unless replaced): a test
@@ -59,6 +60,11 @@ public:
     void OutputFlush();
     // Bytes written to the file so far.
     int64_t WrittenCount() const { return FWritten; }
+    // The bytes written from now on are enciphered by the manager as they
+    // go to the file (the encrypted container's body and trailer).
+    void StartEnciphering(TEncryptionManager& cipher);
+    // No text, highlight or underline colour is used (MarkUsedFonts).
+    bool NoColors = false;
 
     // The status bar's save progress over the paragraphs first..last.
     void StartSaveProgress(int32_t first, int32_t last, bool recoveryCopy);
@@ -80,6 +86,9 @@ private:
     // Of the waiting bytes, those a failed flush wrote before it stopped.
     int32_t FFlushed = 0;
     int64_t FWritten = 0;
+    TEncryptionManager* FCipher = nullptr;
+    // Where in the waiting bytes the enciphered ones begin.
+    int32_t FCipherFrom = 0;
 };
 
 // Marks the fonts of the program-wide font list that a write in the coding

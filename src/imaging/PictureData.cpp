@@ -1,5 +1,7 @@
 #include "imaging/PictureData.h"
 
+#include "foundation/Compression.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -101,23 +103,17 @@ std::string_view TByteReader::Bytes(size_t count)
     return v;
 }
 
+// Inflation and deflation go through the program's compression streams.
 struct TInflater::TState {
-    z_stream Z{};
+    explicit TState(std::string_view input) : Source(input.data(), static_cast<int64_t>(input.size())), Z(Source) {}
+    TForeignMemoryStream Source;
+    TZDecompressionStream Z;
 };
 
-TInflater::TInflater(std::string_view compressed) : FState(new TState), FInput(compressed)
-{
-    if (inflateInit(&FState->Z) != Z_OK) {
-        delete FState;
-        throw EOutOfMemory();
-    }
-    FState->Z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(FInput.data()));
-    FState->Z.avail_in = static_cast<uInt>(std::min<size_t>(FInput.size(), 0x7FFFFFFF));
-}
+TInflater::TInflater(std::string_view compressed) : FState(new TState(compressed)), FInput(compressed) {}
 
 TInflater::~TInflater()
 {
-    inflateEnd(&FState->Z);
     delete FState;
 }
 
@@ -125,21 +121,21 @@ size_t TInflater::Read(uint8_t* out, size_t count)
 {
     if (FEnded || count == 0)
         return 0;
-    z_stream& z = FState->Z;
-    z.next_out = out;
-    z.avail_out = static_cast<uInt>(count);
-    while (z.avail_out > 0) {
-        const int rc = inflate(&z, Z_NO_FLUSH);
-        if (rc == Z_STREAM_END) {
-            FEnded = true;
-            break;
+    size_t done = 0;
+    try {
+        while (done < count) {
+            const int32_t piece = static_cast<int32_t>(std::min<size_t>(count - done, 0x40000000));
+            const int32_t got = FState->Z.Read(out + done, piece);
+            done += static_cast<size_t>(got);
+            if (got < piece) {
+                FEnded = true;
+                break;
+            }
         }
-        if (rc == Z_BUF_ERROR)  // no more input
-            break;
-        if (rc != Z_OK)
-            Abort();
+    } catch (const EDecompressionError&) {
+        Abort();  // damaged picture data ends the read silently
     }
-    return count - z.avail_out;
+    return done;
 }
 
 void TInflater::ReadExact(uint8_t* out, size_t count)
@@ -149,52 +145,32 @@ void TInflater::ReadExact(uint8_t* out, size_t count)
 }
 
 struct TDeflater::TState {
-    z_stream Z{};
+    explicit TState(int level) : Z(level, Target) {}
+    TStringStream Target;
+    TZCompressionStream Z;
 };
 
-TDeflater::TDeflater(int levelIndex) : FState(new TState)
-{
-    static const int kLevels[4] = {Z_NO_COMPRESSION, Z_BEST_SPEED, Z_DEFAULT_COMPRESSION, Z_BEST_COMPRESSION};
-    const int level = kLevels[std::clamp(levelIndex, 0, 3)];
-    if (deflateInit(&FState->Z, level) != Z_OK) {
-        delete FState;
-        throw EOutOfMemory();
-    }
-}
+TDeflater::TDeflater(int levelIndex) : FState(new TState(levelIndex)) {}
 
 TDeflater::~TDeflater()
 {
-    deflateEnd(&FState->Z);
     delete FState;
 }
 
 void TDeflater::Write(const uint8_t* data, size_t count)
 {
-    z_stream& z = FState->Z;
-    z.next_in = const_cast<Bytef*>(data);
-    z.avail_in = static_cast<uInt>(count);
-    uint8_t buffer[65536];
-    while (z.avail_in > 0) {
-        z.next_out = buffer;
-        z.avail_out = sizeof buffer;
-        deflate(&z, Z_NO_FLUSH);
-        FOut.append(reinterpret_cast<char*>(buffer), sizeof buffer - z.avail_out);
+    while (count > 0) {
+        const int32_t piece = static_cast<int32_t>(std::min<size_t>(count, 0x40000000));
+        FState->Z.Write(data, piece);
+        data += piece;
+        count -= static_cast<size_t>(piece);
     }
 }
 
 std::string TDeflater::Finish()
 {
-    z_stream& z = FState->Z;
-    z.next_in = nullptr;
-    z.avail_in = 0;
-    uint8_t buffer[65536];
-    int rc;
-    do {
-        z.next_out = buffer;
-        z.avail_out = sizeof buffer;
-        rc = deflate(&z, Z_FINISH);
-        FOut.append(reinterpret_cast<char*>(buffer), sizeof buffer - z.avail_out);
-    } while (rc == Z_OK);
+    FState->Z.Finish();
+    FOut = FState->Target.DataString();
     return std::move(FOut);
 }
 

@@ -149,6 +149,11 @@ TEST_F(FontManagerTest, FontIndexByFaceAndCharacterSet)
     const int32_t greek = Fonts->GetFontIndex("Police Inconnue", GREEK_CHARSET, true, 0);
     EXPECT_NE(greek, missing);
     EXPECT_EQ(Fonts->RegisteredFonts(greek).FontNumber, Fonts->RegisteredFonts(missing).FontNumber);
+    // The variant in a later set is found again too (a document read twice
+    // does not add a font each time).
+    const int32_t count = Fonts->RegisteredFontCount();
+    EXPECT_EQ(Fonts->GetFontIndex("Police Inconnue", GREEK_CHARSET, true, 0), greek);
+    EXPECT_EQ(Fonts->RegisteredFontCount(), count);
     EXPECT_EQ(Fonts->GetFontIndex("Police Inconnue", NotSet, false, 0), missing);
     EXPECT_EQ(Fonts->IndexOfFont("police inconnue"), missing);
     EXPECT_EQ(Fonts->IndexOfFont("Nulle part"), -1);

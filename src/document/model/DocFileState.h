@@ -41,6 +41,9 @@ struct TDocFileState {
     // when the document is saved as text), and whether its last line had one.
     std::string TextLineEnd = "\r\n";
     uint8_t TextFinalLineEnd = 0;
+    // The password of an encrypted document, only ever in its session form
+    // (enciphered under the key made at start); empty: none.
+    std::string Password;
 
     // Closes the kept file, if any; the handle becomes 0.
     void CloseFile();

@@ -350,6 +350,7 @@ void TRtfReader::ApplySectionOrDocumentWord(int32_t index, int32_t n, int32_t n1
         document.Paragraphs(0).Format[pfWidowControl] = 1;
         break;
     case kwHyphauto: document.AutoHyphenation = static_cast<uint8_t>(n1 != 0); break;
+    case kwHyphcaps: document.HyphenateCapitals = static_cast<uint8_t>(n1 != 0); break;
     case kwHyphhotz: document.HyphenationZone = n; break;
     case kwHyphconsec: document.HyphenationLimit = n; break;
     case kwViewscale: FZoom = n; break;

@@ -311,8 +311,9 @@ int32_t TFontManager::GetFontIndex(const std::string& face, int32_t charset, boo
             if (!font.Installed && SameName(font.FaceName, name)) {
                 if (charset == NotSet || font.RequestedCharset == charset)
                     return i;
-                number = font.FontNumber;
-                break;
+                // The variant in the set asked for may come later.
+                if (number == -1)
+                    number = font.FontNumber;
             }
         }
         if (charset == NotSet)
