@@ -12,6 +12,7 @@
 #include "formats/LoadRoutines.h"
 #include "formats/rtf/RtfReader.h"
 #include "formats/text/TextReader.h"
+#include "formats/word/WordReader.h"
 #include "platform/ole/CompoundFile.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Files.h"
@@ -146,6 +147,8 @@ bool RunReader(TDocLoadContext& context)
     case ciAnsiText:
     case ciDosText: return ReadText(context);
     case ciRtf: return ReadRtf(context);
+    case ciWord6:
+    case ciWord97: return ReadWordDocument(context);
     default: return RefuseContent(context);
     }
 }
