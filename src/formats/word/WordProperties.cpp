@@ -802,6 +802,9 @@ void TWordReader::ReadStyleSheet()
                 for (int slot = 0; slot < TCharFormat::Count; ++slot)
                     chp[static_cast<size_t>(slot)] = DefaultCharFormat()[slot];
                 chp[cfSize] = NotSet;
+                // Text without a font of its own is in the file's first font.
+                if (MapFont(0) >= 0)
+                    chp[cfFont] = MapFont(0);
                 for (int slot = 0; slot < TParFormat::Count; ++slot)
                     pap[static_cast<size_t>(slot)] = DefaultParFormat()[slot];
                 pap[pfWidowControl] = 1;
