@@ -14,6 +14,7 @@
 #include "formats/rtf/RtfReader.h"
 #include "formats/text/TextReader.h"
 #include "formats/write/WriteReader.h"
+#include "formats/word/WordReader.h"
 #include "platform/ole/CompoundFile.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Files.h"
@@ -152,6 +153,8 @@ bool RunReader(TDocLoadContext& context)
     // A container is deciphered only as it is read from its file; a block
     // in memory has no password road.
     case ciEncrypted: return context.Request.Source == lsFile ? ReadRtf(context) : RefuseContent(context);
+    case ciWord6:
+    case ciWord97: return ReadWordDocument(context);
     default: return RefuseContent(context);
     }
 }
