@@ -357,7 +357,7 @@ void TValidationEdit::SetTailString(const std::string& tail)
 void TValidationEdit::ApplyText()
 {
     int32_t v = 0;
-    if (ParseNumberText(GetNumberText(Text()), v))
+    if (IsValueValid() && ParseNumberText(GetNumberText(Text()), v))
         FValue = v;
     FEmpty = false;
 }

@@ -102,7 +102,7 @@ public:
 
 protected:
     void Change() override;
-    // A valid text becomes Value; Empty becomes false.
+    // A valid text (one IsValueValid accepts) becomes Value; Empty becomes false.
     void ApplyText();
     void RewriteText();
     bool ParseNumberText(const std::string& numberText, int32_t& value) const;

@@ -124,12 +124,13 @@ TEST_F(BaseFormsTest, EnterEscapeAndF1OnAStandardDialog)
         TVetoDialog dialog(nullptr);
         dialog.RefuseCancel = true;
         DuringNextModal([&](TForm& form) {
-            form.Close();  // the handler refuses
-            RunPending();
-            auto* annuler = dialog.DlgButtons().Button(DlgButtonCancel);
-            dialog.RefuseCancel = false;
-            TTestMouse mouse;
-            mouse.Click(annuler->Handle(), {10, 10});
+            form.Close();  // the close asks the handler, which refuses
+            DuringNextModal([&](TForm&) {
+                EXPECT_EQ(dialog.CancelCalls, 1);
+                dialog.RefuseCancel = false;
+                TTestMouse mouse;
+                mouse.Click(dialog.DlgButtons().Button(DlgButtonCancel)->Handle(), {10, 10});
+            });
         });
         EXPECT_EQ(dialog.ShowModal(), mrCancel);
         EXPECT_EQ(dialog.CancelCalls, 2);

@@ -53,6 +53,8 @@ TEST_F(StringEditorsTest, FreeTextListAddsDeletesAndRefusesDuplicates)
         EXPECT_EQ(f.StrLstBx->ItemIndex(), 1);
         for (int i = 0; i < f.StrLstBx->Items().Count(); ++i)
             seen.push_back(f.StrLstBx->Items().Strings(i));
+        // Enter on the edit presses the default button, OK.
+        f.StrEdit->SetFocus();
         keys.Tap("Enter");
     });
     EXPECT_TRUE(EditStringList(words, nullptr, "Mots", "&Mot :", 0, nullptr, nullptr));

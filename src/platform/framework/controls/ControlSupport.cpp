@@ -4,11 +4,13 @@
 
 LRESULT NotifyParent(TWinControl& control, UINT msg, WPARAM wParam)
 {
-    const HWND self = control.Handle();
+    // A control without a window yet (text set before it is shown) is told
+    // directly, without making one.
     TWinControl* parent = control.Parent();
-    if (parent && parent->HandleAllocated())
-        return SendMessage(parent->Handle(), msg, wParam, static_cast<LPARAM>(self));
-    return control.Perform(CN_BASE + msg, wParam, static_cast<LPARAM>(self));
+    if (control.HandleAllocated() && parent && parent->HandleAllocated())
+        return SendMessage(parent->Handle(), msg, wParam, static_cast<LPARAM>(control.Handle()));
+    return control.Perform(CN_BASE + msg, wParam,
+                           static_cast<LPARAM>(control.HandleAllocated() ? control.Handle() : HWND_NONE));
 }
 
 std::string StripAccelChars(const std::string& caption)

@@ -11,8 +11,8 @@
 
 // Sends msg (WM_COMMAND with the code in the high word, WM_HSCROLL, WM_VSCROLL)
 // to the control's parent with the control's window as lParam; the parent
-// reflects it to the control. A control without a windowed parent gets the
-// reflected message directly.
+// reflects it to the control. A control without a window (or without a
+// windowed parent) gets the reflected message directly.
 LRESULT NotifyParent(TWinControl& control, UINT msg, WPARAM wParam);
 
 // The caption without its accelerator marks ("&&" leaves one "&").
