@@ -56,7 +56,7 @@ TEST_F(SystemDialogsTest, TheSystemBoxAnswersTheMessageService)
     });
     // "||" breaks the line; 1252 text reaches the box as Unicode.
     EXPECT_EQ(ShowMessageDlg("Enregistrer les modifications ?||Le document a changé.", mtConfirmation, mbYesNo), mrNo);
-    EXPECT_EQ(shown, "Enregistrer les modifications ?\nLe document a chang\xC3\xA9.");
+    EXPECT_EQ(shown, "Enregistrer les modifications ?\r\nLe document a chang\xC3\xA9.");
     AnswerNextSystemDialog([&](TSystemDialogAnswer& a) { a.ButtonText = "OK"; });
     EXPECT_EQ(MessageBox(0, "Texte", "Titre", MB_OK), IDOK);
     SetMessageAnswerer(previous);
