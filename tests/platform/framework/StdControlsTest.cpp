@@ -442,3 +442,39 @@ TEST_F(StdControlsTest, InputBoxAnswersEnterAndEscape)
 }
 
 } // namespace
+
+namespace {
+
+// A strip of two 4×4 images whose mask colour is fuchsia: drawn, the mask
+// leaves the background; disabled, the dark pixels become the shadow colour.
+TEST(ImageListTest, MaskedStripDrawnEnabledAndDisabled)
+{
+    TBitmap strip;
+    strip.SetPixelFormat(TPixelFormat::pf32bit);
+    strip.SetSize(8, 4);
+    strip.Canvas().Brush().SetColor(clFuchsia);
+    strip.Canvas().FillRect({0, 0, 8, 4});
+    strip.Canvas().SetPixels(1, 1, clBlack);  // image 0
+    strip.Canvas().SetPixels(6, 2, clRed);    // image 1
+    TImageList images(nullptr, 4, 4);
+    EXPECT_EQ(images.AddMasked(strip), 0);  // the mask: the bottom-left pixel
+    EXPECT_EQ(images.Count(), 2);
+
+    TBitmap target;
+    target.SetPixelFormat(TPixelFormat::pf32bit);
+    target.SetSize(10, 6);
+    target.Canvas().Brush().SetColor(clWhite);
+    target.Canvas().FillRect({0, 0, 10, 6});
+    images.Draw(target.Canvas(), 0, 0, 1);
+    images.Draw(target.Canvas(), 5, 0, 0, false);
+    EXPECT_EQ(target.Canvas().Pixels(2, 2), clRed);
+    EXPECT_EQ(target.Canvas().Pixels(0, 0), clWhite);  // masked out
+    EXPECT_EQ(target.Canvas().Pixels(1, 1), clWhite);
+    // Disabled: the black pixel at (1, 1) of image 0 in shadow, its highlight
+    // copy one pixel down and right.
+    EXPECT_EQ(ColorToRGB(target.Canvas().Pixels(6, 1)), ColorToRGB(clBtnShadow));
+    EXPECT_EQ(ColorToRGB(target.Canvas().Pixels(7, 2)), ColorToRGB(clBtnHighlight));
+    EXPECT_EQ(target.Canvas().Pixels(8, 3), clWhite);
+}
+
+} // namespace
