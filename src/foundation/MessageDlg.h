@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/framework/ModalResults.h"  // the modal results buttons answer
+
 // Message type: the framework's dialog types.
 enum TMsgDlgType : uint8_t {
     mtWarning = 0,
@@ -35,19 +37,6 @@ constexpr TMsgDlgButtons mbHelp = 0x0400;
 constexpr TMsgDlgButtons mbYesNo = mbYes | mbNo;
 constexpr TMsgDlgButtons mbYesNoCancel = mbYes | mbNo | mbCancel;
 constexpr TMsgDlgButtons mbYesCancel = mbYes | mbCancel;
-
-// Modal results.
-constexpr int32_t mrNone = 0;
-constexpr int32_t mrOk = 1;
-constexpr int32_t mrCancel = 2;
-constexpr int32_t mrAbort = 3;
-constexpr int32_t mrRetry = 4;
-constexpr int32_t mrIgnore = 5;
-constexpr int32_t mrYes = 6;
-constexpr int32_t mrNo = 7;
-constexpr int32_t mrAll = 8;
-constexpr int32_t mrNoToAll = 9;
-constexpr int32_t mrYesToAll = 10;
 
 // No optional-message preset.
 constexpr uint8_t NoMessagePreset = 255;

@@ -1,6 +1,7 @@
 #include "foundation/ShellHelpers.h"
 
 #include "foundation/MessageDlg.h"
+#include "platform/framework/dialogs/CommonDialogs.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/FileNames.h"
@@ -375,4 +376,15 @@ std::string GetLoginUserName()
         if (const char* v = std::getenv(var); v && *v)
             return AnsiFromUtf8(v);
     return {};
+}
+
+bool BrowseForFolder(const std::string& title, const std::string& startFolder, std::string& folder)
+{
+    std::string chosen;
+    if (!ShowFolderDialog(DialogOwnerWindow(), title, startFolder, chosen))
+        return false;
+    while (chosen.size() > 1 && (chosen.back() == '/' || chosen.back() == '\\'))
+        chosen.pop_back();
+    folder = chosen;
+    return true;
 }

@@ -51,6 +51,11 @@ void CreateShortcut(const std::string& linkFile, const std::string& target, cons
 // such file exists. Empty when there is none.
 std::string GetInternetShortcutURL(const std::string& fileNameOrText);
 
+// Shows the folder browser owned by the active form, with the title, the start
+// folder selected; true and the chosen folder (without a trailing separator),
+// or false when the user cancels.
+bool BrowseForFolder(const std::string& title, const std::string& startFolder, std::string& folder);
+
 // Beep kinds (the message-box icon values).
 constexpr uint32_t BeepHand = 0x10;
 constexpr uint32_t BeepQuestion = 0x20;

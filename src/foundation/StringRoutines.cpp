@@ -5,6 +5,8 @@
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Locale.h"
 #include "platform/runtime/SysUtils.h"
+#include "platform/framework/Bitmap.h"
+#include "platform/framework/Controls.h"
 #include "platform/framework/GraphicsObjects.h"
 #include "platform/win/Windows.h"
 
@@ -294,6 +296,16 @@ int32_t ScaleByDPI(int32_t value, int32_t pixelsPerInch)
 int32_t ScaleByScreenDPI(int32_t value)
 {
     return ScaleByDPI(value, ScreenPixelsPerInch());
+}
+
+void SetHintIfTextTruncated(TControl& control)
+{
+    TBitmap measure;
+    measure.SetSize(1, 1);
+    TCanvas& canvas = measure.Canvas();
+    canvas.Font().Assign(control.Font());
+    const std::string& text = control.Caption();
+    control.SetHint(canvas.TextWidth(text) > control.Width() ? text : std::string());
 }
 
 bool IsKeyDown(uint32_t virtualKey)

@@ -78,6 +78,12 @@ int32_t ScaleByScreenDPI(int32_t value);
 // The same at a given resolution.
 int32_t ScaleByDPI(int32_t value, int32_t pixelsPerInch);
 
+class TControl;
+// Sets the control's hint to its text when the text, measured in the control's
+// font, is wider than the control (so that a truncated text can be read in
+// its hint); otherwise clears the hint.
+void SetHintIfTextTruncated(TControl& control);
+
 // True while the key is down, as of the message being handled.
 bool IsKeyDown(uint32_t virtualKey);
 // The keys and buttons held now (not as of a message), as shift flags:

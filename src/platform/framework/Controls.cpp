@@ -611,6 +611,12 @@ const TMessageMap& TWinControl::ClassMessageMap()
                                      MessageEntry<&TWinControl::WMKeyUp>(WM_SYSKEYUP),
                                      MessageEntry<&TWinControl::WMChar>(WM_CHAR),
                                      MessageEntry<&TWinControl::CNKeyDown>(CN_KEYDOWN),
+                                     MessageEntry<&TWinControl::CNKeyDown>(CN_SYSKEYDOWN),
+                                     MessageEntry<&TWinControl::CNSysChar>(CN_SYSCHAR),
+                                     MessageEntry<&TWinControl::WMReflect>(WM_COMMAND),
+                                     MessageEntry<&TWinControl::WMReflect>(WM_HSCROLL),
+                                     MessageEntry<&TWinControl::WMReflect>(WM_VSCROLL),
+                                     MessageEntry<&TWinControl::WMReflect>(WM_NOTIFY),
                                      MessageEntry<&TWinControl::WMDestroy>(WM_DESTROY),
                                  }};
     return map;
@@ -1139,15 +1145,73 @@ void TWinControl::WMChar(TMessage& m)
 
 void TWinControl::CNKeyDown(TMessage& m)
 {
+    m.Result = 0;
+    const uint16_t key = static_cast<uint16_t>(m.WParam);
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+    TForm* form = ParentForm();
+    if (!form)
+        return;
     // Tab moves the focus among the form's controls unless the control takes it.
-    if (m.WParam == VK_TAB && !WantTabs() && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
-        if (TForm* form = ParentForm(); form && form != this) {
+    if (key == VK_TAB && !WantTabs() && !ctrl && !alt) {
+        if (form != this) {
             form->SelectNext(this, GetKeyState(VK_SHIFT) >= 0, true);
             m.Result = 1;
+        }
+        return;
+    }
+    // F1 asks the window for help (the form answers WM_HELP).
+    if (key == VK_F1 && !ctrl && !alt && GetKeyState(VK_SHIFT) >= 0) {
+        SendMessage(form->Handle(), WM_HELP, 0, 0);
+        m.Result = 1;
+        return;
+    }
+    // Enter and Escape go to the form's buttons unless the control takes them.
+    if ((key == VK_RETURN || key == VK_ESCAPE) && !ctrl && !alt && !WantsKey(key)) {
+        TMessage dk{CM_DIALOGKEY, key, m.LParam, 0};
+        form->Broadcast(dk);
+        m.Result = dk.Result;
+    }
+}
+
+void TWinControl::CNSysChar(TMessage& m)
+{
+    // Alt plus a letter: the control whose caption marks it acts on it.
+    m.Result = 0;
+    TForm* form = ParentForm();
+    if (!form || static_cast<char>(m.WParam) == 0)
+        return;
+    TMessage dc{CM_DIALOGCHAR, m.WParam, m.LParam, 0};
+    form->Broadcast(dc);
+    m.Result = dc.Result;
+}
+
+void TWinControl::Broadcast(TMessage& message)
+{
+    for (TControl* c : std::vector<TControl*>(FControls)) {
+        if (!c->Visible())
+            continue;
+        c->WndProc(message);
+        if (message.Result != 0)
+            return;
+        if (auto* w = dynamic_cast<TWinControl*>(c)) {
+            w->Broadcast(message);
+            if (message.Result != 0)
+                return;
+        }
+    }
+}
+
+void TWinControl::WMReflect(TMessage& m)
+{
+    // A standard control's notification comes back to it as CN_ message.
+    const auto child = static_cast<HWND>(m.LParam);
+    if (child != HWND_NONE && child != FHandle) {
+        if (TWinControl* c = FindControl(child)) {
+            m.Result = c->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
             return;
         }
     }
-    m.Result = 0;
+    DefaultHandler(m);
 }
 
 // --- TCustomControl and TGraphicControl ----------------------------------------------------------

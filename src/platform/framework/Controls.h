@@ -322,6 +322,12 @@ public:
     void SelectNext(TWinControl* current, bool goForward, bool checkTabStop);
     // Whether Tab is a key for the control rather than for moving the focus.
     virtual bool WantTabs() const { return false; }
+    // Whether Enter or Escape is a key for the control rather than for the
+    // form's default and cancel buttons.
+    virtual bool WantsKey(uint16_t) const { return false; }
+    // Sends a message to every visible control below this one (depth first)
+    // until one answers it (Result not 0).
+    void Broadcast(TMessage& message);
 
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
@@ -356,6 +362,8 @@ protected:
     void WMKeyUp(TMessage& m);
     void WMChar(TMessage& m);
     void CNKeyDown(TMessage& m);
+    void CNSysChar(TMessage& m);
+    void WMReflect(TMessage& m);
     void WMDestroy(TMessage& m);
 
     HWND FHandle = HWND_NONE;

@@ -474,3 +474,66 @@ bool WriteBitmapPng(TBitmap& bitmap, const std::string& path)
     }
     return image.save(QString::fromUtf8(path.c_str()), "PNG");
 }
+
+// --- System dialogs ---------------------------------------------------------------
+
+#include <QAbstractButton>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+
+void AnswerNextSystemDialog(std::function<void(TSystemDialogAnswer&)> answer)
+{
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(1);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer]() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        TSystemDialogAnswer a;
+        if (auto* f = qobject_cast<QFileDialog*>(dialog)) {
+            a.Kind = f->fileMode() == QFileDialog::Directory ? "folder"
+                     : f->acceptMode() == QFileDialog::AcceptSave ? "save"
+                                                                  : "open";
+            a.Text = f->windowTitle().toStdString();
+            for (const QString& s : f->nameFilters())
+                a.Filters.push_back(s.toStdString());
+            answer(a);
+            if (a.FilterIndex > 0 && a.FilterIndex <= f->nameFilters().size()) {
+                f->selectNameFilter(f->nameFilters()[a.FilterIndex - 1]);
+                emit f->filterSelected(f->nameFilters()[a.FilterIndex - 1]);
+            }
+            if (!a.FileName.empty()) {
+                const QString path = QString::fromUtf8(a.FileName.c_str());
+                if (a.Kind == "folder")
+                    f->setDirectory(path);
+                else
+                    f->selectFile(path);
+                emit f->currentChanged(path);
+            }
+        } else if (auto* c = qobject_cast<QColorDialog*>(dialog)) {
+            a.Kind = "color";
+            a.Text = c->windowTitle().toStdString();
+            answer(a);
+            if (a.Rgb != 0xFFFFFFFF)
+                c->setCurrentColor(QColor((a.Rgb >> 16) & 0xFF, (a.Rgb >> 8) & 0xFF, a.Rgb & 0xFF));
+        } else if (auto* m = qobject_cast<QMessageBox*>(dialog)) {
+            a.Kind = "message";
+            a.Text = m->text().toStdString();
+            answer(a);
+            for (QAbstractButton* b : m->buttons())
+                if (b->text().toStdString() == a.ButtonText) {
+                    b->click();
+                    return;
+                }
+        }
+        if (a.Accept)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+    timer->start();
+}

@@ -85,3 +85,23 @@ private:
 bool GrabWindow(HWND window, TBitmap& bitmap);
 // Writes a bitmap as PNG (for people to look at).
 bool WriteBitmapPng(TBitmap& bitmap, const std::string& path);
+
+// What a test does with the next system dialog (file, folder, colour, message
+// box) that opens: the answer function sees what the dialog shows and says
+// what to choose.
+struct TSystemDialogAnswer {
+    // Filled in: "open", "save", "folder", "color" or "message", the dialog's
+    // title (message box: its text) in UTF-8, and the file filters as shown.
+    std::string Kind;
+    std::string Text;
+    std::vector<std::string> Filters;
+    // The test's choice.
+    bool Accept = true;
+    std::string FileName;       // file-system path to choose (file and folder dialogs)
+    int FilterIndex = 0;        // 1-based filter to pick first (0: leave it)
+    uint32_t Rgb = 0xFFFFFFFF;  // colour dialog: 0xRRGGBB to pick (all ones: leave it)
+    std::string ButtonText;     // message box: the text of the button to press (UTF-8)
+};
+// Arms the answer; it acts on the first modal system dialog that opens and is
+// then spent. Returns at once: the dialog is answered from the event loop.
+void AnswerNextSystemDialog(std::function<void(TSystemDialogAnswer&)> answer);

@@ -37,7 +37,10 @@ constexpr UINT WM_MEASUREITEM = 0x002C;
 constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
 constexpr UINT WM_INPUTLANGCHANGEREQUEST = 0x0050;
+constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_HELP = 0x0053;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
+constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_NCPAINT = 0x0085;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
@@ -56,6 +59,9 @@ constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_VSCROLL = 0x0115;
 constexpr UINT WM_MENUSELECT = 0x011F;
 constexpr UINT WM_MENUCHAR = 0x0120;
+constexpr UINT WM_CHANGEUISTATE = 0x0127;
+constexpr UINT WM_UPDATEUISTATE = 0x0128;
+constexpr UINT WM_QUERYUISTATE = 0x0129;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
 constexpr UINT WM_LBUTTONDOWN = 0x0201;
 constexpr UINT WM_LBUTTONUP = 0x0202;
@@ -107,6 +113,27 @@ constexpr UINT CN_KEYUP = CN_BASE + WM_KEYUP;
 constexpr UINT CN_CHAR = CN_BASE + WM_CHAR;
 constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
 constexpr UINT CN_SYSCHAR = CN_BASE + WM_SYSCHAR;
+// Keys and accelerators offered to the controls of a form (wParam the key or
+// the character; a control that acts on it answers 1), and the notifications
+// of standard controls reflected back to them by their parent.
+constexpr UINT CM_DIALOGKEY = CM_BASE + 60;
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 61;
+constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 62;
+constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+constexpr UINT CN_HSCROLL = CN_BASE + WM_HSCROLL;
+constexpr UINT CN_VSCROLL = CN_BASE + WM_VSCROLL;
+constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+
+// System commands (WM_SYSCOMMAND wParam, low 4 bits cleared).
+constexpr uint32_t SC_CLOSE = 0xF060;
+constexpr uint32_t SC_CONTEXTHELP = 0xF180;
+
+// WM_CHANGEUISTATE actions and flags (low word action, high word flags).
+constexpr uint32_t UIS_SET = 1;
+constexpr uint32_t UIS_CLEAR = 2;
+constexpr uint32_t UIS_INITIALIZE = 3;
+constexpr uint32_t UISF_HIDEFOCUS = 0x1;
+constexpr uint32_t UISF_HIDEACCEL = 0x2;
 
 // --- Parameters --------------------------------------------------------------
 
