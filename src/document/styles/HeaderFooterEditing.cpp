@@ -124,10 +124,14 @@ void TDocument::ToggleHeaderFooterEditing(bool enter, int32_t page, const TCaret
             AppendFormatCode(text, icSpecialChar, scParagraphMark);
             AppendFormatCode(text, icRangeEnd, static_cast<int32_t>(field->Handle()));
             text.AppendByte(StoredParagraphSeparator);
-            const int32_t first = StoryFirst(stHeadersFooters);
+            text.AppendByte(StoredParFormatMarker);
+            text.Append(DefaultParFormat().Slots, StoredParFormatSize);
+            // At the end of the story, where no anchor of another header
+            // stands at the place.
+            const int32_t end = StoryFirst(stHeadersFooters) + StoryCount(stHeadersFooters);
             BeginChange(chfHeaderCreated);
             try {
-                auto step = TInsertDeleteOperation::CreateInsertion(this, {first, 0}, stHeadersFooters, text);
+                auto step = TInsertDeleteOperation::CreateInsertion(this, {end, 0}, stHeadersFooters, text);
                 step->AdoptRangeObject(std::move(object));
                 TUpdateRange local;
                 ApplyStep(*this, std::move(step), local, op.get());
@@ -139,23 +143,30 @@ void TDocument::ToggleHeaderFooterEditing(bool enter, int32_t page, const TCaret
             EndChanges(1);
             RefreshRangeObjectPositions();
             references[slot] = field;
+        }
+        // Their styles, once every one stands in the story.
+        RefreshRangeObjectPositions();
+        for (int32_t slot = 0; slot < 6; ++slot) {
+            if (section.HeadersFooters[slot] || !references[slot])
+                continue;
             const int32_t style = Styles().IndexOfStandardId(IsFooterSlot(slot) ? FooterStandard : HeaderStandard);
-            if (style >= 0) {
-                TTextRange range;
-                MakeTextPos(first, 0, range.Start);
-                range.End = range.Start;
-                const uint8_t flag = StyleApplicationFlag;
-                StyleApplicationFlag = 1;
-                TUpdateRange local;
-                try {
-                    ApplyStyleToParagraphs(range, style, local, op.get(), nullptr, nullptr, true);
-                } catch (...) {
-                    StyleApplicationFlag = flag;
-                    throw;
-                }
+            if (style < 0)
+                continue;
+            const int32_t paragraph = references[slot]->Range.Start.Paragraph;
+            TTextRange range;
+            MakeTextPos(paragraph, 0, range.Start);
+            MakeTextPos(paragraph, Paragraphs(paragraph).GetCharCount(), range.End);
+            const uint8_t flag = StyleApplicationFlag;
+            StyleApplicationFlag = 1;
+            TUpdateRange local;
+            try {
+                ApplyStyleToParagraphs(range, style, local, op.get(), nullptr, nullptr, true);
+            } catch (...) {
                 StyleApplicationFlag = flag;
-                FUndoManager->MergeUpdateRange(update, local);
+                throw;
             }
+            StyleApplicationFlag = flag;
+            FUndoManager->MergeUpdateRange(update, local);
         }
         if (!op->IsEmpty()) {
             TUpdateRange local;

@@ -170,7 +170,7 @@ void TDocument::BuildTableOfContents(TTOCOptions& options, int32_t& entryCount, 
             }
         }
         TUpdateRange local;
-        DeleteRange({oldFirst, 0}, {oldLast, Paragraphs(oldLast).GetCharCount() - 1}, local, op, 0);
+        DeleteRange({oldFirst, 0}, {oldLast, Paragraphs(oldLast).GetCharCount()}, local, op, 0);
         FUndoManager->MergeUpdateRange(update, local);
         MakeTextPos(oldFirst, 0, insertion);
         replaced = true;
@@ -231,7 +231,7 @@ void TDocument::BuildTableOfContents(TTOCOptions& options, int32_t& entryCount, 
             {
                 TTextRange first;
                 MakeTextPos(insertionParagraph, 0, first.Start);
-                first.End = first.Start;
+                MakeTextPos(insertionParagraph, Paragraphs(insertionParagraph).GetCharCount(), first.End);
                 const uint8_t flag = StyleApplicationFlag;
                 StyleApplicationFlag = 1;
                 try {
