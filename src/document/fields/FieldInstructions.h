@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+class TDocument;
 class TStringList;
 
 // Field types (the type byte of a TField): the field-type numbers of the Word
@@ -62,6 +63,8 @@ struct TTOCOptions {
     std::string Title;
     std::string TemplateName;
     int32_t StyleSource = 0;
+    // The document whose TOC styles are preferred (none: null).
+    TDocument* StyleDocument = nullptr;
     uint8_t KeepInstruction = 0;
 };
 

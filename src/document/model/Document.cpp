@@ -839,6 +839,19 @@ void TDocument::InitNewDocument()
     }
     if (TStyleManager* styles = GetStyleManager())
         styles->ImportDefaultStyle(*FStyles);
+    // The paragraphs take their style's formats, without undo.
+    if (FStyles->Count() > 0) {
+        TTextRange body;
+        GetBodyRange(body);
+        TUpdateRange update;
+        for (int32_t index = body.Start.Paragraph; index <= body.End.Paragraph; ++index) {
+            const int32_t style = std::max(Paragraphs(index).Format[pfStyle], 0);
+            TTextRange one;
+            MakeTextPos(index, 0, one.Start);
+            MakeTextPos(index, Paragraphs(index).GetCharCount(), one.End);
+            ApplyStyleToParagraphs(one, FStyles->Find(style) ? style : 0, update, nullptr, nullptr, nullptr, true);
+        }
+    }
     SetSelection(0, 0, 0, 0, ssfOldIsEmpty);
     LaidOut = 1;
     FirstPaint = 1;

@@ -39,6 +39,8 @@ class TAutocorrectLangOptions;
 struct TBlockSelection;
 struct TClickAndTypePlan;
 class TFormatStyleListInfo;
+struct TFormatPainterRecord;
+struct TTOCOptions;
 struct THyphenationOptions;
 struct TObjectFormat;
 struct TCalculationOutput;
@@ -440,6 +442,22 @@ public:
     TField* EditedHeaderFooter = nullptr;
     // The page on which it is edited.
     int32_t EditedHeaderFooterPage = -1;
+    // The body caret while a header or footer is edited.
+    TCaret SavedBodyCaret;
+    // Leaves header/footer editing when a header or footer is edited (the
+    // caret given, if any, becomes the body caret); else, with enter,
+    // creates the first section's missing headers and footers as one
+    // undoable action and edits the header of the page (-1: the caret's).
+    void ToggleHeaderFooterEditing(bool enter, int32_t page, const TCaret* caret);
+    // Edits that header or footer (null: the page's header) on the page.
+    void EnterHeaderFooterEditing(TField* object, int32_t page);
+    // After pagination: editing ends when the page went or no longer shows
+    // the edited header or footer; else its page fields are stamped for the
+    // page again and it is laid out on it.
+    void RefreshHeaderFooterEditing();
+    // The page that shows the body position (0 when none does, -1 without
+    // pages).
+    int32_t PageOfPosition(const TTextPosition& position) const;
 
     // --- Selection and formats ------------------------------------------------
     const TTextSelection& Selection() const { return FSelection; }
@@ -774,6 +792,14 @@ public:
     // The format of the picture or object at the position (operation 25).
     void FormatObject(const TTextPosition& position, const TObjectFormat& format, TUpdateRange& update,
                       TOperation* op);
+    // Operation 41: a table of contents of the headings from the caret on
+    // (one of them limited by the TOC fields further down), replacing the
+    // table at the caret. entryCount receives the paragraphs made, the
+    // title included; 0 when no heading qualified.
+    void BuildTableOfContents(TTOCOptions& options, int32_t& entryCount, TUpdateRange& update, TOperation* op);
+    // One entry: heading paragraph, entry paragraph, heading level.
+    void AddTOCEntry(const TTOCOptions& options, int32_t heading, int32_t entry, int32_t level,
+                     TUpdateRange& update, TOperation* op);
     // The entries the last table-of-contents build made (operation 41),
     // the title paragraph included; its follow-up steps read it.
     int32_t TocEntryCount = 0;
@@ -782,6 +808,48 @@ public:
     // (the stepping rules of StepCharAttributeValue), through FormatText.
     void StepCharAttribute(const TTextRange& range, int32_t slot, int32_t delta, TUpdateRange& update,
                            TOperation* op);
+
+    // --- Styles and format stepping (operations 4, 5, 6, 9, 10 and 12) ---------
+    // One character attribute stepped over a range (operation 4): the typing
+    // format for an empty range, the common value for a uniform range, run
+    // by run for mixed values.
+    void ScaleCharAttribute(const TTextRange& range, int32_t slot, int32_t step, TUpdateRange& update,
+                            TOperation* op);
+    // The picked-up formats applied to the selection (operation 5), or, with
+    // useStyleName, the style of the record's display name to the selected
+    // paragraphs. The highlight colour is never painted.
+    void ApplyFormatPainter(const TFormatPainterRecord& record, bool useStyleName, TUpdateRange& update,
+                            TOperation* op);
+    // Lowers every font size of the body half a point at a time until the
+    // document has one page less (operation 6).
+    void ReducePageCount(TUpdateRange& update, TOperation* op);
+    // Steps an indent or a paragraph spacing of each selected paragraph
+    // (operation 9, modes psm*).
+    void StepParagraphFormat(const TTextRange& range, uint8_t mode, int32_t amount, TUpdateRange& update,
+                             TOperation* op);
+    // Sets a style on whole paragraphs (operation 10). Without reset the
+    // paragraphs only take the style's index; with it their characters are
+    // brought to the new style while direct formatting survives. The
+    // overrides, when given, replace the style's formats.
+    void ApplyStyleToParagraphs(const TTextRange& range, int32_t styleIndex, TUpdateRange& update, TOperation* op,
+                                const TParFormat* parOverride, const TCharFormat* charOverride, bool reset);
+    // Redefines the style of the selected paragraphs from the formats at the
+    // selection (operation 12).
+    void UpdateStyleFromSelection(TUpdateRange& update, TOperation* op);
+    // The table-of-contents styles ("TOC Title" and the first levels of
+    // "TOC 1" to "TOC 9") added when missing, from the sources in turn, then
+    // made from the default style sheet.
+    void EnsureTocStyles(TDocument* const (&sources)[3], int32_t levels, bool replace, TUpdateRange& update,
+                         TOperation* op);
+    // The styles of the source the target lacks (all of them with replace),
+    // among those the choice accepts, imported as one style-list change.
+    void ImportStandardStyles(TDocument& source, const std::vector<int32_t>& standardNumbers, bool replace,
+                              TUpdateRange& update, TOperation* op);
+    // "Header" and "Footer" added when missing.
+    void EnsureHeaderFooterStyles(TUpdateRange& update, TOperation* op);
+    // Set around a style application that keeps the style's highlight colour
+    // and internal paragraph slot (tables of contents, new headers).
+    uint8_t StyleApplicationFlag = 0;
 
     // --- Range objects in edits -----------------------------------------------
     // Puts a new range object into the text and the range-object list: its

@@ -74,6 +74,17 @@ public:
     virtual bool IsOpenDocument(const TDocument& /*document*/) { return false; }
     // The file lies in the templates folder.
     virtual bool IsTemplateFile(const std::string& /*fileName*/) { return false; }
+    // The template document of a file format (or the named template when a
+    // name is given), opened hidden when it is not open; freeAfter tells
+    // the caller to hand it back through ReleaseTemplateDocument. Null: no
+    // template.
+    virtual TDocument* GetTemplateDocument(int32_t /*coding*/, const std::string& /*templateName*/,
+                                           bool& freeAfter)
+    {
+        freeAfter = false;
+        return nullptr;
+    }
+    virtual void ReleaseTemplateDocument(TDocument* /*document*/) {}
 
     // Options: the untitled-document counter, 1 to 99 (0: none used yet).
     virtual int32_t UntitledCounter() { return FUntitledCounter; }

@@ -158,6 +158,14 @@ void TOperation::AddStep(std::unique_ptr<TSubOperation> step)
     FSteps.push_back(std::move(step));
 }
 
+void TOperation::TakeSteps(TOperation& other)
+{
+    FSteps.reserve(FSteps.size() + other.FSteps.size());
+    for (auto& step : other.FSteps)
+        FSteps.push_back(std::move(step));
+    other.FSteps.clear();
+}
+
 bool TOperation::IsTyping() const
 {
     if (FSteps.size() != 1)

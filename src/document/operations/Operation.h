@@ -68,6 +68,9 @@ public:
     void ReserveSteps(int32_t count);
     // Appends a step that has been applied; the operation owns it from now on.
     void AddStep(std::unique_ptr<TSubOperation> step);
+    // Moves the steps of another operation (already applied) to the end of
+    // this one.
+    void TakeSteps(TOperation& other);
     bool IsEmpty() const { return FSteps.empty(); }
     // One step, an insertion or deletion of exactly one character.
     bool IsTyping() const;

@@ -13,6 +13,7 @@
 #include "document/steps/ChangeHyphenationOptionsOperation.h"
 #include "document/steps/FormatObjectOperation.h"
 #include "document/steps/FormatStyleListOperation.h"
+#include "document/styles/StyleOperations.h"
 #include "foundation/MessageDlg.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/StringList.h"
@@ -112,6 +113,56 @@ void RunChangeStyleList(TDocument& document, TOperationParams params, TOperation
 {
     auto& info = ParamRefAs<std::unique_ptr<TFormatStyleListInfo>>(params, 1);
     document.ChangeStyleList(ParamRefAs<TTextRange>(params, 0), std::move(info), update, op);
+}
+
+// --- Styles and format stepping -----------------------------------------------
+
+// P0: the range, P1: the character slot, P2: the step.
+void RunScaleCharAttribute(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ScaleCharAttribute(ParamRefAs<TTextRange>(params, 0), ParamInt(params, 1), ParamInt(params, 2), update,
+                                op);
+}
+
+// P0: the picked-up formats, P1: not 0 when the record's style is applied.
+void RunApplyFormatPainter(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ApplyFormatPainter(ParamRefAs<TFormatPainterRecord>(params, 0), ParamInt(params, 1) != 0, update, op);
+}
+
+void RunReducePageCount(TDocument& document, TOperationParams /*params*/, TOperation* op, TUpdateRange& update)
+{
+    document.ReducePageCount(update, op);
+}
+
+// P0: the range, P1: the mode, P2: the amount.
+void RunStepParagraphFormat(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.StepParagraphFormat(ParamRefAs<TTextRange>(params, 0), ParamByte(params, 1), ParamInt(params, 2),
+                                 update, op);
+}
+
+// P0: the range, P1: the style, P2: not 0 to bring the characters to the
+// style; optional P3 and P4: the paragraph and character formats that
+// replace the style's.
+void RunApplyStyle(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ApplyStyleToParagraphs(ParamRefAs<TTextRange>(params, 0), ParamInt(params, 1), update, op,
+                                    static_cast<const TParFormat*>(ParamPtr(params, 3)),
+                                    static_cast<const TCharFormat*>(ParamPtr(params, 4)), ParamByte(params, 2) != 0);
+}
+
+void RunUpdateStyleFromSelection(TDocument& document, TOperationParams /*params*/, TOperation* op,
+                                 TUpdateRange& update)
+{
+    document.UpdateStyleFromSelection(update, op);
+}
+
+// P0: the table-of-contents options.
+void RunBuildTableOfContents(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    int32_t entries = 0;
+    document.BuildTableOfContents(ParamRefAs<TTOCOptions>(params, 0), entries, update, op);
 }
 
 void RunSortParagraphs(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
@@ -466,18 +517,18 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 2 */ {9, nullptr, RunFormatText, "TDocument.FormatText", false, false, false, false, CheckSpellingAfterLanguage,
              RecreateCaretAfterFormat},
     /* 3 */ {38, nullptr, RunFormatBlock, "TDocument.BlockOperation", true, false, false, false, nullptr, nullptr},
-    /* 4 */ {9, nullptr, nullptr, "TDocument.ScaleCharAttribute", false, false, false, false, nullptr,
+    /* 4 */ {9, nullptr, RunScaleCharAttribute, "TDocument.ScaleCharAttribute", false, false, false, false, nullptr,
              RecreateCaretAfterFormat},
-    /* 5 */ {10, nullptr, nullptr, "TDocument.ApplyFormatPainter", false, false, false, false, nullptr, nullptr},
-    /* 6 */ {4, nullptr, nullptr, "TDocument.ReducePageCount", true, false, false, false, nullptr, nullptr},
+    /* 5 */ {10, nullptr, RunApplyFormatPainter, "TDocument.ApplyFormatPainter", false, false, false, false, nullptr, nullptr},
+    /* 6 */ {4, nullptr, RunReducePageCount, "TDocument.ReducePageCount", true, false, false, false, nullptr, nullptr},
     /* 7 */ {6, nullptr, RunFormatTabs, "TDocument.FormatTabs", false, false, false, false, nullptr, nullptr},
     /* 8 */ {5, KindOfResetFormat, RunResetFormatToStyle, "TDocument.ResetFormatToStyle", false, false, false, false, nullptr,
              nullptr},
-    /* 9 */ {5, nullptr, nullptr, "TDocument.StepParagraphFormat", false, false, false, false, nullptr, nullptr},
-    /* 10 */ {7, nullptr, nullptr, "TDocument.ApplyStyleToParagraphs", false, false, false, false, nullptr, nullptr},
+    /* 9 */ {5, nullptr, RunStepParagraphFormat, "TDocument.StepParagraphFormat", false, false, false, false, nullptr, nullptr},
+    /* 10 */ {7, nullptr, RunApplyStyle, "TDocument.ApplyStyleToParagraphs", false, false, false, false, nullptr, nullptr},
     /* 11 */ {7, KindOfStyleListChange, RunChangeStyleList, "TDocument.ChangeStyleList", false, false, false, false,
               nullptr, nullptr},
-    /* 12 */ {28, nullptr, nullptr, "TDocument.UpdateStyleFromSelection", true, false, false, false, nullptr,
+    /* 12 */ {28, nullptr, RunUpdateStyleFromSelection, "TDocument.UpdateStyleFromSelection", true, false, false, false, nullptr,
               nullptr},
     /* 13 */ {15, nullptr, RunInsertFragment, "TDocument.InsertFragment", false, true, false, false, nullptr,
               nullptr},
@@ -515,7 +566,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
               true, nullptr, nullptr},
     /* 40 */ {47, nullptr, RunInsertHyperlink, "TDocument.InsertHyperlink", false, false, false, false, nullptr,
               nullptr},
-    /* 41 */ {49, nullptr, nullptr, "TDocument.BuildTableOfContents", false, false, false, false,
+    /* 41 */ {49, nullptr, RunBuildTableOfContents, "TDocument.BuildTableOfContents", false, false, false, false,
               UpdateTableOfContentsPages, ReportEmptyTableOfContents},
     /* 42 */ {51, nullptr, RunDeleteField, "TDocument.DeleteField", false, false, false, false, nullptr,
               AskDeleteTocBookmarks},
@@ -538,36 +589,16 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
 const char* ComingWith(uint8_t code)
 {
     switch (code) {
-    case docFormatBlock:
-    case docDeleteBlock:
-    case docBlockSum:
-        return "les opérations sur les blocs sélectionnés";
-    case docScaleCharAttribute:
-    case docApplyFormatPainter:
-    case docReducePageCount:
-    case docStepParagraphFormat:
-    case docApplyStyle:
-    case docUpdateStyleFromSelection:
-        return "les opérations de style";
     case docPaste:
         return "les opérations du presse-papiers";
     case docPasteNoteSpike:
         return "le collecteur de notes";
-    case docMoveText:
     case docDuplicateText:
-    case docJoinParagraphs:
-    case docSplitParagraphs:
     case docLinkHeaderToPrevious:
-        return "le déplacement et la restructuration du texte";
-    case docTransformText:
-        return "la transformation du texte";
-    case docClickAndType:
-        return "le cliquer-taper";
+        return "l'insertion de documents dans le texte";
     case docAutocorrectTypedChar:
     case docAutocorrectRange:
         return "la correction automatique";
-    case docBuildTableOfContents:
-        return "la table des matières";
     case docInsertSymbol:
     case docInsertEnvelope:
         return "l'insertion de symboles et d'enveloppes";

@@ -586,6 +586,15 @@ void TOperationManager::UpdateViews(TUpdateRange& update)
             }
         }
 
+        // 5. The header or footer being edited stays valid on its page.
+        if (document.EditedHeaderFooter && (update.IsFull() || update.FirstParagraph != NotSet)) {
+            const int32_t page = document.EditedHeaderFooterPage;
+            if (layout && page >= document.PageCount())
+                layout->Paginate(document, document.PageCount(), page);
+            document.RefreshHeaderFooterEditing();
+            update.FullUpdate = 1;
+        }
+
         // 6. The caret's place, and the scroll to it.
         if (layout)
             layout->UpdateCaret(document);

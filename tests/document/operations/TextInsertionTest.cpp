@@ -162,30 +162,47 @@ TEST_F(TextInsertionTest, EnterAtTheEndOfAHeadingAsksForItsFollowingStyle)
     Undo().Undo();
     EXPECT_EQ(DumpDocument(*Doc), before);
 
-    // The apply-style operation is not built yet: the Enter does not happen
-    // half, and the undo list stays as it was.
+    // Enter at the end of the heading: the new paragraph takes "Normal",
+    // the heading keeps its style, and one undo takes both back.
     Caret(0, 6);
-    try {
-        Type("\r");
-        ADD_FAILURE() << "no error";
-    } catch (const EInternalError& error) {
-        EXPECT_NE(error.Message().find("L'opération 10 "), std::string::npos) << error.Message();
-    }
+    Type("\r");
+    ASSERT_EQ(Doc->StoryCount(stBody), 3);
+    EXPECT_EQ(Doc->Paragraphs(0).Format[pfStyle], headingIndex);
+    EXPECT_EQ(Doc->Paragraphs(1).Format[pfStyle], 0);
+    EXPECT_EQ(Plain(1), "\x02");
+    EXPECT_EQ(Doc->TypedStyleApplied, 0);
+    const std::string after = DumpDocument(*Doc);
+    Undo().Undo();
     EXPECT_EQ(DumpDocument(*Doc), before);
-    EXPECT_EQ(Undo().Count(), 2);
-    EXPECT_TRUE(Undo().CanRedo());
+    Undo().Redo();
+    EXPECT_EQ(DumpDocument(*Doc), after);
     EXPECT_EQ(Host.Locks, 0);
 }
 
-TEST_F(TextInsertionTest, EnterOnAnEmptyListItemAsksToEndTheList)
+TEST_F(TextInsertionTest, EnterOnAnEmptyListItemEndsTheList)
 {
+    TStyleList& styles = Doc->Styles();
+    auto normal = std::make_unique<TStyle>(&styles);
+    normal->Name = "Normal";
+    normal->NextStyle = 0;
+    styles.Add(std::move(normal));
     Build({"item{22:2}"});
     Doc->Paragraphs(0).Format[pfInternal] = 1;
     Caret(0, 4);
     Type("\r");
-    EXPECT_EQ(Doc->StoryCount(stBody), 2);
+    ASSERT_EQ(Doc->StoryCount(stBody), 2);
+    // The new item continues the list.
+    EXPECT_EQ(Doc->Paragraphs(1).Format[pfInternal], 1);
     const std::string before = DumpDocument(*Doc);
-    EXPECT_THROW(Type("\r"), EInternalError);
+    // Enter on the empty item: it and the new paragraph leave the list.
+    Type("\r");
+    ASSERT_EQ(Doc->StoryCount(stBody), 3);
+    EXPECT_EQ(Doc->Paragraphs(0).Format[pfInternal], 1);
+    EXPECT_EQ(Doc->Paragraphs(1).Format[pfInternal], 0);
+    EXPECT_EQ(Doc->Paragraphs(2).Format[pfInternal], 0);
+    EXPECT_EQ(Doc->Paragraphs(1).Format[pfStyle], 0);
+    EXPECT_EQ(Doc->TypedStyleApplied, 1);
+    Undo().Undo();
     EXPECT_EQ(DumpDocument(*Doc), before);
 }
 
