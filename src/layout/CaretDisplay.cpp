@@ -4,7 +4,7 @@
 #include "document/model/DocumentView.h"
 #include "document/model/Page.h"
 #include "document/model/Paragraph.h"
-#include "foundation/ServiceBitmaps.h"
+#include "foundation/drawing/ServiceBitmaps.h"
 #include "foundation/SharedManagers.h"
 #include "foundation/managers/FontManager.h"
 #include "layout/LayoutLine.h"

@@ -2,12 +2,13 @@
 
 #include "document/fields/Field.h"
 #include "document/model/DocObject.h"
+#include "document/model/DocObjectImage.h"
 #include "document/model/Document.h"
 #include "document/model/Page.h"
 #include "document/model/Paragraph.h"
 #include "document/model/Section.h"
 #include "foundation/InlineControl.h"
-#include "foundation/ServiceBitmaps.h"
+#include "foundation/drawing/ServiceBitmaps.h"
 #include "foundation/SharedManagers.h"
 #include "foundation/TextTables.h"
 #include "foundation/managers/ColorManager.h"
@@ -564,8 +565,14 @@ void TLinePainter::DrawRun(int32_t first, int32_t count)
 
     DrawTextCopies(first, count, top);
 
-    if (first + count == FLine.CharCount && FLine.HyphenEnd)
-        TextOut(FDC, DX(FGeometry.X[static_cast<size_t>(first + count)]), DY(top), "-");
+    // The line's end position holds the hyphen's width: the hyphen stands
+    // right after the last character, within the line.
+    if (first + count == FLine.CharCount && FLine.HyphenEnd) {
+        TSize hyphen{};
+        GetTextExtentPoint32(FDC, "-", &hyphen);
+        const int32_t end = DX(FGeometry.X[static_cast<size_t>(first + count)]);
+        TextOut(FDC, std::max(DX(FGeometry.X[static_cast<size_t>(first + count - 1)]), end - hyphen.cx), DY(top), "-");
+    }
 
     // Strike-through, in the current text colour.
     const bool single = SlotOn(FFormat[cfStrikeOut]);
@@ -668,7 +675,7 @@ void TLinePainter::DrawObject(int32_t index, const TInlineControl& control)
 {
     if (index >= FLine.CharCount)
         return;
-    const TDocObject* object = FDocument.Objects().GetDocObject(static_cast<TObjectHandle>(control.Argument));
+    TDocObject* object = FDocument.Objects().GetDocObject(static_cast<TObjectHandle>(control.Argument));
     const int32_t left = FGeometry.X[static_cast<size_t>(index)];
     const int32_t right = FGeometry.X[static_cast<size_t>(index + 1)];
     int32_t height = 0;
@@ -676,9 +683,25 @@ void TLinePainter::DrawObject(int32_t index, const TInlineControl& control)
         height = FDocument.TwipsToDeviceY(static_cast<int32_t>(static_cast<int64_t>(object->Height) * object->ScaleY / 100));
     height = std::max(height, 1);
     const TRect rect{DX(left), DY(FGeometry.Baseline - height), DX(right), DY(FGeometry.Baseline)};
-    // Objects have no drawing entry of their own yet: their box is framed so
-    // that the place they take shows.
-    FrameRect(FDC, rect, GetStockBrush(GRAY_BRUSH));
+    if (!object) {
+        // A record whose object is gone: its place is framed.
+        FrameRect(FDC, rect, GetStockBrush(GRAY_BRUSH));
+        return;
+    }
+    TObjectDrawInfo info;
+    info.Object = object;
+    info.DC = FDC;
+    info.TargetDC = FScreen ? nullptr : FTarget;
+    info.Rect = rect;
+    info.Paragraph = FParagraph.Index;
+    info.Flags = FScreen ? 0 : odPrinting;
+    // The selection that is exactly this object gets its handles.
+    if (FScreen && FLine.HoldsSelectedObject()) {
+        const TTextSelection& selection = FDocument.Selection();
+        if (selection.Start.Paragraph == FParagraph.Index && selection.Start.Offset == FLine.FirstChar + index)
+            info.Flags |= odSelectedObject;
+    }
+    object->Draw(info);
 }
 
 void TLinePainter::DrawRangeMark(int32_t index, const TInlineControl& control)

@@ -268,8 +268,9 @@ TEST(WordReader, RefusalsShowTheirMessage)
         TWordFixture Fixture;
         const char* Message;
     } const cases[] = {
-        {"encrypted flag on a sound file", {"Bonjour\r", false, true}, "est un document MS Word crypt"},
-        {"piece table beyond its stream", {"Bonjour\r", false, false, false, 4096},
+        {"encrypted flag on a sound file", {"Bonjour\r", false, true, false, 0, "", -1, -1},
+         "est un document MS Word crypt"},
+        {"piece table beyond its stream", {"Bonjour\r", false, false, false, 4096, "", -1, -1},
          "Une erreur s'est produite lors de l'ouverture du document"},
     };
     for (const TCase& c : cases) {

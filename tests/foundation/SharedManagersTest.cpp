@@ -2,7 +2,7 @@
 // classes.
 #include "foundation/CodePageRoutines.h"
 #include "foundation/Memory.h"
-#include "foundation/ServiceBitmaps.h"
+#include "foundation/drawing/ServiceBitmaps.h"
 #include "foundation/SharedManagers.h"
 #include "foundation/managers/ColorManager.h"
 #include "foundation/managers/FontManager.h"

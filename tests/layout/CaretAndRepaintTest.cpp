@@ -3,7 +3,7 @@
 #include "DocumentWindowFixture.h"
 
 #include "document/operations/SubOperation.h"
-#include "foundation/ServiceBitmaps.h"
+#include "foundation/drawing/ServiceBitmaps.h"
 #include "foundation/managers/FontManager.h"
 #include "layout/PageGrid.h"
 #include "platform/framework/Bitmap.h"

@@ -110,6 +110,19 @@ void TServiceBitmap::SetSize(int32_t width, int32_t height)
     FBitmap = made;
 }
 
+void TServiceBitmap::EnsureSize(int32_t width, int32_t height)
+{
+    if (FBitmap && width <= FUsedWidth && height <= FUsedHeight)
+        return;
+    if (FBitmap) {
+        width = std::max(width, FUsedWidth);
+        height = std::max(height, FUsedHeight);
+    }
+    MaxWidth = std::max(MaxWidth, width);
+    MaxHeight = std::max(MaxHeight, height);
+    SetSize(width, height);
+}
+
 // --- TCaretBitmap -------------------------------------------------------------------------
 
 TCaretBitmap::TCaretBitmap()

@@ -57,6 +57,12 @@ public:
     int32_t MaxHeight = 0;
     int32_t UsedWidth() const { return FUsedWidth; }
     int32_t UsedHeight() const { return FUsedHeight; }
+    int32_t Width() const { return FUsedWidth; }
+    int32_t Height() const { return FUsedHeight; }
+    // Grows the bitmap (never shrinks it) so that it holds width x height,
+    // the maxima raised when needed; the content is kept only when the size
+    // stays.
+    void EnsureSize(int32_t width, int32_t height);
 
 private:
     HBITMAP FInitialBitmap = nullptr;
