@@ -138,9 +138,7 @@ int32_t SettleCoding(TDocLoadContext& context)
 // reader does.
 bool RefuseContent(TDocLoadContext& context)
 {
-    if (!context.Silent())
-        ShowError("Une erreur s'est produite lors de l'ouverture du document \"" + context.Request.FileName + "\".");
-    return false;
+    return context.ReadFailed();
 }
 
 bool RunReader(TDocLoadContext& context)
@@ -396,6 +394,13 @@ void TDocLoadContext::RefillReadBuffer()
     }
     BufferFill = unread + request;
     ReadProgressStep();
+}
+
+bool TDocLoadContext::ReadFailed()
+{
+    if (!Silent())
+        ShowError("Une erreur s'est produite lors de l'ouverture du document \"" + Request.FileName + "\".");
+    return false;
 }
 
 void TDocLoadContext::ReadProgressStep()

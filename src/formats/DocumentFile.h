@@ -89,6 +89,9 @@ public:
     void RefillReadBuffer();
     // Moves the progress display to the bytes read.
     void ReadProgressStep();
+    // The end of a read that failed: the message that the document could not
+    // be opened, unless the load is silent; always false.
+    bool ReadFailed();
 
     // The buffer the file is read into (the engine's work buffer).
     uint8_t* WorkBuffer = nullptr;

@@ -209,7 +209,9 @@ TEST(EncryptedContainer, KeyBlocksComeFromThePool)
     std::unique_ptr<TDocument> document = ReadText(kText);
     const std::string first = SaveEncrypted(*document, dir + "/a.cod", "motdepasse");
     TFixedKeyMaterial::SetPool(0x5A);
-    EXPECT_EQ(SaveEncrypted(*document, dir + "/b.cod", "motdepasse"), first) << "same pool and password";
+    // The key blocks, not the body: the body holds the time of the save.
+    EXPECT_EQ(SaveEncrypted(*document, dir + "/b.cod", "motdepasse").substr(0, 74), first.substr(0, 74))
+        << "same pool and password";
     TFixedKeyMaterial::SetPool(0x11);
     const std::string other = SaveEncrypted(*document, dir + "/c.cod", "motdepasse");
     EXPECT_NE(other.substr(10, 32), first.substr(10, 32));

@@ -3,7 +3,6 @@
 #include "document/model/Section.h"
 #include "foundation/CodePageRoutines.h"
 #include "foundation/InlineControl.h"
-#include "foundation/MessageDlg.h"
 #include "foundation/NotSet.h"
 #include "formats/rtf/RtfReaderState.h"
 #include "platform/runtime/CodePages.h"
@@ -576,7 +575,5 @@ bool ReadRtf(TDocLoadContext& context)
         } catch (...) {
         }
     }
-    if (!context.Silent())
-        ShowError("Une erreur s'est produite lors de l'ouverture du document \"" + context.Request.FileName + "\".");
-    return false;
+    return context.ReadFailed();
 }

@@ -5,7 +5,6 @@
 #include "foundation/CodePageRoutines.h"
 #include "foundation/managers/FontManager.h"
 #include "foundation/InlineControl.h"
-#include "foundation/MessageDlg.h"
 #include "foundation/TextTables.h"
 #include "formats/DocumentFile.h"
 #include "formats/text/TextWriter.h"
@@ -158,9 +157,6 @@ bool ReadText(TDocLoadContext& context)
     } catch (const EAbort&) {
         throw;
     } catch (const Exception&) {
-        if (!context.Silent())
-            ShowError("Une erreur s'est produite lors de l'ouverture du document \"" + context.Request.FileName +
-                      "\".");
-        return false;
+        return context.ReadFailed();
     }
 }

@@ -10,13 +10,11 @@
 #include "platform/runtime/SysUtils.h"
 #include "foundation/managers/FontManager.h"
 #include "formats/LoadRoutines.h"
+#include "formats/PictureDecoding.h"
 #include "formats/word/WordReaderState.h"
-#include "platform/framework/Graphic.h"
 #include "platform/framework/Picture.h"
-#include "platform/runtime/Stream.h"
 
 #include <algorithm>
-#include <optional>
 #include <set>
 
 namespace {
@@ -342,35 +340,6 @@ void TWordReader::HandleSpecial(uint16_t c, int32_t cp)
 
 namespace {
 
-// The picture decoded by the picture class of its form; null when there is
-// none or it cannot read the data.
-std::unique_ptr<TPicture> DecodeWordPicture(const TDocPicture& picture)
-{
-    const char* extension = picture.DataKind == pdkPng    ? "png"
-                            : picture.DataKind == pdkJpeg ? "jpg"
-                            : picture.DataKind == pdkWmf  ? "wmf"
-                                                          : nullptr;
-    if (!extension)
-        return nullptr;
-    const std::optional<TGraphicClass> graphicClass = TPicture::FindGraphicClass(extension);
-    if (!graphicClass || !graphicClass->Create)
-        return nullptr;
-    try {
-        std::unique_ptr<TGraphic> graphic = graphicClass->Create();
-        TMemoryStream stream;
-        stream.Write(picture.Data.data(), static_cast<int32_t>(picture.Data.size()));
-        stream.SetPosition(0);
-        graphic->LoadFromStream(stream);
-        if (graphic->Empty())
-            return nullptr;
-        auto image = std::make_unique<TPicture>();
-        image->SetGraphic(std::move(graphic));
-        return image;
-    } catch (const std::exception&) {
-        return nullptr;
-    }
-}
-
 constexpr size_t kPicfHeader = 68;
 
 }  // namespace
@@ -435,7 +404,7 @@ void TWordReader::ReadPicture()
         picture->Data.assign(picf.begin() + static_cast<std::ptrdiff_t>(data),
                              picf.begin() + static_cast<std::ptrdiff_t>(blipEnd));
     }
-    picture->Image = DecodeWordPicture(*picture);
+    picture->Image = DecodeDocPicture(*picture);
     if (!picture->Image)
         return;
     int32_t width = goalWidth;

@@ -717,10 +717,7 @@ bool ReadWordDocument(TDocLoadContext& context)
             document.FileState.Handle = handle;
     }
     if (failed) {
-        if (!context.Silent())
-            ShowError("Une erreur s'est produite lors de l'ouverture du document \"" + context.Request.FileName +
-                      "\".");
-        return false;
+        return context.ReadFailed();
     }
     return result;
 }

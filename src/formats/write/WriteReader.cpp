@@ -6,7 +6,6 @@
 #include "document/model/Paragraph.h"
 #include "foundation/CharFormat.h"
 #include "foundation/InlineControl.h"
-#include "foundation/MessageDlg.h"
 #include "foundation/Memory.h"
 #include "foundation/managers/FontManager.h"
 #include "foundation/managers/TabManager.h"
@@ -422,9 +421,6 @@ bool ReadWriteDocument(TDocLoadContext& context)
     } catch (const EAbort&) {
         throw;
     } catch (const Exception&) {
-        if (!context.Silent())
-            ShowError("Une erreur s'est produite lors de l'ouverture du document \"" + context.Request.FileName +
-                      "\".");
-        return false;
+        return context.ReadFailed();
     }
 }
