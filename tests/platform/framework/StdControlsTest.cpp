@@ -3,6 +3,7 @@
 // become; Tab order and Alt accelerators; Enter and Escape on the default and
 // cancel buttons of the input box.
 #include "platform/framework/Forms.h"
+#include "platform/framework/ModalTesting.h"
 #include "platform/framework/controls/Buttons.h"
 #include "platform/framework/controls/Edits.h"
 #include "platform/framework/controls/ExtCtrls.h"
@@ -390,31 +391,6 @@ TEST_F(StdControlsTest, TabOrderAndAltAccelerators)
     EXPECT_TRUE(one->Checked());
     EXPECT_TRUE(one->Focused());
     EXPECT_EQ(okClicks, 0);
-}
-
-// Runs script inside the next modal loop, once its form is shown.
-void DuringNextModal(std::function<void(TForm& form)> script)
-{
-    // The idle handler asks to be called again until the modal form shows;
-    // should it never show, the loop is ended (mrAbort) so the test fails
-    // instead of waiting for ever.
-    auto tries = std::make_shared<int>(0);
-    Application->OnIdle = [script, tries](TApplication* app, bool& done) {
-        TForm* form = nullptr;
-        for (int i = 0; i < Screen->FormCount(); ++i)
-            if (Screen->Forms(i)->Modal())
-                form = Screen->Forms(i);
-        if (!form || !form->HandleAllocated() || !IsWindowVisible(form->Handle())) {
-            done = ++*tries > 100000;
-            if (done && form)
-                form->SetModalResult(mrAbort);
-            return;
-        }
-        const auto run = script;  // the handler (and what it holds) goes now
-        app->OnIdle = nullptr;
-        run(*form);
-        done = false;  // the loop looks at what the script did before it waits
-    };
 }
 
 TEST_F(StdControlsTest, InputBoxAnswersEnterAndEscape)
