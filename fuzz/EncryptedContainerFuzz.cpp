@@ -20,6 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FuzzLoad(document, reinterpret_cast<const uint8_t*>(body.data()), body.size(), ciRtf);
     }
 
+    // A container holds at least one byte of body: files no longer than
+    // their header and trailer are no containers.
+    if (size == 0)
+        return 0;
     TEncryptionManager& cipher = GetEncryptionManager();
     std::vector<uint8_t> file(EncryptedHeaderSize + size + EncryptedTrailerSize);
     cipher.StartEncryption(file.data(), password, false);

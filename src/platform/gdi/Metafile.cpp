@@ -1684,8 +1684,8 @@ HENHMETAFILE WrapWmf(const uint8_t* bits, size_t size, const TRect& frameHimetri
     PutU32(out, 1);
     PutU32(out, EmfHeaderSize);
     const TRect bounds{0, 0,
-                       Round(frameHimetric.Width() * device.cx / (millimetres.cx * 100.0)),
-                       Round(frameHimetric.Height() * device.cy / (millimetres.cy * 100.0))};
+                       Round(static_cast<double>(frameHimetric.Width()) * device.cx / (millimetres.cx * 100.0)),
+                       Round(static_cast<double>(frameHimetric.Height()) * device.cy / (millimetres.cy * 100.0))};
     PutRect(out, bounds);
     PutRect(out, frameHimetric);
     PutU32(out, EmfSignature);

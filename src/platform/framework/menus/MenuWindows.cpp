@@ -181,8 +181,7 @@ void TMenuItem::DrawItem(TCanvas& canvas, const TRect& rect, TOwnerDrawState sta
     const TFontStyles style = canvas.Font().Style();
     if (state & odDefault)
         canvas.Font().SetStyle(style | fsBold);
-    auto [caption, unused] = SplitCaption(FCaption);
-    (void)unused;
+    const std::string caption = SplitCaption(FCaption).first;
     const std::string shortCut = ShortCutColumn(*this);
     const int32_t textLeft = box.Right + kTextGap;
     auto drawTexts = [&](int32_t dx, TColor color) {
