@@ -5,6 +5,7 @@
 #include "foundation/TextTables.h"
 #include "foundation/NotSet.h"
 #include "foundation/managers/Style.h"
+#include "foundation/managers/StyleManager.h"
 #include "formats/DocumentFile.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/SysUtils.h"
@@ -216,4 +217,19 @@ std::string NormalizeFieldInstruction(uint8_t fieldType, const std::string& inst
         i = start - 1;
     }
     return result;
+}
+
+void ResolveStyleList(TStyleList& styles, int32_t noNextStyle)
+{
+    std::vector<int32_t> next(static_cast<size_t>(styles.Count()));
+    for (int32_t i = 0; i < styles.Count(); ++i)
+        next[static_cast<size_t>(i)] = styles[i].NextStyle;
+    ResolveStyleNumbers(styles);
+    for (int32_t i = 0; i < styles.Count(); ++i) {
+        const int32_t number = next[static_cast<size_t>(i)];
+        styles[i].NextStyle = (number < 0 || number == noNextStyle) ? -1 : FindStyleIndexByNumber(styles, number);
+    }
+    RepairStyleBasedOn(styles);
+    if (TStyleManager* manager = GetStyleManager())
+        manager->IdentifyStandardStyles(styles);
 }

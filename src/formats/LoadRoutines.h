@@ -30,6 +30,11 @@ void ResolveStyleNumbers(TStyleList& styles);
 // own descendants is based on the first style instead. Toggle attributes
 // holding ToggleOpposite take the inverse of the inherited value.
 void RepairStyleBasedOn(TStyleList& styles);
+// The whole style list of a reader made ready: file numbers (based-on and
+// next styles, a next number below 0 or equal to noNextStyle naming none)
+// become list indexes, based-on chains lose their loops, and the standard
+// styles are identified.
+void ResolveStyleList(TStyleList& styles, int32_t noNextStyle);
 // The value of a toggle attribute of a style that means "the opposite of the
 // inherited value".
 constexpr int32_t ToggleOpposite = 0x81;

@@ -759,18 +759,7 @@ void TRtfReader::ReadStyleSheet()
         }
         FPendingTabs.Clear();
     }
-    // File numbers become list indexes.
-    std::vector<int32_t> next(static_cast<size_t>(list->Count()));
-    for (int32_t i = 0; i < list->Count(); ++i)
-        next[static_cast<size_t>(i)] = (*list)[i].NextStyle;
-    ResolveStyleNumbers(*list);
-    for (int32_t i = 0; i < list->Count(); ++i) {
-        const int32_t number = next[static_cast<size_t>(i)];
-        (*list)[i].NextStyle = (number < 0 || number == 222) ? -1 : FindStyleIndexByNumber(*list, number);
-    }
-    RepairStyleBasedOn(*list);
-    if (TStyleManager* manager = GetStyleManager())
-        manager->IdentifyStandardStyles(*list);
+    ResolveStyleList(*list, 222);
     FDocument.ExchangeStyles(std::move(list));
     FText.SetSize(std::min(FText.Size(), textSize));
     FChars = chars;

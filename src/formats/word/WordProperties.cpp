@@ -840,17 +840,7 @@ void TWordReader::ReadStyleSheet()
         first->FileStyleNumber = 0;
         list->Add(std::move(first));
     }
-    std::vector<int32_t> next(static_cast<size_t>(list->Count()));
-    for (int32_t i = 0; i < list->Count(); ++i)
-        next[static_cast<size_t>(i)] = (*list)[i].NextStyle;
-    ResolveStyleNumbers(*list);
-    for (int32_t i = 0; i < list->Count(); ++i) {
-        const int32_t number = next[static_cast<size_t>(i)];
-        (*list)[i].NextStyle = (number < 0 || number == 0xFFF) ? -1 : FindStyleIndexByNumber(*list, number);
-    }
-    RepairStyleBasedOn(*list);
-    if (TStyleManager* manager = GetStyleManager())
-        manager->IdentifyStandardStyles(*list);
+    ResolveStyleList(*list, 0xFFF);
     FDocument.ExchangeStyles(std::move(list));
 }
 
