@@ -33,11 +33,15 @@ void TPCXImage::LoadFromStream(TStream& stream)
     if (bytesPerLine == 0)
         Abort();
     const std::string rest = ReadRest(stream);
-    const size_t lineBytes = static_cast<size_t>(bytesPerLine) * planes;
-    const size_t need = lineBytes * static_cast<size_t>(height);
+    // Only the bytes of a plane's line that hold pixels are kept: a header
+    // may declare lines far longer than the picture (padding), which would
+    // otherwise cost memory out of all proportion to the file.
+    const size_t used = std::min<size_t>(bytesPerLine, (static_cast<size_t>(width) * bits + 7) / 8);
+    const size_t lineBytes = used * planes;
+    const size_t need = static_cast<size_t>(bytesPerLine) * planes * static_cast<size_t>(height);
     // Runs are decoded into exactly the picture's bytes: a run that goes past
     // the end is cut there. Data that ends early leaves the rest 0.
-    std::vector<uint8_t> raw(need, 0);
+    std::vector<uint8_t> raw(lineBytes * static_cast<size_t>(height), 0);
     size_t out = 0, in = 0;
     const size_t dataEnd = depth == 8 && rest.size() >= 769 ? rest.size() - 769 : rest.size();
     while (out < need && in < dataEnd) {
@@ -50,8 +54,11 @@ void TPCXImage::LoadFromStream(TStream& stream)
             b = static_cast<uint8_t>(rest[in++]);
         }
         count = std::min(count, need - out);
-        std::fill_n(raw.begin() + static_cast<ptrdiff_t>(out), count, b);
-        out += count;
+        for (size_t k = 0; k < count; ++k, ++out) {
+            const size_t column = out % bytesPerLine;
+            if (column < used)
+                raw[out / bytesPerLine * used + column] = b;
+        }
     }
     TDibImage img;
     AllocateDib(img, static_cast<int32_t>(width), static_cast<int32_t>(height), depth);
@@ -78,11 +85,11 @@ void TPCXImage::LoadFromStream(TStream& stream)
         uint8_t* dst = img.Row(static_cast<int32_t>(y));
         for (int64_t x = 0; x < width; ++x) {
             const uint64_t bit = static_cast<uint64_t>(x) * bits;
-            if (bit / 8 >= bytesPerLine)
+            if (bit / 8 >= used)
                 break;  // a line shorter than the picture: the rest stays 0
             uint32_t v[4] = {0, 0, 0, 0};
             for (int p = 0; p < planes; ++p)
-                v[p] = (line[static_cast<size_t>(p) * bytesPerLine + bit / 8] >> (8 - bits - bit % 8)) & mask;
+                v[p] = (line[static_cast<size_t>(p) * used + bit / 8] >> (8 - bits - bit % 8)) & mask;
             if (depth == 24) {
                 dst[x * 3 + 0] = static_cast<uint8_t>(v[2]);
                 dst[x * 3 + 1] = static_cast<uint8_t>(v[1]);

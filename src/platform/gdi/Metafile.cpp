@@ -490,6 +490,55 @@ void TPlayer::DrawPolygon(const std::vector<TPt>& pts, bool closed)
         Polyline(FDC, out.data(), static_cast<int>(out.size()));
 }
 
+// The part of a device polygon inside a rectangle (the polygon clipped edge
+// by edge). A region is built scan line by scan line, so a polygon that
+// reaches far past the visible area is cut to it first: what shows stays the
+// same and the cost stays bounded by the area.
+std::vector<TPoint> ClipPolygon(const std::vector<TPoint>& polygon, const TRect& r)
+{
+    struct TD {
+        double X, Y;
+    };
+    std::vector<TD> points;
+    for (const TPoint& p : polygon)
+        points.push_back({static_cast<double>(p.X), static_cast<double>(p.Y)});
+    auto clipEdge = [&points](auto inside, auto cross) {
+        std::vector<TD> out;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const TD a = points[i];
+            const TD b = points[(i + 1) % points.size()];
+            const bool ia = inside(a), ib = inside(b);
+            if (ia)
+                out.push_back(a);
+            if (ia != ib)
+                out.push_back(cross(a, b));
+        }
+        points.swap(out);
+    };
+    const double l = r.Left, t = r.Top, rr = r.Right, b = r.Bottom;
+    auto atX = [](TD a, TD c, double x) { return TD{x, a.Y + (c.Y - a.Y) * (x - a.X) / (c.X - a.X)}; };
+    auto atY = [](TD a, TD c, double y) { return TD{a.X + (c.X - a.X) * (y - a.Y) / (c.Y - a.Y), y}; };
+    clipEdge([l](TD p) { return p.X >= l; }, [&](TD a, TD c) { return atX(a, c, l); });
+    clipEdge([rr](TD p) { return p.X <= rr; }, [&](TD a, TD c) { return atX(a, c, rr); });
+    clipEdge([t](TD p) { return p.Y >= t; }, [&](TD a, TD c) { return atY(a, c, t); });
+    clipEdge([b](TD p) { return p.Y <= b; }, [&](TD a, TD c) { return atY(a, c, b); });
+    std::vector<TPoint> out;
+    for (const TD& p : points)
+        out.push_back({static_cast<int32_t>(std::lround(p.X)), static_cast<int32_t>(std::lround(p.Y))});
+    return out;
+}
+
+// The visible area of a device context in device units, with a margin.
+TRect VisibleDeviceBounds(HDC dc)
+{
+    TRect visible;
+    GetClipBox(dc, &visible);
+    TPoint corners[2] = {{visible.Left, visible.Top}, {visible.Right, visible.Bottom}};
+    LPtoDP(dc, corners, 2);
+    return {std::min(corners[0].X, corners[1].X) - 2, std::min(corners[0].Y, corners[1].Y) - 2,
+            std::max(corners[0].X, corners[1].X) + 2, std::max(corners[0].Y, corners[1].Y) + 2};
+}
+
 void TPlayer::DrawPolyPolygon(const std::vector<std::vector<TPt>>& polys)
 {
     if (FInPath) {
@@ -500,6 +549,7 @@ void TPlayer::DrawPolyPolygon(const std::vector<std::vector<TPt>>& polys)
     }
     // Filled as one region (the holes stay empty), then the outlines.
     Realize();
+    const TRect bounds = VisibleDeviceBounds(FDC);
     HRGN all = CreateRectRgn(0, 0, 0, 0);
     std::vector<std::vector<TPoint>> outs;
     for (const auto& poly : polys) {
@@ -508,9 +558,12 @@ void TPlayer::DrawPolyPolygon(const std::vector<std::vector<TPt>>& polys)
             out.push_back(MapI(p.X, p.Y));
         std::vector<TPoint> dev = out;
         LPtoDP(FDC, dev.data(), static_cast<int>(dev.size()));
-        HRGN part = CreatePolygonRgn(dev.data(), static_cast<int>(dev.size()), GetPolyFillMode(FDC));
-        CombineRgn(all, all, part, GetPolyFillMode(FDC) == WINDING ? RGN_OR : RGN_XOR);
-        DeleteObject(part);
+        dev = ClipPolygon(dev, bounds);
+        if (dev.size() >= 3) {
+            HRGN part = CreatePolygonRgn(dev.data(), static_cast<int>(dev.size()), GetPolyFillMode(FDC));
+            CombineRgn(all, all, part, GetPolyFillMode(FDC) == WINDING ? RGN_OR : RGN_XOR);
+            DeleteObject(part);
+        }
         outs.push_back(std::move(out));
     }
     if (FState.Brush.LogBrush.lbStyle != BS_NULL && FBrushHandle)
@@ -785,12 +838,16 @@ void TPlayer::RestoreState(int32_t relative)
 
 HRGN TPlayer::PathRegion() const
 {
+    const TRect bounds = VisibleDeviceBounds(FDC);
     HRGN all = CreateRectRgn(0, 0, 0, 0);
     for (const auto& [pts, closed] : FPath) {
         std::vector<TPoint> dev;
         for (const TPt& p : pts)
             dev.push_back({Round(p.X), Round(p.Y)});
         LPtoDP(FDC, dev.data(), static_cast<int>(dev.size()));
+        dev = ClipPolygon(dev, bounds);
+        if (dev.size() < 3)
+            continue;
         HRGN part = CreatePolygonRgn(dev.data(), static_cast<int>(dev.size()), FState.PolyFillMode);
         CombineRgn(all, all, part, FState.PolyFillMode == WINDING ? RGN_OR : RGN_XOR);
         DeleteObject(part);
