@@ -277,36 +277,19 @@ std::string TRtfReader::ReadTextDestination()
 TDateTime TRtfReader::ReadDate()
 {
     int32_t parts[6] = {0, 0, 0, 0, 0, 0};
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            break;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            break;
-        }
-        if (b == '{') {
-            SkipGroup();
-            continue;
-        }
-        if (AtControlWord()) {
-            TControlToken token;
-            const int32_t index = TakeControlWord(token);
-            const int32_t n = ControlWordParam(token);
-            switch (index) {
-            case kwYr: parts[0] = n; break;
-            case kwMo: parts[1] = n; break;
-            case kwDy: parts[2] = n; break;
-            case kwHr: parts[3] = n; break;
-            case kwMin: parts[4] = n; break;
-            case kwSec: parts[5] = n; break;
-            default: break;
-            }
-            continue;
-        }
-        Skip(b == '\\' ? std::min(2, Available()) : 1);
-    }
+    WalkGroup([this] { SkipGroup(); },
+              [&parts](int32_t index, const TControlToken& token) {
+                  const int32_t n = ControlWordParam(token);
+                  switch (index) {
+                  case kwYr: parts[0] = n; break;
+                  case kwMo: parts[1] = n; break;
+                  case kwDy: parts[2] = n; break;
+                  case kwHr: parts[3] = n; break;
+                  case kwMin: parts[4] = n; break;
+                  case kwSec: parts[5] = n; break;
+                  default: break;
+                  }
+              });
     TDateTime date = 0;
     TDateTime time = 0;
     auto fits = [](int32_t v, int32_t high) { return v >= 0 && v <= high; };
@@ -322,35 +305,13 @@ TDateTime TRtfReader::ReadDate()
 
 void TRtfReader::ReadInfo()
 {
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            return;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            return;
-        }
-        if (b == '{') {
-            TControlToken token;
-            const int32_t destination = PeekDestination(token);
-            if (destination >= 0)
-                ReadDestination(destination, token);
-            else
-                SkipGroup();
-            continue;
-        }
-        if (AtControlWord()) {
-            TControlToken token;
-            const int32_t index = TakeControlWord(token);
-            if (index == kwDskcharnr)
-                FContext.CaretOffset = ControlWordParam(token);
-            else if (index == kwDskparnr)
-                FContext.CaretParagraph = ControlWordParam(token);
-            continue;
-        }
-        Skip(b == '\\' ? std::min(2, Available()) : 1);
-    }
+    WalkGroup([this] { ReadDestinationOrSkip(); },
+              [this](int32_t index, const TControlToken& token) {
+                  if (index == kwDskcharnr)
+                      FContext.CaretOffset = ControlWordParam(token);
+                  else if (index == kwDskparnr)
+                      FContext.CaretParagraph = ControlWordParam(token);
+              });
 }
 
 // ---------------------------------------------------------------------------
@@ -502,44 +463,29 @@ void TRtfReader::ReadColorTable()
     TDocColorEntry entry;
     bool seen = false;
     int32_t rgb[3] = {0, 0, 0};
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            break;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            break;
-        }
-        if (b == '{') {
-            SkipGroup();
-            continue;
-        }
-        if (b == ';') {
-            Skip(1);
-            entry.Automatic = !seen;
-            entry.Color = seen ? (rgb[0] | rgb[1] << 8 | rgb[2] << 16) : 0;
-            if (FColors.size() < 65536)
-                FColors.push_back(entry);
-            seen = false;
-            rgb[0] = rgb[1] = rgb[2] = 0;
-            continue;
-        }
-        if (AtControlWord()) {
-            TControlToken token;
-            const int32_t index = TakeControlWord(token);
-            const int32_t n = ControlWordParam(token) & 0xFF;
-            seen = true;
-            if (index == kwRed)
-                rgb[0] = n;
-            else if (index == kwGreen)
-                rgb[1] = n;
-            else if (index == kwBlue)
-                rgb[2] = n;
-            continue;
-        }
-        Skip(b == '\\' ? std::min(2, Available()) : 1);
-    }
+    WalkGroup([this] { SkipGroup(); },
+              [&](int32_t index, const TControlToken& token) {
+                  const int32_t n = ControlWordParam(token) & 0xFF;
+                  seen = true;
+                  if (index == kwRed)
+                      rgb[0] = n;
+                  else if (index == kwGreen)
+                      rgb[1] = n;
+                  else if (index == kwBlue)
+                      rgb[2] = n;
+              },
+              [&](uint8_t b) {
+                  if (b != ';')
+                      return false;
+                  Skip(1);
+                  entry.Automatic = !seen;
+                  entry.Color = seen ? (rgb[0] | rgb[1] << 8 | rgb[2] << 16) : 0;
+                  if (FColors.size() < 65536)
+                      FColors.push_back(entry);
+                  seen = false;
+                  rgb[0] = rgb[1] = rgb[2] = 0;
+                  return true;
+              });
     if (TColorManager* colors = GetColorManager()) {
         colors->MapDocumentColors(FColors);
     } else {
@@ -555,40 +501,22 @@ void TRtfReader::ReadKeycode(TStyle& style)
 {
     int32_t modifiers = 0;
     int32_t key = 0;
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            break;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            break;
-        }
-        if (b == '{') {
-            SkipGroup();
-            continue;
-        }
-        if (AtControlWord()) {
-            TControlToken token;
-            const int32_t index = TakeControlWord(token);
-            if (index == kwShift)
-                modifiers |= 1;
-            else if (index == kwAlt)
-                modifiers |= 2;
-            else if (index == kwCtrl)
-                modifiers |= 4;
-            else if (index == kwFn)
-                key = 0x6F + ControlWordParam(token);
-            continue;
-        }
-        if (b == '\\') {
-            Skip(std::min(2, Available()));
-            continue;
-        }
-        if (b > ' ')
-            key = b;
-        Skip(1);
-    }
+    WalkGroup([this] { SkipGroup(); },
+              [&](int32_t index, const TControlToken& token) {
+                  if (index == kwShift)
+                      modifiers |= 1;
+                  else if (index == kwAlt)
+                      modifiers |= 2;
+                  else if (index == kwCtrl)
+                      modifiers |= 4;
+                  else if (index == kwFn)
+                      key = 0x6F + ControlWordParam(token);
+              },
+              [&key](uint8_t b) {
+                  if (b > ' ')
+                      key = b;
+                  return false;
+              });
     style.HotKey = key ? (key & 0xFFFF) | modifiers << 16 : 0;
 }
 
@@ -698,67 +626,52 @@ void TRtfReader::ReadStyleSheet()
         first->BasedOn = -1;
         list->Add(std::move(first));
     }
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            break;
-        const uint8_t b = Peek();
-        if (b == '}') {
+    WalkGroup(
+        [&] {
+            if (AtIgnorableGroup()) {
+                SkipGroup();
+                return;
+            }
             Skip(1);
-            break;
-        }
-        if (b != '{') {
-            if (AtControlWord()) {
-                TControlToken token;
-                TakeControlWord(token);
-            } else {
-                Skip(b == '\\' ? std::min(2, Available()) : 1);
+            auto style = std::make_unique<TStyle>(list.get());
+            style->ParFormat[pfStyle] = 0;
+            bool charStyle = false;
+            bool sectionStyle = false;
+            std::string name;
+            FPendingTabs.Clear();
+            ReadStyleEntry(*style, charStyle, sectionStyle, name, 0);
+            name = TrimName(name);
+            if (name.size() > 255)
+                name.resize(255);
+            if (charStyle) {
+                if (FCharStyles.size() < 4096)
+                    FCharStyles.push_back({style->ParFormat[pfStyle], name, style->CharFormat});
+            } else if (!sectionStyle && list->Count() < 4096) {
+                const int32_t number = style->ParFormat[pfStyle] == NotSet ? 0 : style->ParFormat[pfStyle];
+                TParFormat tabs{};
+                tabs[pfTabTable] = NotSet;
+                FlushTabs(tabs);
+                if (name == "Normal") {
+                    TStyle& first = (*list)[0];
+                    first.CharFormat = style->CharFormat;
+                    const TParFormat own = style->ParFormat;
+                    first.ParFormat = own;
+                    first.FileStyleNumber = number;
+                    first.BasedOn = -1;
+                    first.NextStyle = style->NextStyle;
+                    first.HotKey = style->HotKey;
+                    first.ParFormat[pfTabTable] = tabs[pfTabTable];
+                } else {
+                    style->Name = name;
+                    style->DisplayName = name;
+                    style->FileStyleNumber = number;
+                    style->ParFormat[pfTabTable] = tabs[pfTabTable];
+                    list->Add(std::move(style));
+                }
             }
-            continue;
-        }
-        if (AtIgnorableGroup()) {
-            SkipGroup();
-            continue;
-        }
-        Skip(1);
-        auto style = std::make_unique<TStyle>(list.get());
-        style->ParFormat[pfStyle] = 0;
-        bool charStyle = false;
-        bool sectionStyle = false;
-        std::string name;
-        FPendingTabs.Clear();
-        ReadStyleEntry(*style, charStyle, sectionStyle, name, 0);
-        name = TrimName(name);
-        if (name.size() > 255)
-            name.resize(255);
-        if (charStyle) {
-            if (FCharStyles.size() < 4096)
-                FCharStyles.push_back({style->ParFormat[pfStyle], name, style->CharFormat});
-        } else if (!sectionStyle && list->Count() < 4096) {
-            const int32_t number = style->ParFormat[pfStyle] == NotSet ? 0 : style->ParFormat[pfStyle];
-            TParFormat tabs{};
-            tabs[pfTabTable] = NotSet;
-            FlushTabs(tabs);
-            if (name == "Normal") {
-                TStyle& first = (*list)[0];
-                first.CharFormat = style->CharFormat;
-                const TParFormat own = style->ParFormat;
-                first.ParFormat = own;
-                first.FileStyleNumber = number;
-                first.BasedOn = -1;
-                first.NextStyle = style->NextStyle;
-                first.HotKey = style->HotKey;
-                first.ParFormat[pfTabTable] = tabs[pfTabTable];
-            } else {
-                style->Name = name;
-                style->DisplayName = name;
-                style->FileStyleNumber = number;
-                style->ParFormat[pfTabTable] = tabs[pfTabTable];
-                list->Add(std::move(style));
-            }
-        }
-        FPendingTabs.Clear();
-    }
+            FPendingTabs.Clear();
+        },
+        [](int32_t, const TControlToken&) {});
     ResolveStyleList(*list, 222);
     FDocument.ExchangeStyles(std::move(list));
     FText.SetSize(std::min(FText.Size(), textSize));
@@ -1035,36 +948,16 @@ void TRtfReader::ReadUpr()
     // The first group is the 8-bit alternative; the next (normally \ud)
     // holds the Unicode text.
     bool first = true;
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            return;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            return;
-        }
-        if (b == '{') {
+    WalkGroup(
+        [&] {
             if (first) {
                 first = false;
                 SkipGroup();
-                continue;
+            } else {
+                ReadDestinationOrSkip();
             }
-            TControlToken token;
-            const int32_t destination = PeekDestination(token);
-            if (destination >= 0)
-                ReadDestination(destination, token);
-            else
-                SkipGroup();
-            continue;
-        }
-        if (AtControlWord()) {
-            TControlToken token;
-            TakeControlWord(token);
-            continue;
-        }
-        Skip(b == '\\' ? std::min(2, Available()) : 1);
-    }
+        },
+        [](int32_t, const TControlToken&) {});
 }
 
 // ---------------------------------------------------------------------------
@@ -1080,43 +973,21 @@ void TRtfReader::ReadObject()
         TDocOLEObject* Saved;
         ~TRestore() { Reader.FObject = Saved; }
     } restore{*this, saved};
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            break;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            break;
-        }
-        if (b == '{') {
-            TControlToken token;
-            const int32_t destination = PeekDestination(token);
-            if (destination >= 0)
-                ReadDestination(destination, token);
-            else
-                SkipGroup();
-            continue;
-        }
-        if (AtControlWord()) {
-            TControlToken token;
-            const int32_t index = TakeControlWord(token);
-            const int32_t n = ControlWordParam(token);
-            static constexpr int32_t kTypes[] = {kwObjemb,  kwObjlink, kwObjautlink, kwObjsub,
-                                                 kwObjpub,  kwObjicemb, kwObjhtml,   kwObjocx};
-            for (size_t i = 0; i < std::size(kTypes); ++i)
-                if (kTypes[i] == index)
-                    object->ObjectType = static_cast<uint8_t>(i + 1);
-            if (index == kwObjw)
-                object->Width = n;
-            else if (index == kwObjh)
-                object->Height = n;
-            else if (index == -1 && IsBinWord(token))
-                SkipBinary(n);
-            continue;
-        }
-        Skip(b == '\\' ? std::min(2, Available()) : 1);
-    }
+    WalkGroup([this] { ReadDestinationOrSkip(); },
+              [&](int32_t index, const TControlToken& token) {
+                  const int32_t n = ControlWordParam(token);
+                  static constexpr int32_t kTypes[] = {kwObjemb,  kwObjlink,  kwObjautlink, kwObjsub,
+                                                       kwObjpub,  kwObjicemb, kwObjhtml,    kwObjocx};
+                  for (size_t k = 0; k < std::size(kTypes); ++k)
+                      if (kTypes[k] == index)
+                          object->ObjectType = static_cast<uint8_t>(k + 1);
+                  if (index == kwObjw)
+                      object->Width = n;
+                  else if (index == kwObjh)
+                      object->Height = n;
+                  else if (index == -1 && IsBinWord(token))
+                      SkipBinary(n);
+              });
     if (object->ObjectType == 0)
         object->ObjectType = 1;
     const TDocPicture* result = object->ResultPicture.get();
@@ -1135,21 +1006,13 @@ void TRtfReader::ReadObject()
 void TRtfReader::ReadResult()
 {
     // Only the destinations inside count (the picture shown for the object).
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            return;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            return;
-        }
-        if (b == '{') {
+    WalkGroup(
+        [this] {
             TControlToken token;
             const int32_t destination = PeekDestination(token);
-            if (destination >= 0)
+            if (destination >= 0) {
                 ReadDestination(destination, token);
-            else if (destination == -1 && FObject) {
+            } else if (destination == -1 && FObject) {
                 // A plain group around the picture.
                 Skip(1);
                 EnterGroup();
@@ -1158,17 +1021,11 @@ void TRtfReader::ReadResult()
             } else {
                 SkipGroup();
             }
-            continue;
-        }
-        if (AtControlWord()) {
-            TControlToken token;
-            const int32_t index = TakeControlWord(token);
+        },
+        [this](int32_t index, const TControlToken& token) {
             if (index == -1 && IsBinWord(token))
                 SkipBinary(ControlWordParam(token));
-            continue;
-        }
-        Skip(b == '\\' ? std::min(2, Available()) : 1);
-    }
+        });
 }
 
 void TRtfReader::ReadHexData(std::vector<uint8_t>& data)
@@ -1177,59 +1034,32 @@ void TRtfReader::ReadHexData(std::vector<uint8_t>& data)
     // byte between digits are passed over without costing a digit.
     data.clear();
     int high = -1;
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            break;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            break;
-        }
-        if (b == '{') {
-            SkipGroup();
-            continue;
-        }
-        if (b == '\\') {
-            if (AtControlWord()) {
-                TControlToken token;
-                const int32_t index = TakeControlWord(token);
-                if (index == -1 && IsBinWord(token)) {
-                    // Raw bytes in place of the digits.
-                    int64_t count = std::max(ControlWordParam(token), 0);
-                    while (count > 0) {
-                        Refill();
-                        if (AtEnd())
-                            break;
-                        const int32_t step = static_cast<int32_t>(std::min<int64_t>(count, Available()));
-                        data.insert(data.end(), Here(), Here() + step);
-                        Skip(step);
-                        count -= step;
-                    }
-                }
-                continue;
-            }
-            Skip(std::min(2, Available()));
-            continue;
-        }
-        const int32_t available = Available();
-        const uint8_t* p = Here();
-        int32_t i = 0;
-        for (; i < available; ++i) {
-            const uint8_t c = p[i];
-            if (c == '}' || c == '{' || c == '\\')
-                break;
-            const uint8_t value = HexDigitValue(c);
-            if (value == 255)
-                continue;
-            if (high < 0) {
-                high = value;
-            } else {
-                data.push_back(static_cast<uint8_t>(high << 4 | value));
-                high = -1;
-            }
-        }
-        Skip(i);
-        FContext.ReadProgressStep();
-    }
+    WalkGroup([this] { SkipGroup(); },
+              [&](int32_t index, const TControlToken& token) {
+                  // Raw bytes in place of the digits.
+                  if (index == -1 && IsBinWord(token))
+                      TakeBinary(std::max(ControlWordParam(token), 0), data);
+              },
+              [&](uint8_t) {
+                  const int32_t available = Available();
+                  const uint8_t* p = Here();
+                  int32_t i = 0;
+                  for (; i < available; ++i) {
+                      const uint8_t c = p[i];
+                      if (c == '}' || c == '{' || c == '\\')
+                          break;
+                      const uint8_t value = HexDigitValue(c);
+                      if (value == 255)
+                          continue;
+                      if (high < 0) {
+                          high = value;
+                      } else {
+                          data.push_back(static_cast<uint8_t>(high << 4 | value));
+                          high = -1;
+                      }
+                  }
+                  Skip(i);
+                  FContext.ReadProgressStep();
+                  return true;
+              });
 }

@@ -37,69 +37,45 @@ int32_t ClampSize(int64_t value)
 
 void TRtfReader::ReadPictureProperties(TDocPicture& picture)
 {
-    for (;;) {
-        Refill();
-        if (AtEnd())
-            return;
-        const uint8_t b = Peek();
-        if (b == '}') {
-            Skip(1);
-            return;
-        }
-        if (b != '{') {
-            if (AtControlWord()) {
-                TControlToken token;
-                TakeControlWord(token);
-            } else {
-                Skip(b == '\\' ? std::min(2, Available()) : 1);
-            }
-            continue;
-        }
-        // {\sp{\sn name}{\sv value}}
-        TControlToken token;
-        if (!(Peek(1) == '\\' && AtControlWord(1))) {
-            SkipGroup();
-            continue;
-        }
-        ScanControlWord(Here() + 2, BufferEnd(), token);
-        if (FindControlWord(token) != kwSp) {
-            SkipGroup();
-            continue;
-        }
-        Skip(2 + token.Length);
-        std::string name;
-        std::string value;
-        for (;;) {
-            Refill();
-            if (AtEnd())
-                break;
-            const uint8_t c = Peek();
-            if (c == '}') {
-                Skip(1);
-                break;
-            }
-            if (c == '{' && Peek(1) == '\\' && AtControlWord(1)) {
-                TControlToken inner;
-                ScanControlWord(Here() + 2, BufferEnd(), inner);
-                const int32_t index = FindControlWord(inner);
-                if (index == kwSn || index == kwSv) {
-                    Skip(2 + inner.Length);
-                    (index == kwSn ? name : value) = ReadTextDestination();
-                    continue;
-                }
-            }
-            if (c == '{') {
+    auto ignoreWord = [](int32_t, const TControlToken&) {};
+    // {\sp{\sn name}{\sv value}}
+    WalkGroup(
+        [&] {
+            TControlToken token;
+            if (!(Peek(1) == '\\' && AtControlWord(1))) {
                 SkipGroup();
-                continue;
+                return;
             }
-            Skip(c == '\\' ? std::min(2, Available()) : 1);
-        }
-        if (name == "fLockAspectRatio") {
-            char* end = nullptr;
-            const long number = std::strtol(value.c_str(), &end, 10);
-            picture.KeepAspectRatio = static_cast<uint8_t>(end == value.c_str() ? 1 : number != 0);
-        }
-    }
+            ScanControlWord(Here() + 2, BufferEnd(), token);
+            if (FindControlWord(token) != kwSp) {
+                SkipGroup();
+                return;
+            }
+            Skip(2 + token.Length);
+            std::string name;
+            std::string value;
+            WalkGroup(
+                [&] {
+                    if (Peek(1) == '\\' && AtControlWord(1)) {
+                        TControlToken inner;
+                        ScanControlWord(Here() + 2, BufferEnd(), inner);
+                        const int32_t index = FindControlWord(inner);
+                        if (index == kwSn || index == kwSv) {
+                            Skip(2 + inner.Length);
+                            (index == kwSn ? name : value) = ReadTextDestination();
+                            return;
+                        }
+                    }
+                    SkipGroup();
+                },
+                ignoreWord);
+            if (name == "fLockAspectRatio") {
+                char* end = nullptr;
+                const long number = std::strtol(value.c_str(), &end, 10);
+                picture.KeepAspectRatio = static_cast<uint8_t>(end == value.c_str() ? 1 : number != 0);
+            }
+        },
+        ignoreWord);
 }
 
 void TRtfReader::ReadPicture()
@@ -149,20 +125,10 @@ void TRtfReader::ReadPicture()
             case kwPicscalex: scaleX = n; break;
             case kwPicscaley: scaleY = n; break;
             case -1:
-                if (IsBinWord(token)) {
-                    int64_t count = std::max(n, 0);
-                    while (count > 0) {
-                        Refill();
-                        if (AtEnd())
-                            break;
-                        const int32_t step = static_cast<int32_t>(std::min<int64_t>(count, Available()));
-                        picture->Data.insert(picture->Data.end(), Here(), Here() + step);
-                        Skip(step);
-                        count -= step;
-                    }
-                } else if (const uint8_t other = OtherPictureKind(token)) {
+                if (IsBinWord(token))
+                    TakeBinary(std::max(n, 0), picture->Data);
+                else if (const uint8_t other = OtherPictureKind(token))
                     kind = other;
-                }
                 break;
             default: break;
             }

@@ -77,6 +77,29 @@ void TRtfReader::SkipBinary(int64_t count)
     }
 }
 
+void TRtfReader::TakeBinary(int64_t count, std::vector<uint8_t>& data)
+{
+    while (count > 0) {
+        Refill();
+        if (AtEnd())
+            return;
+        const int32_t step = static_cast<int32_t>(std::min<int64_t>(count, Available()));
+        data.insert(data.end(), Here(), Here() + step);
+        Skip(step);
+        count -= step;
+    }
+}
+
+void TRtfReader::ReadDestinationOrSkip()
+{
+    TControlToken token;
+    const int32_t destination = PeekDestination(token);
+    if (destination >= 0)
+        ReadDestination(destination, token);
+    else
+        SkipGroup();
+}
+
 // ---------------------------------------------------------------------------
 // Reading
 

@@ -13,6 +13,7 @@
 #include "formats/DocumentFile.h"
 #include "formats/rtf/ControlWords.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -114,6 +115,51 @@ public:
     void SkipGroup();
     void EnterGroup();
     void LeaveGroup() { --FDepth; }
+    // Reads the rest of a group whose opening was consumed, through its
+    // closing brace (or to the end of the input). An inner group goes to
+    // onGroup at its opening brace (which must consume it), each control
+    // word to onWord once taken, and any other byte to onByte, which either
+    // consumes it (and what follows it, if it likes) and returns true, or
+    // returns false to have it passed over. A backslash that starts no
+    // control word is passed over with the character it escapes.
+    template <class OnGroup, class OnWord, class OnByte>
+    void WalkGroup(OnGroup&& onGroup, OnWord&& onWord, OnByte&& onByte)
+    {
+        for (;;) {
+            Refill();
+            if (AtEnd())
+                return;
+            const uint8_t b = Peek();
+            if (b == '}') {
+                Skip(1);
+                return;
+            }
+            if (b == '{') {
+                onGroup();
+                continue;
+            }
+            if (AtControlWord()) {
+                TControlToken token;
+                const int32_t index = TakeControlWord(token);
+                onWord(index, token);
+                continue;
+            }
+            if (b == '\\')
+                Skip(std::min(2, Available()));
+            else if (!onByte(b))
+                Skip(1);
+        }
+    }
+    template <class OnGroup, class OnWord>
+    void WalkGroup(OnGroup&& onGroup, OnWord&& onWord)
+    {
+        WalkGroup(onGroup, onWord, [](uint8_t) { return false; });
+    }
+    // At an opening brace: reads the destination when this reader knows it,
+    // else passes the group over.
+    void ReadDestinationOrSkip();
+    // Appends the count raw bytes of \bin data that follow a \binN word.
+    void TakeBinary(int64_t count, std::vector<uint8_t>& data);
 
     // --- Text (RtfReader.cpp)
     void AppendChars(const uint8_t* chars, int32_t count);
