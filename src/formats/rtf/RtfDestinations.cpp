@@ -781,42 +781,50 @@ void TRtfReader::ReadBookmarkEnd()
 // ---------------------------------------------------------------------------
 // Stories: headers, footers and notes
 
-namespace {
-
-// The paragraph being filled, kept while another story is read.
-struct TSavedParagraph {
-    TParagraph* Paragraph;
-    TParagraph* Previous;
-    TMemory Text;
-    int32_t Chars;
-    std::vector<std::unique_ptr<TParagraph>>* Story;
-    TParagraph* PnTextParagraph;
-};
-
-}  // namespace
-
-void TRtfReader::ReadHeaderFooter(int32_t kind)
+TRtfReader::TSavedStory TRtfReader::BeginStory(std::vector<std::unique_ptr<TParagraph>>& story)
 {
-    PushState();
-    ++FIgnoreBookmarks;
-    TSavedParagraph saved{FParagraph, FPrevious, std::move(FText), FChars, FStory, FPnTextParagraph};
+    TSavedStory saved{FParagraph, FPrevious, std::move(FText), FChars, FStory, FPnTextParagraph};
     FText = TMemory();
-    std::vector<std::unique_ptr<TParagraph>> story;
     FStory = &story;
     TParFormat format = DefaultParFormat();
     format[pfWidowControl] = FWidowDefault;
     FParagraph = nullptr;
     NewParagraph(format);
     FPrevious = nullptr;
+    return saved;
+}
+
+void TRtfReader::EndStory(TSavedStory& saved)
+{
+    FParagraph = saved.Paragraph;
+    FPrevious = saved.Previous;
+    FText = std::move(saved.Text);
+    FChars = saved.Chars;
+    FStory = saved.Story;
+    FPnTextParagraph = saved.PnTextParagraph;
+}
+
+bool TRtfReader::DropEmptyLastParagraph(std::vector<std::unique_ptr<TParagraph>>& story)
+{
+    if (FChars != 0 || story.size() <= 1)
+        return false;
+    story.pop_back();
+    FParagraph = story.back().get();
+    FText.SetData(FParagraph->GetText().Data(), FParagraph->GetText().Size());
+    FChars = FParagraph->GetCharCount();
+    return true;
+}
+
+void TRtfReader::ReadHeaderFooter(int32_t kind)
+{
+    PushState();
+    ++FIgnoreBookmarks;
+    std::vector<std::unique_ptr<TParagraph>> story;
+    TSavedStory saved = BeginStory(story);
     TField& range = FDocument.AddRangeObject(rkHeaderFooter);
     AppendRecord(icRangeStart, range.Handle());
     auto restore = [&] {
-        FParagraph = saved.Paragraph;
-        FPrevious = saved.Previous;
-        FText = std::move(saved.Text);
-        FChars = saved.Chars;
-        FStory = saved.Story;
-        FPnTextParagraph = saved.PnTextParagraph;
+        EndStory(saved);
         --FIgnoreBookmarks;
         PopState();
     };
@@ -828,12 +836,7 @@ void TRtfReader::ReadHeaderFooter(int32_t kind)
         throw;
     }
     // The empty paragraph that the last paragraph end opened goes.
-    if (FChars == 0 && story.size() > 1) {
-        story.pop_back();
-        FParagraph = story.back().get();
-        FText.SetData(FParagraph->GetText().Data(), FParagraph->GetText().Size());
-        FChars = FParagraph->GetCharCount();
-    }
+    DropEmptyLastParagraph(story);
     const bool empty = FChars == 0 && story.size() == 1;
     if (!empty) {
         const int32_t last = LastCharByte();
@@ -871,29 +874,15 @@ void TRtfReader::ReadFootnote()
     InsertFormatCode(FText, last, icRangeStart, reference.Handle());
     AppendRecord(icRangeEnd, reference.Handle());
 
-    TSavedParagraph saved{FParagraph, FPrevious, std::move(FText), FChars, FStory, FPnTextParagraph};
-    FText = TMemory();
     std::vector<std::unique_ptr<TParagraph>> story;
-    FStory = &story;
-    TParFormat format = DefaultParFormat();
-    format[pfWidowControl] = FWidowDefault;
-    FParagraph = nullptr;
-    NewParagraph(format);
-    FPrevious = nullptr;
+    TSavedStory saved = BeginStory(story);
     TField& note = FDocument.AddRangeObject(rkReserved2);
     note.NoteRecord = &reference;
     reference.NoteRecord = &note;
     AppendRecord(icRangeStart, note.Handle());
     const bool savedEndnote = FEndnote;
     FEndnote = false;
-    auto restore = [&] {
-        FParagraph = saved.Paragraph;
-        FPrevious = saved.Previous;
-        FText = std::move(saved.Text);
-        FChars = saved.Chars;
-        FStory = saved.Story;
-        FPnTextParagraph = saved.PnTextParagraph;
-    };
+    auto restore = [&] { EndStory(saved); };
     try {
         ReadGroupContent(false);
     } catch (...) {
@@ -904,14 +893,8 @@ void TRtfReader::ReadFootnote()
         throw;
     }
     // The note ends in its last paragraph that holds text.
-    if (FChars == 0 && story.size() > 1) {
-        story.pop_back();
-        FParagraph = story.back().get();
-        FText.SetData(FParagraph->GetText().Data(), FParagraph->GetText().Size());
-        FChars = FParagraph->GetCharCount();
-    } else {
+    if (!DropEmptyLastParagraph(story))
         AppendRecord(icSpecialChar, scParagraphMark);
-    }
     AppendRecord(icRangeEnd, note.Handle());
     FlushText();
     const bool endnote = FEndnote;

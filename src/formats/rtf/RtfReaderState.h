@@ -158,6 +158,22 @@ public:
     // At an opening brace: reads the destination when this reader knows it,
     // else passes the group over.
     void ReadDestinationOrSkip();
+    // Reading a story of its own (a header, footer or note): BeginStory
+    // keeps the body's paragraph state and starts the story's first
+    // paragraph; EndStory puts the body's state back.
+    struct TSavedStory {
+        TParagraph* Paragraph;
+        TParagraph* Previous;
+        TMemory Text;
+        int32_t Chars;
+        std::vector<std::unique_ptr<TParagraph>>* Story;
+        TParagraph* PnTextParagraph;
+    };
+    TSavedStory BeginStory(std::vector<std::unique_ptr<TParagraph>>& story);
+    void EndStory(TSavedStory& saved);
+    // Drops the empty paragraph that a story's last paragraph end opened;
+    // false when the last paragraph holds text (or is the only one).
+    bool DropEmptyLastParagraph(std::vector<std::unique_ptr<TParagraph>>& story);
     // Appends the count raw bytes of \bin data that follow a \binN word.
     void TakeBinary(int64_t count, std::vector<uint8_t>& data);
 
