@@ -99,7 +99,7 @@ void PaintHeaderFooterLines(TPage& page, HDC dc, int32_t x, int32_t y)
 
 // The header or footer of the page: laid out for this page, painted, and
 // taken off again, unless it is the range being edited on this page.
-void PaintHeaderFooter(TPage& page, TField* range, HDC dc, int32_t x, int32_t y)
+void PaintHeaderFooter(TPage& page, TField* range, HDC dc, int32_t x, int32_t y, TRect* frameRect = nullptr)
 {
     if (!range)
         return;
@@ -109,8 +109,11 @@ void PaintHeaderFooter(TPage& page, TField* range, HDC dc, int32_t x, int32_t y)
     auto frame = [&] {
         TRect rect{};
         if (PaintFlags().Mode == TPaintMode::Screen && document.EditedHeaderFooter &&
-            HeaderFooterFrameRect(page, range == page.Footer, rect))
+            HeaderFooterFrameRect(page, range == page.Footer, rect)) {
             DrawHeaderFooterFrame(dc, rect, x, y);
+            if (frameRect)
+                *frameRect = rect;
+        }
     };
     if (editedHere && document.EditedHeaderFooter == range) {
         PaintHeaderFooterLines(page, dc, x, y);
@@ -299,7 +302,8 @@ void PaintPage(TPage& page, HDC dc, int32_t x, int32_t firstParagraph, int32_t y
 
     try {
         PaintColumnSeparators(document, page, dc, x, y);
-        PaintHeaderFooter(page, page.Header, dc, x, y);
+        TRect frames[2] = {};
+        PaintHeaderFooter(page, page.Header, dc, x, y, &frames[0]);
 
         // The body lines (header and footer lines stand at the end and are
         // skipped).
@@ -334,7 +338,7 @@ void PaintPage(TPage& page, HDC dc, int32_t x, int32_t firstParagraph, int32_t y
             flags.OverlapExtended = savedOverlap;
         }
 
-        PaintHeaderFooter(page, page.Footer, dc, x, y);
+        PaintHeaderFooter(page, page.Footer, dc, x, y, &frames[1]);
 
         // Captions of header and footer editing.
         if (screen && document.EditedHeaderFooter) {
@@ -357,9 +361,17 @@ void PaintPage(TPage& page, HDC dc, int32_t x, int32_t firstParagraph, int32_t y
                     const int32_t room = width - margins.LeftDevice - margins.RightDevice - (inherited ? 10 : 0);
                     if (size.cx > room)
                         continue;
-                    const int32_t lineY =
-                        footer ? y + height - document.TwipsToDeviceY(params[ppFooterDistance])
-                               : y + document.TwipsToDeviceY(params[ppHeaderDistance]) - size.cy;
+                    // Above the header frame's top line, below the footer
+                    // frame's top line (at the header and footer distances
+                    // when the area shows no line).
+                    const TRect& frame = frames[footer ? 1 : 0];
+                    const bool framed = frame.Bottom > frame.Top;
+                    int32_t lineY = footer ? y + height - document.TwipsToDeviceY(params[ppFooterDistance])
+                                           : y + document.TwipsToDeviceY(params[ppHeaderDistance]) - size.cy;
+                    if (framed)
+                        lineY = footer ? y + frame.Top + 1 : y + frame.Top - size.cy;
+                    if (lineY < y || lineY + size.cy > y + height)
+                        continue;
                     TextOut(dc, x + margins.LeftDevice, lineY, caption);
                     if (inherited) {
                         const std::string same = "Identique au précédent";

@@ -13,6 +13,8 @@
 #include "layout/CaretDisplay.h"
 #include "layout/PagePainter.h"
 #include "layout/RunFont.h"
+#include "platform/gdi/PngWriter.h"
+#include "platform/testing/Testing.h"
 
 class LineExtrasPaintTest : public PaintTest {
 protected:
@@ -36,6 +38,16 @@ protected:
         return a.Count(rect, [&](int32_t x, int32_t y) { return a.At(x, y) != b.At(x, y); });
     }
     TRect Band(const TLineGeometry& g) const { return {0, g.Top, PageWidth(), g.Top + g.BandHeight}; }
+    // Leaves the canvas in the test output for a person to look at.
+    static void Keep(const TPaintCanvas& canvas, const std::string& name)
+    {
+        TDibImage image;
+        GetBitmapDib(canvas.Bitmap(), &image);
+        std::vector<uint32_t> pixels(static_cast<size_t>(canvas.Width) * canvas.Height);
+        for (int32_t y = 0; y < canvas.Height; ++y)
+            ReadDibRow(image, y, 0, canvas.Width, pixels.data() + static_cast<size_t>(y) * canvas.Width);
+        WriteTestPng(TestOutputDir() + "/line-" + name + ".png", canvas.Width, canvas.Height, pixels);
+    }
 };
 
 // A bulleted paragraph's first line shows the bullet left of its text, in
@@ -51,6 +63,8 @@ TEST_F(LineExtrasPaintTest, BulletHangsLeftOfTheText)
             GetLineGeometry(line, g);
             TPaintCanvas canvas(PageWidth(), PageHeight());
             PaintOnto(canvas, line, mode);
+            if (bullet && mode == TPaintMode::Screen)
+                Keep(canvas, "bullet");
             const int32_t room = Doc->ApplyZoom(NormalLayoutUnits(*Doc).TwipsToEighths(270) / 8);
             EXPECT_EQ(g.X[0] - g.TextLeft, bullet ? room : 0);
             const int32_t left = InkIn(canvas, {g.TextLeft, g.Top, g.X[0], g.Top + g.BandHeight});
@@ -122,6 +136,7 @@ TEST_F(LineExtrasPaintTest, SpellingMarks)
         };
         const TRect under{g.X[3], g.Baseline + 1, g.X[7], g.Baseline + 4};
         if (c.Expected) {
+            Keep(canvas, "spelling-marks");
             // Every column of the word has its point of the zigzag.
             EXPECT_GE(red(under), g.X[7] - g.X[3] - 1);
         } else {
@@ -155,6 +170,7 @@ TEST_F(LineExtrasPaintTest, BlockSelection)
         TPaintCanvas canvas(PageWidth(), PageHeight());
         PaintOnto(canvas, line, TPaintMode::Screen);
         SetShownBlockSelection(*Doc, nullptr);
+        Keep(canvas, snap ? "block-selection-snapped" : "block-selection");
         int32_t first = 0;
         int32_t last = 0;
         line.GetBlockRange(block.LeftX, block.RightX, first, last);
@@ -207,6 +223,7 @@ TEST_F(LineExtrasPaintTest, NoteReferenceMark)
     PaintSettings().FieldShading = 0;
     TPaintCanvas marked(PageWidth(), PageHeight());
     PaintOnto(marked, line, TPaintMode::Screen);
+    Keep(marked, "note-reference-marks");
     // The frame's top row: dotted, every other pixel.
     const int32_t dots = marked.Count({cell.Left, cell.Top, cell.Right, cell.Top + 1},
                                       [&](int32_t x, int32_t y) { return Ink(marked, x, y); });
@@ -239,6 +256,7 @@ TEST_F(LineExtrasPaintTest, LineBetweenColumns)
         return c.Count(r, [&](int32_t px, int32_t py) { return c.At(px, py) == 0; });
     };
     EXPECT_EQ(black(canvas, column), g.BandHeight);
+    Keep(canvas, "line-between-columns");
     section.LineBetweenColumns = 0;
     TPaintCanvas without(PageWidth(), PageHeight());
     PaintOnto(without, *right, TPaintMode::Screen);
@@ -271,6 +289,7 @@ TEST_F(LineExtrasPaintTest, OverlappingNeighbours)
         TPaintModeScope scope(TPaintMode::Screen);
         PaintPage(page, whole.DC, 0, NotSet, 0);
     }
+    Keep(whole, "overlapping-neighbours");
     // The first line alone, printed: its ink inside the second line's band.
     TPaintCanvas alone(PageWidth(), PageHeight());
     PaintOnto(alone, first, TPaintMode::Printing);
@@ -339,6 +358,7 @@ TEST_F(LineExtrasPaintTest, HeaderFrameInHeaderEditing)
         return c.Count({frame.Left, frame.Top, frame.Right, frame.Top + 1},
                        [&](int32_t x, int32_t y) { return c.At(x, y) == 0; });
     };
+    Keep(canvas, "header-frame");
     // Dashes of 4 every 8 pixels: half the row.
     const int32_t drawn = dashes(canvas);
     EXPECT_GE(drawn, frame.Width() / 2 - 4);
