@@ -5,6 +5,7 @@
 #include "document/model/Page.h"
 #include "document/model/Paragraph.h"
 #include "foundation/drawing/ServiceBitmaps.h"
+#include "foundation/NotSet.h"
 #include "foundation/SharedManagers.h"
 #include "foundation/managers/FontManager.h"
 #include "layout/LayoutLine.h"
@@ -115,8 +116,16 @@ void UpdateCaretShape(TDocument& document)
     TTextPosition position;
     MakeTextPos(document.Caret.Paragraph, document.Caret.Offset, position);
     TCharFormat format{};
-    // The format at the caret (the typing format takes it from there too).
+    // With a selection the caret shows the format at its position; without,
+    // the typing format (which a format command given without a selection
+    // changes before anything is typed). Slots the typing format leaves
+    // unset come from the text at the caret.
     document.GetCharFormatAt(position, format);
+    if (!document.HasSelection()) {
+        for (int slot = 0; slot < TCharFormat::Count; ++slot)
+            if (document.SelCharFormat[slot] != NotSet)
+                format[slot] = document.SelCharFormat[slot];
+    }
     display.Format = format;
 
     TFontManager* fonts = GetFontManager();

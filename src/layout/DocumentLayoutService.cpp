@@ -9,6 +9,7 @@
 #include "document/model/ParReformatingManager.h"
 #include "layout/CaretDisplay.h"
 #include "layout/LayoutLine.h"
+#include "layout/LinePainter.h"
 #include "layout/PageGrid.h"
 #include "layout/PagePainter.h"
 #include "layout/Pagination.h"
@@ -54,6 +55,7 @@ void TDocumentLayoutService::ReleaseDocument(TDocument& document)
     // Its pages and lines are the document's; layout keeps only the caret's
     // display state.
     ReleaseCaretDisplay(document);
+    SetShownBlockSelection(document, nullptr);
 }
 
 void TDocumentLayoutService::UpdatePageLayout(TDocument& document)
@@ -110,6 +112,46 @@ void TDocumentLayoutService::RepaintRange(TDocument& document, const TTextRange&
         }
         if (below && document.GetStoryOfParagraph(index) == stBody)
             break;
+    }
+    // A range that runs to the end of the body (the lines after an edit that
+    // changed their places) also repaints what lies below the last line of
+    // each visible page from the range's first page on: lines that moved up
+    // left their old places empty there.
+    if (first > last || document.GetStoryOfParagraph(first) != stBody || last < document.StoryLast(stBody) ||
+        range.End.Offset < document.Paragraphs(last).GetCharCount())
+        return;
+    TParagraph& start = document.Paragraphs(first);
+    int32_t firstPage = -1;
+    for (int32_t i = 0; i < start.GetLineCount() && firstPage < 0; ++i)
+        if (const TParLine& line = start.GetLine(i); line.Page)
+            firstPage = line.Page->Index;
+    if (firstPage < 0)
+        return;
+    const int32_t lastPage = std::min(::GetLastVisiblePage(document), document.PageCount() - 1);
+    for (int32_t index = std::max(firstPage, ::GetFirstVisiblePage(document)); index <= lastPage; ++index) {
+        TPage& page = *document.Pages()[static_cast<size_t>(index)];
+        TRect pageRect = page.Rect;
+        OffsetRect(pageRect, -document.ViewOrigin.X, -document.ViewOrigin.Y);
+        const TPageParams& params = document.GetPageSectionOf(page.GetSection()).PageParams;
+        int32_t top = pageRect.Top + document.TwipsToDeviceY(params[ppTopMargin]);
+        if (TLayoutLine* line = AsLayoutLine(page.LastBodyLine())) {
+            int32_t height = line->GetPageHeight();
+            if (line->Overlap && line->Column < 0)
+                height += height * 15 / 100;
+            top = pageRect.Top + document.ApplyZoom(line->Top) + height;
+            // Lines of other columns may end lower: their column's area
+            // keeps them; the area under the whole width starts below the
+            // lowest of them.
+            for (TParLine* other : page.Lines)
+                if (TLayoutLine* laid = AsLayoutLine(other); laid && laid->Column >= 0 && laid != line)
+                    top = std::max(top, pageRect.Top + document.ApplyZoom(laid->Top) + laid->GetPageHeight());
+        }
+        const int32_t bottom =
+            pageRect.Bottom - std::min(document.TwipsToDeviceY(params[ppBottomMargin]), pageRect.Height());
+        TRect vacated{pageRect.Left, top, pageRect.Right, bottom};
+        TRect meet{};
+        if (vacated.Bottom > vacated.Top && IntersectRect(meet, vacated, client))
+            view->InvalidateArea(meet);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "layout/LinePainter.h"
 
+#include "document/editing/EditingRecords.h"
 #include "document/fields/Field.h"
 #include "document/model/DocObject.h"
 #include "document/model/DocObjectImage.h"
@@ -8,7 +9,9 @@
 #include "document/model/Paragraph.h"
 #include "document/model/Section.h"
 #include "foundation/InlineControl.h"
+#include "foundation/drawing/DrawingHelpers.h"
 #include "foundation/drawing/ServiceBitmaps.h"
+#include "foundation/managers/TabManager.h"
 #include "foundation/SharedManagers.h"
 #include "foundation/TextTables.h"
 #include "foundation/managers/ColorManager.h"
@@ -16,6 +19,7 @@
 #include "layout/FormattingMarks.h"
 #include "layout/LayoutLine.h"
 #include "layout/PageGrid.h"
+#include "layout/PagePainter.h"
 #include "layout/PaintSettings.h"
 #include "layout/RunFont.h"
 #include "platform/gdi/Gdi.h"
@@ -23,6 +27,7 @@
 #include "platform/runtime/Locale.h"
 
 #include <algorithm>
+#include <map>
 #include <string>
 
 namespace {
@@ -59,6 +64,10 @@ public:
     }
 
     void Paint();
+    // Draws the line's text (no background, selection or copy) into the
+    // scratch context of the line being composed, whose band starts at the
+    // page-relative y bandTop.
+    void PaintAsNeighbour(HDC dc, int32_t bandTop);
 
 private:
     // Page-relative device coordinates to the drawing context's.
@@ -78,6 +87,19 @@ private:
     void DrawRangeMark(int32_t index, const TInlineControl& control);
     void PaintUnderlines();
     void PaintSelection();
+    void PaintBlockSelection();
+    void PaintNeighbours();
+    void PaintBullet();
+    void PaintBarTabs();
+    void PaintColumnSeparators();
+    void PaintSpellingMarks();
+    void PaintMarginGuides();
+    void PaintHeaderFooterFrame();
+    void PaintUnprintableBorder();
+    void DrawNoteReference(int32_t index);
+    bool MarksTakeTheirColour() const;
+    void DrawInMarksColour(int32_t index);
+    bool IsEditedHeaderFooterLine() const;
     HBRUSH MarksBrush();
     COLORREF MarksColor() const;
     int32_t TextTop() const;
@@ -113,12 +135,14 @@ private:
     int32_t FRunStart = 0;
     int32_t FRunLength = 0;
     HBRUSH FGreyBrush = nullptr;
+    bool FNeighbour = false;
+    TField* FNote = nullptr;  // the note reference whose mark comes next
 };
 
 void TLinePainter::Paint()
 {
     FScreen = FFlags.Mode == TPaintMode::Screen;
-    FMarks = FScreen && FSettings.ShowMarks && !FFlags.NeighbourPass;
+    FMarks = FScreen && FSettings.ShowMarks && !FNeighbour;
     FOutside = FScreen && FDocument.IsOutsideEditedStory(FParagraph.Index);
     GetLineGeometry(FLine, FGeometry);
     const TPageParams& params = LinePageParams(FLine);
@@ -152,6 +176,7 @@ void TLinePainter::Paint()
     if (FScreen) {
         PaintFieldShading();
         PaintHighlight();
+        PaintNeighbours();
     } else {
         PaintHighlight();
         if (FFlags.Mode == TPaintMode::Printing && FFlags.PrintFieldShading)
@@ -170,16 +195,92 @@ void TLinePainter::Paint()
     }
 
     WalkText();
+    PaintBarTabs();
     PaintUnderlines();
-    if (FScreen && !FFlags.NeighbourPass)
+    PaintColumnSeparators();
+    if (FScreen) {
+        PaintSpellingMarks();
         PaintSelection();
+        PaintBlockSelection();
+        PaintMarginGuides();
+        PaintHeaderFooterFrame();
+        PaintUnprintableBorder();
+    }
     if (FGreyBrush)
         DeleteObject(FGreyBrush);
     FGreyBrush = nullptr;
 
-    if (FScreen && !FFlags.NeighbourPass)
+    if (FScreen)
         BitBlt(FTarget, FTargetX + FGeometry.BandLeft, FTargetY + FGeometry.Top,
                FGeometry.BandRight - FGeometry.BandLeft, band, FDC, FGeometry.BandLeft, 0, SRCCOPY);
+}
+
+void TLinePainter::PaintAsNeighbour(HDC dc, int32_t bandTop)
+{
+    FNeighbour = true;
+    FScreen = true;
+    FMarks = false;
+    FOutside = FDocument.IsOutsideEditedStory(FParagraph.Index);
+    GetLineGeometry(FLine, FGeometry);
+    FDC = dc;
+    FOffsetX = 0;
+    FOffsetY = -bandTop;
+    SetBkMode(FDC, TRANSPARENT);
+    PrepareText();
+    WalkText();
+    PaintUnderlines();
+    if (FGreyBrush)
+        DeleteObject(FGreyBrush);
+    FGreyBrush = nullptr;
+}
+
+// Lines that overlap are composed together: the previous line of the page
+// (same column and story) when it overlaps into this one, and, when this
+// line overlaps, the following lines of exactly spaced paragraphs that it
+// reaches into. They draw their text only, with change notifications held.
+void TLinePainter::PaintNeighbours()
+{
+    if (FNeighbour || !FLine.Page)
+        return;
+    TPage& page = *FLine.Page;
+    const int32_t story = FDocument.GetStoryOfParagraph(FParagraph.Index);
+    auto sameStream = [&](const TLayoutLine* other) {
+        return other && other->Column == FLine.Column && FDocument.GetStoryOfParagraph(other->Paragraph().Index) == story;
+    };
+    auto paintNeighbour = [&](TLayoutLine& other) {
+        TPaintFlags& flags = PaintFlags();
+        const bool saved = flags.NeighbourPass;
+        const int32_t depth = FDocument.ChangeStackDepth();
+        FDocument.BeginSuppressChange(chfLayoutChange);
+        flags.NeighbourPass = true;
+        try {
+            TLinePainter neighbour(other, FTarget, FTargetX, FTargetY);
+            neighbour.PaintAsNeighbour(FDC, FGeometry.Top);
+        } catch (...) {
+            flags.NeighbourPass = saved;
+            FDocument.EndChanges(FDocument.ChangeStackDepth() - depth);
+            throw;
+        }
+        flags.NeighbourPass = saved;
+        FDocument.EndChanges(FDocument.ChangeStackDepth() - depth);
+    };
+    const int32_t slot = FLine.PageIndex;
+    if (slot > 0) {
+        TLayoutLine* previous = AsLayoutLine(page.LineAt(slot - 1));
+        if (sameStream(previous) && previous->Overlap)
+            paintNeighbour(*previous);
+    }
+    if (!FLine.Overlap)
+        return;
+    for (int32_t next = slot + 1; next < static_cast<int32_t>(page.Lines.size()); ++next) {
+        TLayoutLine* following = AsLayoutLine(page.LineAt(next));
+        if (!sameStream(following))
+            break;
+        const TParFormat& format = following->Paragraph().Format;
+        if (SlotValue(format[pfLineRule]) != 0 || SlotValue(format[pfLineSpacing]) >= 0)
+            break;
+        paintNeighbour(*following);
+    }
 }
 
 void TLinePainter::PrepareText()
@@ -251,8 +352,10 @@ void TLinePainter::PaintHighlight()
 void TLinePainter::PaintFieldShading()
 {
     const int32_t mode = FSettings.FieldShading;
-    const bool shade = FFlags.Mode == TPaintMode::Printing ? true
-                                                           : mode == 2 || (mode == 1 && FSettings.ShowMarks);
+    // "Toujours" does not shade while the printable area is previewed.
+    const bool shade = FFlags.Mode == TPaintMode::Printing
+                           ? true
+                           : (mode == 2 && !FFlags.PrintableAreaPreview) || (mode == 1 && FSettings.ShowMarks);
     if (!shade)
         return;
     const int32_t top = FGeometry.Top + FDocument.ApplyZoom(FLine.GetSpaceBefore());
@@ -365,12 +468,22 @@ void TLinePainter::WalkText()
     FSegments.clear();
     FRunStart = 0;
     FRunLength = 0;
+    FNote = nullptr;
+    PaintBullet();
 
     const uint8_t* text = FParagraph.GetText().Data() + FLine.StartByte;
     const uint8_t* plain = FParagraph.GetPlainChars().Data() + FLine.FirstChar;
     int32_t index = 0;
     for (int32_t pos = 0; pos < FLine.ByteLength;) {
         if (text[pos] != InlineControlStartByte || pos + InlineControlSize > FLine.ByteLength) {
+            // With the marks colour given explicitly, spaces take it (they
+            // show as middle dots while spaces are marked).
+            if (text[pos] == ' ' && MarksTakeTheirColour() && index < FLine.CharCount) {
+                DrawInMarksColour(index);
+                ++index;
+                ++pos;
+                continue;
+            }
             if (FRunLength == 0)
                 FRunStart = index;
             ++FRunLength;
@@ -418,7 +531,15 @@ void TLinePainter::WalkText()
             // Characters that draw as text join the run.
             const bool textual = kind == scParagraphMark || kind == scNonBreakingSpace ||
                                  kind == scNonBreakingHyphen || kind == scEmDash || kind == scEnDash;
-            if (textual && index < FLine.CharCount && plain[index] == kind) {
+            if (kind == scReaderSpecial && code == icSpecialChar) {
+                FlushRun();
+                DrawNoteReference(index);
+            } else if (textual && index < FLine.CharCount && plain[index] == kind && FMarks &&
+                       MarksTakeTheirColour() &&
+                       (kind == scNonBreakingSpace || kind == scNonBreakingHyphen ||
+                        (kind == scParagraphMark && FSettings.MarkParagraphEnds))) {
+                DrawInMarksColour(index);
+            } else if (textual && index < FLine.CharCount && plain[index] == kind) {
                 if (FRunLength == 0)
                     FRunStart = index;
                 ++FRunLength;
@@ -437,6 +558,11 @@ void TLinePainter::WalkText()
             break;
         case icRangeStart:
         case icRangeEnd:
+            if (code == icRangeStart) {
+                TField* field = FDocument.Objects().GetField(static_cast<TObjectHandle>(control.Argument));
+                if (field && field->Kind == rkNoteReference)
+                    FNote = field;
+            }
             DrawRangeMark(index, control);
             break;
         default:
@@ -501,7 +627,8 @@ void TLinePainter::DrawTextCopies(int32_t first, int32_t count, int32_t top)
         SelectFont(false);
     };
 
-    const COLORREF color = CurrentTextColor();
+    // The colour the run is drawn in (the marks colour for marks drawn as text).
+    const COLORREF color = GetTextColor(FDC);
     const int32_t height = FFont->Ascent + FFont->Metrics.tmDescent;
     const bool shadow = SlotOn(FFormat[cfShadow]);
     const bool outline = SlotOn(FFormat[cfOutline]);
@@ -638,14 +765,18 @@ void TLinePainter::DrawSpecial(int32_t index, uint8_t kind, int32_t argument)
             DrawLineBreakArrow(FDC, MarksBrush(), x, top, std::max(width, FDocument.TwipsToDeviceX(11 * 15)),
                                ascent);
         break;
-    case scOptionalHyphen:
-        if (index != FLine.CharCount - 1)
+    case scOptionalHyphen: {
+        // Nothing where it takes no room; at a line end a hyphen, or its
+        // mark while that mark is shown.
+        const bool lineEnd = index == FLine.CharCount - 1;
+        if (width <= 0 && !lineEnd)
             break;
         if (FMarks && FSettings.MarkOptionalHyphens)
             DrawOptionalHyphenMark(FDC, MarksBrush(), x, top, std::max(width, 4), ascent, descent);
-        else
+        else if (lineEnd)
             TextOut(FDC, x, top, "-");
         break;
+    }
     case scSectionBreak:
     case scColumnBreak:
     case scPageBreak: {
@@ -739,9 +870,7 @@ void TLinePainter::PaintUnderlines()
 
 void TLinePainter::PaintSelection()
 {
-    if (!FDocument.HasSelection() || FLine.HoldsSelectedObject())
-        return;
-    if (FDocument.GetStoryOfParagraph(FParagraph.Index) == stHeadersFooters && !FDocument.EditedHeaderFooter)
+    if (FNeighbour || !FDocument.HasSelection() || FLine.HoldsSelectedObject() || !IsEditedHeaderFooterLine())
         return;
     const TTextSelection& selection = FDocument.Selection();
     const int32_t index = FParagraph.Index;
@@ -782,6 +911,282 @@ void TLinePainter::PaintSelection()
     DeleteObject(region);
 }
 
+
+// Spaces, paragraph ends and non-breaking characters are drawn in the marks
+// colour when the user's scheme gives that colour explicitly, for the story
+// being edited.
+bool TLinePainter::MarksTakeTheirColour() const
+{
+    return FScreen && !FNeighbour && !FOutside && FSettings.MarksColorExplicit;
+}
+
+// One character drawn as a run of its own in the marks colour.
+void TLinePainter::DrawInMarksColour(int32_t index)
+{
+    FlushRun();
+    if (FReselect) {
+        SelectFont(false);
+        FReselect = false;
+    }
+    SetTextColor(FDC, MarksColor());
+    DrawRun(index, 1);
+    SetTextColor(FDC, CurrentTextColor());
+}
+
+// The bullet of a bulleted paragraph's first line (or of the line after a
+// line that holds only a break): character 183 of "Symbol" in the format of
+// the paragraph end, hanging left of the text by the room the line builder
+// gave it.
+void TLinePainter::PaintBullet()
+{
+    if (!SlotOn(FParagraph.Format[pfInternal]) || FLine.CharCount <= 0)
+        return;
+    if (FLine.Index != 0) {
+        if (FLine.Index != 1)
+            return;
+        TLayoutLine* before = AsLayoutLine(&FParagraph.GetLine(0));
+        if (!before || !before->IsBreakOnlyLine())
+            return;
+    }
+    TFontManager* fonts = GetFontManager();
+    if (!fonts || fonts->SymbolIndex() < 0)
+        return;
+    const TCharFormat saved = FFormat;
+    FDocument.GetParagraphCharFormat(FParagraph.Index, FParagraph.GetCharCount(), FFormat);
+    FFormat[cfFont] = fonts->SymbolIndex();
+    SelectFont(false);
+    const int32_t bulletWidth = FFont->Widths[183];
+    int32_t grow = std::max(FDocument.ApplyZoom(NormalLayoutUnits(FDocument).TwipsToEighths(270) / 8), bulletWidth);
+    const int32_t first = SlotValue(FParagraph.Format[pfFirstIndent]);
+    if (first < 0)
+        grow = std::max(grow, FDocument.ApplyZoom(NormalLayoutUnits(FDocument).TwipsToEighths(-first) / 8));
+    SetTextColor(FDC, CurrentTextColor());
+    const int32_t x = FGeometry.X[0] - grow;
+    const int32_t advance = bulletWidth;
+    const char bullet = static_cast<char>(183);
+    ExtTextOut(FDC, DX(x), DY(TextTop()), 0, nullptr, std::string_view(&bullet, 1), &advance);
+    FFormat = saved;
+    SelectFont(false);
+    SetTextColor(FDC, CurrentTextColor());
+}
+
+// A note reference mark: the field's result text ("?" without a field),
+// framed with a focus rectangle while marks are shown.
+void TLinePainter::DrawNoteReference(int32_t index)
+{
+    if (index >= FLine.CharCount)
+        return;
+    if (FReselect) {
+        SelectFont(false);
+        FReselect = false;
+    }
+    std::string text = "?";
+    if (FNote) {
+        if (!FNote->Result.empty())
+            text = FNote->Result;
+        else if (FNote->Number > 0)
+            text = std::to_string(FNote->Number);
+    }
+    const int32_t left = FGeometry.X[static_cast<size_t>(index)];
+    const int32_t right = FGeometry.X[static_cast<size_t>(index) + 1];
+    TextOut(FDC, DX(left), DY(TextTop()), text);
+    FNote = nullptr;
+    if (!FMarks)
+        return;
+    const int32_t top = FGeometry.Top + FDocument.ApplyZoom(FLine.GetSpaceBefore());
+    const TRect rect{DX(left), DY(top), DX(right), DY(top + FDocument.ApplyZoom(FLine.Ascent + FLine.Descent))};
+    if (FOutside) {
+        // Outside the edited story the frame is drawn in the complements of
+        // the text and background colours.
+        const COLORREF savedText = SetTextColor(FDC, 0xFFFFFF ^ CurrentTextColor());
+        const COLORREF savedBack = SetBkColor(FDC, 0xFFFFFF ^ static_cast<COLORREF>(
+                                                       GetColorManager()->CurrentPalette().Colors(2).Color()));
+        DrawFocusRect(FDC, rect);
+        SetTextColor(FDC, savedText);
+        SetBkColor(FDC, savedBack);
+    } else {
+        DrawFocusRect(FDC, rect);
+    }
+}
+
+// Bar tabs: each bar stop of the paragraph's tab table is an inverted band
+// max(1, 20 twips) wide over the line's height.
+void TLinePainter::PaintBarTabs()
+{
+    const TTabTable* table = FDocument.TabManager().Tables(FParagraph.Format[pfTabTable]);
+    if (!table)
+        return;
+    const int32_t width = std::max(1, FDocument.TwipsToDeviceX(20));
+    const TLayoutUnits units = NormalLayoutUnits(FDocument);
+    for (TTabStop stop : table->StopList()) {
+        if (TabStopKind(stop) != tkBar)
+            continue;
+        const int32_t x =
+            FGeometry.TextLeft + FDocument.ApplyZoom(units.TwipsToEighths(TabStopPosition(stop)) / 8);
+        InvertRect(FDC, TRect{DX(x), DY(FGeometry.Top), DX(x + width), DY(FGeometry.Top + FGeometry.BandHeight)});
+    }
+}
+
+// The line between columns: left of every column but the first, and on
+// screen right of a column that is not the last when no later line of the
+// page stands in a column further right.
+void TLinePainter::PaintColumnSeparators()
+{
+    if (FLine.Column < 0 || !FLine.Page)
+        return;
+    const TSection& section = FDocument.GetSectionOfParagraph(FParagraph.Index);
+    if (!section.LineBetweenColumns)
+        return;
+    const int32_t columns = section.Settings.UsableColumnCount();
+    if (columns < 2)
+        return;
+    const TPageMargins margins = GetPageMargins(FDocument, LinePageParams(FLine), FLine.Page->Index);
+    const int32_t width = FScreen ? 1 : std::max(1, FDocument.TwipsToDeviceX(20));
+    HBRUSH brush = GetColorManager()->CurrentPalette().Colors(0).GetBrush();
+    auto separator = [&](int32_t column) {
+        // Centred in the gap before the column.
+        const TColumnGeometry geometry = section.GetColumnGeometry(column);
+        const int32_t x = margins.LeftDevice + FDocument.TwipsToDeviceX(geometry.LeftBoundary) - width / 2;
+        FillRect(FDC, TRect{DX(x), DY(FGeometry.Top), DX(x + width), DY(FGeometry.Top + FGeometry.BandHeight)},
+                 brush);
+    };
+    if (FLine.Column > 0)
+        separator(FLine.Column);
+    if (FScreen && FLine.Column < columns - 1 && FLine.IsLastColumnOnPage())
+        separator(FLine.Column + 1);
+}
+
+bool TLinePainter::IsEditedHeaderFooterLine() const
+{
+    if (FDocument.GetStoryOfParagraph(FParagraph.Index) != stHeadersFooters)
+        return true;
+    const TField* edited = FDocument.EditedHeaderFooter;
+    if (!edited || !FLine.Page || FDocument.EditedHeaderFooterPage != FLine.Page->Index)
+        return false;
+    return edited->Range.Start.Paragraph <= FParagraph.Index && FParagraph.Index <= edited->Range.End.Paragraph;
+}
+
+// The misspellings the paragraph keeps, underlined with a zigzag 2 pixels
+// below the baseline in their colour.
+void TLinePainter::PaintSpellingMarks()
+{
+    if (FNeighbour || !FSettings.CheckAsYouType || !FSettings.ShowSpellingErrors || !IsEditedHeaderFooterLine())
+        return;
+    const int32_t first = FLine.FirstChar;
+    const int32_t end = first + FLine.CharCount;
+    for (int32_t i = 0; i < FParagraph.GetMisspellingCount(); ++i) {
+        const TMisspelling mark = FParagraph.GetMisspelling(i);
+        const int32_t from = std::max(mark.From, first);
+        const int32_t to = std::min(mark.To, end);
+        if (from >= to)
+            continue;
+        DrawZigzagLine(FDC, DX(FGeometry.X[static_cast<size_t>(from - first)]),
+                       DX(FGeometry.X[static_cast<size_t>(to - first)]), static_cast<COLORREF>(mark.Value),
+                       DX(FGeometry.TextLeft), DY(FGeometry.Baseline + 2));
+    }
+}
+
+// A block selection inverts its horizontal span over the line's height, or,
+// snapped to characters, the span of the characters inside it.
+void TLinePainter::PaintBlockSelection()
+{
+    if (FNeighbour || !IsEditedHeaderFooterLine())
+        return;
+    const TBlockSelection* block = ShownBlockSelection(FDocument);
+    if (!block)
+        return;
+    const int32_t index = FParagraph.Index;
+    auto before = [](int32_t p1, int32_t l1, int32_t p2, int32_t l2) { return p1 < p2 || (p1 == p2 && l1 < l2); };
+    if (before(index, FLine.Index, block->StartParagraph, block->StartLine) ||
+        before(block->EndParagraph, block->EndLine, index, FLine.Index))
+        return;
+    int32_t left = std::min(block->LeftX, block->RightX);
+    int32_t right = std::max(block->LeftX, block->RightX);
+    if (FSettings.BlockSnapsToChars) {
+        int32_t firstChar = 0;
+        int32_t lastChar = 0;
+        FLine.GetBlockRange(left, right, firstChar, lastChar);
+        if (lastChar <= firstChar)
+            return;
+        left = FGeometry.X[static_cast<size_t>(std::clamp(firstChar, 0, FLine.CharCount))];
+        right = FGeometry.X[static_cast<size_t>(std::clamp(lastChar, 0, FLine.CharCount))];
+    }
+    if (right <= left)
+        return;
+    InvertRect(FDC, TRect{DX(left), DY(FGeometry.Top), DX(right), DY(FGeometry.Top + FGeometry.BandHeight)});
+}
+
+// The parts of the margin guides that cross the band, in the dotted pattern
+// that the page painter uses, fixed on the page.
+void TLinePainter::PaintMarginGuides()
+{
+    if (FNeighbour || !FSettings.MarginGuides || !FLine.Page)
+        return;
+    const TPageParams& params = LinePageParams(FLine);
+    const TPageMargins margins = GetPageMargins(FDocument, params, FLine.Page->Index);
+    const TRect area{margins.LeftDevice - 1, FDocument.TwipsToDeviceY(params[ppTopMargin]) - 1,
+                     params[ppPaperWidthDevice] - margins.RightDevice,
+                     params[ppPaperHeightDevice] - FDocument.TwipsToDeviceY(params[ppBottomMargin])};
+    TColorPalette& palette = GetColorManager()->CurrentPalette();
+    const COLORREF guide = static_cast<COLORREF>(palette.Colors(3).Color());
+    const COLORREF back = static_cast<COLORREF>(palette.Colors(2).Color());
+    const int32_t top = std::max(FGeometry.Top, area.Top);
+    const int32_t bottom = std::min(FGeometry.Top + FGeometry.BandHeight, area.Bottom + 1);
+    for (int32_t y = top; y < bottom; ++y) {
+        const COLORREF colour = MarginGuideColor(y, guide, back);
+        SetPixelV(FDC, DX(area.Left), DY(y), colour);
+        SetPixelV(FDC, DX(area.Right), DY(y), colour);
+    }
+    for (int32_t y : {area.Top, area.Bottom}) {
+        if (y < FGeometry.Top || y >= FGeometry.Top + FGeometry.BandHeight)
+            continue;
+        for (int32_t x = area.Left; x <= area.Right; ++x)
+            SetPixelV(FDC, DX(x), DY(y), MarginGuideColor(x, guide, back));
+    }
+}
+
+// In header and footer editing, the dashed frame of the header or footer
+// area that the line's band crosses.
+void TLinePainter::PaintHeaderFooterFrame()
+{
+    if (FNeighbour || !FDocument.EditedHeaderFooter || !FLine.Page)
+        return;
+    for (bool footer : {false, true}) {
+        TRect frame{};
+        if (!HeaderFooterFrameRect(*FLine.Page, footer, frame))
+            continue;
+        if (frame.Bottom <= FGeometry.Top || frame.Top >= FGeometry.Top + FGeometry.BandHeight)
+            continue;
+        DrawHeaderFooterFrame(FDC, frame, FOffsetX, FOffsetY);
+    }
+}
+
+// While the printable area is previewed, what lies outside the printer's
+// minimum margins is filled again with the page background.
+void TLinePainter::PaintUnprintableBorder()
+{
+    if (FNeighbour || !FFlags.PrintableAreaPreview)
+        return;
+    const TPageParams& params = LinePageParams(FLine);
+    const int32_t width = params[ppPaperWidthDevice];
+    const int32_t height = params[ppPaperHeightDevice];
+    const int32_t left = FDocument.TwipsToDeviceX(FFlags.PrinterMargins[0]);
+    const int32_t top = FDocument.TwipsToDeviceY(FFlags.PrinterMargins[1]);
+    const int32_t right = width - FDocument.TwipsToDeviceX(FFlags.PrinterMargins[2]);
+    const int32_t bottom = height - FDocument.TwipsToDeviceY(FFlags.PrinterMargins[3]);
+    HBRUSH brush = GetColorManager()->CurrentPalette().Colors(2).GetBrush();
+    const int32_t bandTop = FGeometry.Top;
+    const int32_t bandBottom = FGeometry.Top + FGeometry.BandHeight;
+    const TRect parts[4] = {
+        {0, bandTop, left, bandBottom},
+        {right, bandTop, width, bandBottom},
+        {0, bandTop, width, std::min(top, bandBottom)},
+        {0, std::max(bottom, bandTop), width, bandBottom},
+    };
+    for (const TRect& part : parts)
+        if (part.Right > part.Left && part.Bottom > part.Top)
+            FillRect(FDC, TRect{DX(part.Left), DY(part.Top), DX(part.Right), DY(part.Bottom)}, brush);
+}
 }  // namespace
 
 COLORREF CharColor(int32_t index)
@@ -831,6 +1236,33 @@ void GetLineGeometry(TLayoutLine& line, TLineGeometry& geometry)
         x += line.DisplayWidth(i);
         geometry.X[static_cast<size_t>(i) + 1] = x;
     }
+}
+
+namespace {
+
+// Never destroyed, as the caret display table: documents may be freed during
+// program exit.
+std::map<const TDocument*, TBlockSelection>& ShownBlocks()
+{
+    static auto* blocks = new std::map<const TDocument*, TBlockSelection>;
+    return *blocks;
+}
+
+}  // namespace
+
+void SetShownBlockSelection(const TDocument& document, const TBlockSelection* block)
+{
+    if (block)
+        ShownBlocks()[&document] = *block;
+    else
+        ShownBlocks().erase(&document);
+}
+
+const TBlockSelection* ShownBlockSelection(const TDocument& document)
+{
+    auto& blocks = ShownBlocks();
+    const auto found = blocks.find(&document);
+    return found == blocks.end() ? nullptr : &found->second;
 }
 
 void PaintLine(TLayoutLine& line, HDC target, int32_t x, int32_t y)

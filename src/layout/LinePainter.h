@@ -41,3 +41,11 @@ void PaintLine(TLayoutLine& line, HDC target, int32_t x, int32_t y);
 
 // The colour of a character colour index (0: automatic, palette entry 0).
 COLORREF CharColor(int32_t index);
+
+// The block (rectangular) selection a document's window shows: the lines
+// from (StartParagraph, StartLine) to (EndParagraph, EndLine) and the block's
+// two x values on the page (zoomed, from the page's left edge). The window
+// sets it while it shows one and clears it (null) afterwards.
+struct TBlockSelection;
+void SetShownBlockSelection(const TDocument& document, const TBlockSelection* block);
+const TBlockSelection* ShownBlockSelection(const TDocument& document);

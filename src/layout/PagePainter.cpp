@@ -7,16 +7,19 @@
 #include "document/model/Paragraph.h"
 #include "document/model/Section.h"
 #include "foundation/NotSet.h"
+#include "foundation/drawing/DrawingHelpers.h"
 #include "foundation/managers/ColorManager.h"
 #include "foundation/managers/FontManager.h"
 #include "layout/LayoutLine.h"
 #include "layout/LinePainter.h"
 #include "layout/PageGrid.h"
 #include "layout/PaintSettings.h"
+#include "platform/framework/Canvas.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/runtime/Exception.h"
 
 #include <algorithm>
+#include <vector>
 
 TPaintSettings& PaintSettings()
 {
@@ -96,19 +99,31 @@ void PaintHeaderFooterLines(TPage& page, HDC dc, int32_t x, int32_t y)
 
 // The header or footer of the page: laid out for this page, painted, and
 // taken off again, unless it is the range being edited on this page.
-void PaintHeaderFooter(TPage& page, TField* range, HDC dc, int32_t x, int32_t y)
+void PaintHeaderFooter(TPage& page, TField* range, HDC dc, int32_t x, int32_t y, TRect* frameRect = nullptr)
 {
     if (!range)
         return;
     TDocument& document = *page.GetDocument();
     const bool editedHere = document.EditedHeaderFooter && document.EditedHeaderFooterPage == page.Index;
+    // In header and footer editing the area is framed with dashes.
+    auto frame = [&] {
+        TRect rect{};
+        if (PaintFlags().Mode == TPaintMode::Screen && document.EditedHeaderFooter &&
+            HeaderFooterFrameRect(page, range == page.Footer, rect)) {
+            DrawHeaderFooterFrame(dc, rect, x, y);
+            if (frameRect)
+                *frameRect = rect;
+        }
+    };
     if (editedHere && document.EditedHeaderFooter == range) {
         PaintHeaderFooterLines(page, dc, x, y);
+        frame();
         return;
     }
     page.LayoutHeaderFooter(range);
     try {
         PaintHeaderFooterLines(page, dc, x, y);
+        frame();
     } catch (...) {
         page.RemoveHeaderFooter();
         throw;
@@ -131,11 +146,7 @@ void PaintMarginGuides(TDocument& document, TPage& page, HDC dc, int32_t x, int3
     const int32_t bottom = y + height - document.TwipsToDeviceY(params[ppBottomMargin]);
     const COLORREF guide = static_cast<COLORREF>(Palette().Colors(3).Color());
     const COLORREF back = static_cast<COLORREF>(Palette().Colors(2).Color());
-    // Pixels 0 and 2 of every 5 in the guide colour, fixed on the page.
-    auto colour = [&](int32_t i) {
-        const int32_t phase = ((i % 5) + 5) % 5;
-        return phase == 0 || phase == 2 ? guide : back;
-    };
+    auto colour = [&](int32_t i) { return MarginGuideColor(i, guide, back); };
     for (int32_t px = left; px <= right; ++px) {
         SetPixelV(dc, px, top, colour(px - x));
         SetPixelV(dc, px, bottom, colour(px - x));
@@ -146,7 +157,100 @@ void PaintMarginGuides(TDocument& document, TPage& page, HDC dc, int32_t x, int3
     }
 }
 
+
+// The lines between columns over the whole height that each section with
+// such lines takes on the page (the lines' own bands draw their parts
+// again; this covers the rows of a column that holds no line there).
+void PaintColumnSeparators(TDocument& document, TPage& page, HDC dc, int32_t x, int32_t y)
+{
+    struct TExtent {
+        const TSection* Section;
+        int32_t Top;
+        int32_t Bottom;
+    };
+    std::vector<TExtent> extents;
+    for (int32_t slot = 0; slot < static_cast<int32_t>(page.Lines.size()); ++slot) {
+        TLayoutLine* line = AsLayoutLine(page.LineAt(slot));
+        if (!line || line->Column < 0 || IsHeaderFooterRange(page, line))
+            continue;
+        const TSection& section = document.GetSectionOfParagraph(line->Paragraph().Index);
+        if (!section.LineBetweenColumns || section.Settings.UsableColumnCount() < 2)
+            continue;
+        const int32_t top = document.ApplyZoom(line->Top);
+        const int32_t bottom = top + line->GetPageHeight();
+        if (extents.empty() || extents.back().Section != &section) {
+            extents.push_back({&section, top, bottom});
+        } else {
+            extents.back().Top = std::min(extents.back().Top, top);
+            extents.back().Bottom = std::max(extents.back().Bottom, bottom);
+        }
+    }
+    if (extents.empty())
+        return;
+    const bool screen = PaintFlags().Mode == TPaintMode::Screen;
+    const int32_t width = screen ? 1 : std::max(1, document.TwipsToDeviceX(20));
+    const TPageParams& params = document.GetPageSectionOf(page.GetSection()).PageParams;
+    const TPageMargins margins = GetPageMargins(document, params, page.Index);
+    HBRUSH brush = Palette().Colors(0).GetBrush();
+    for (const TExtent& extent : extents) {
+        for (int32_t column = 1; column < extent.Section->Settings.UsableColumnCount(); ++column) {
+            const int32_t left = x + margins.LeftDevice +
+                                 document.TwipsToDeviceX(extent.Section->GetColumnGeometry(column).LeftBoundary) -
+                                 width / 2;
+            FillRect(dc, TRect{left, y + extent.Top, left + width, y + extent.Bottom}, brush);
+        }
+    }
+}
+
 }  // namespace
+
+COLORREF MarginGuideColor(int32_t coordinate, COLORREF guide, COLORREF background)
+{
+    const int32_t phase = ((coordinate % 5) + 5) % 5;
+    return phase == 0 || phase == 2 ? guide : background;
+}
+
+bool HeaderFooterFrameRect(TPage& page, bool footer, TRect& rect)
+{
+    TDocument& document = *page.GetDocument();
+    const TField* range = footer ? page.Footer : page.Header;
+    if (!range)
+        return false;
+    int32_t top = INT32_MAX;
+    int32_t bottom = INT32_MIN;
+    int32_t slot = 0;
+    for (const TParagraphOnPageInfo& info : page.Ranges) {
+        const int32_t count = info.LineCount();
+        if (info.HeaderFooter) {
+            for (int32_t s = slot; s < slot + count; ++s) {
+                TLayoutLine* line = AsLayoutLine(page.LineAt(s));
+                if (!line || line->Height == 0)
+                    continue;
+                const int32_t index = line->Paragraph().Index;
+                if (index < range->Range.Start.Paragraph || index > range->Range.End.Paragraph)
+                    continue;
+                top = std::min(top, document.ApplyZoom(line->Top));
+                bottom = std::max(bottom, document.ApplyZoom(line->Top + line->Height));
+            }
+        }
+        slot += count;
+    }
+    if (top >= bottom)
+        return false;
+    const TPageParams& params = document.GetPageSectionOf(page.GetSection()).PageParams;
+    const TPageMargins margins = GetPageMargins(document, params, page.Index);
+    rect = {margins.LeftDevice - 1, top, params[ppPaperWidthDevice] - margins.RightDevice + 1, bottom};
+    return true;
+}
+
+void DrawHeaderFooterFrame(HDC dc, const TRect& frame, int32_t dx, int32_t dy)
+{
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    canvas.Brush().SetColor(static_cast<TColor>(Palette().Colors(0).Color()));
+    DrawDashedFrame(canvas, frame.Left + dx, frame.Top + dy, frame.Right + dx, frame.Bottom + dy);
+    canvas.SetHandle(nullptr);
+}
 
 std::string HeaderFooterCaption(TDocument& document, const TPage& page, bool footer, bool* inherited)
 {
@@ -197,7 +301,9 @@ void PaintPage(TPage& page, HDC dc, int32_t x, int32_t firstParagraph, int32_t y
     }
 
     try {
-        PaintHeaderFooter(page, page.Header, dc, x, y);
+        PaintColumnSeparators(document, page, dc, x, y);
+        TRect frames[2] = {};
+        PaintHeaderFooter(page, page.Header, dc, x, y, &frames[0]);
 
         // The body lines (header and footer lines stand at the end and are
         // skipped).
@@ -232,7 +338,7 @@ void PaintPage(TPage& page, HDC dc, int32_t x, int32_t firstParagraph, int32_t y
             flags.OverlapExtended = savedOverlap;
         }
 
-        PaintHeaderFooter(page, page.Footer, dc, x, y);
+        PaintHeaderFooter(page, page.Footer, dc, x, y, &frames[1]);
 
         // Captions of header and footer editing.
         if (screen && document.EditedHeaderFooter) {
@@ -255,9 +361,17 @@ void PaintPage(TPage& page, HDC dc, int32_t x, int32_t firstParagraph, int32_t y
                     const int32_t room = width - margins.LeftDevice - margins.RightDevice - (inherited ? 10 : 0);
                     if (size.cx > room)
                         continue;
-                    const int32_t lineY =
-                        footer ? y + height - document.TwipsToDeviceY(params[ppFooterDistance])
-                               : y + document.TwipsToDeviceY(params[ppHeaderDistance]) - size.cy;
+                    // Above the header frame's top line, below the footer
+                    // frame's top line (at the header and footer distances
+                    // when the area shows no line).
+                    const TRect& frame = frames[footer ? 1 : 0];
+                    const bool framed = frame.Bottom > frame.Top;
+                    int32_t lineY = footer ? y + height - document.TwipsToDeviceY(params[ppFooterDistance])
+                                           : y + document.TwipsToDeviceY(params[ppHeaderDistance]) - size.cy;
+                    if (framed)
+                        lineY = footer ? y + frame.Top + 1 : y + frame.Top - size.cy;
+                    if (lineY < y || lineY + size.cy > y + height)
+                        continue;
                     TextOut(dc, x + margins.LeftDevice, lineY, caption);
                     if (inherited) {
                         const std::string same = "Identique au précédent";

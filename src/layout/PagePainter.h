@@ -38,3 +38,16 @@ bool RepaintLine(TDocument& document, HDC dc, int32_t paragraph, int32_t line);
 // ("En-tête", "Pied de page impaire", "En-tête de section 2"...), and
 // whether the range shown is inherited from an earlier section.
 std::string HeaderFooterCaption(TDocument& document, const TPage& page, bool footer, bool* inherited = nullptr);
+
+// The colour of the margin guides' dotted pattern at a page-relative
+// coordinate: pixels 0 and 2 of every 5 in the guide colour, the others in
+// the page background, so that the pattern stays fixed on the page.
+COLORREF MarginGuideColor(int32_t coordinate, COLORREF guide, COLORREF background);
+
+// In header and footer editing, the frame of the page's header or footer
+// area (page-relative device units, from the top of its first line to the
+// bottom of its last, between the margins); false when the page shows no
+// such lines.
+bool HeaderFooterFrameRect(TPage& page, bool footer, TRect& rect);
+// Draws that frame (4-pixel dashes every 8, palette entry 0) moved by dx, dy.
+void DrawHeaderFooterFrame(HDC dc, const TRect& frame, int32_t dx, int32_t dy);

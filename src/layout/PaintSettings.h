@@ -26,6 +26,9 @@ struct TPaintSettings {
     bool CaretThird = false;
     // Block selection snaps to whole characters.
     bool BlockSnapsToChars = false;
+    // Spelling: checking as the user types, and its errors shown.
+    bool CheckAsYouType = false;
+    bool ShowSpellingErrors = false;
 };
 
 // The program-wide settings (factory values until the shell sets them).
@@ -47,6 +50,10 @@ struct TPaintFlags {
     bool OverlapExtended = false;
     // A neighbour of an overlapping line is drawn (text only).
     bool NeighbourPass = false;
+    // The printable area is previewed: what lies outside the printer's
+    // minimum margins (twips: left, top, right, bottom) is not shown.
+    bool PrintableAreaPreview = false;
+    int32_t PrinterMargins[4] = {0, 0, 0, 0};
 };
 
 // The flags of the paint under way.

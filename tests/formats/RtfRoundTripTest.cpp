@@ -172,6 +172,24 @@ TEST(RtfRoundTrip, SmallTextsOfEveryPartOfTheDialect)
     }
 }
 
+// The line between columns is read per section and written back.
+TEST(RtfRoundTrip, LineBetweenColumns)
+{
+    TRtfManagersScope managers;
+    bool ok = false;
+    std::unique_ptr<TDocument> document =
+        ReadRtfMemory("{\\rtf1\\cols2\\linebetcol un\\sect\\sectd\\cols2 deux\\par}", ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(document->SectionCount(), 2);
+    EXPECT_EQ(document->Sections(0).LineBetweenColumns, 1);
+    EXPECT_EQ(document->Sections(1).LineBetweenColumns, 0);
+    std::unique_ptr<TDocument> again = ReadRtfMemory(WriteRtfMemory(*document), ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(again->SectionCount(), 2);
+    EXPECT_EQ(again->Sections(0).LineBetweenColumns, 1);
+    EXPECT_EQ(again->Sections(1).LineBetweenColumns, 0);
+}
+
 // The texts the reader's own tests read, malformed ones included.
 TEST(RtfRoundTrip, TextsOfTheReaderTests)
 {

@@ -304,3 +304,74 @@ TEST_F(CaretTest, TypingRepaintsOnlyChangedLines)
     EXPECT_EQ(window.Invalidated[0], line);
     EXPECT_EQ(painted(client), Area(line));
 }
+
+// After an edit the window shows what a whole repaint would: lines that
+// moved down when a paragraph gained a line, and up when it lost one
+// (leaving nothing of their old places), are drawn again.
+TEST_F(CaretTest, LinesThatMovedAreRepainted)
+{
+    TTestDocumentWindow& window = ShowInWindow(420, 320);
+    OneLiners(2);
+    Para("Un paragraphe court" + kMark);
+    OneLiners(3);
+    Doc->PaginateAll();
+    UpdatePageLayout(*Doc);
+    ASSERT_TRUE(RunUntil([&] { return !window.Painted.empty(); }));
+    RunPending();
+    // The window's pixels against the document painted whole on a bitmap.
+    auto differing = [&] {
+        TBitmap grab;
+        EXPECT_TRUE(GrabWindow(window.Handle, grab));
+        TPaintCanvas whole(window.ClientWidth(), window.ClientHeight());
+        SetUpdateRegion(*Doc, {0, 0, whole.Width, whole.Height});
+        PaintDocument(*Doc, whole.DC, whole.Width, whole.Height);
+        int32_t count = 0;
+        HDC dc = grab.Canvas().Handle();
+        TRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+        for (int32_t y = 0; y < whole.Height; ++y)
+            for (int32_t x = 0; x < whole.Width; ++x)
+                if ((GetPixel(dc, x, y) & 0xFFFFFF) != whole.At(x, y)) {
+                    ++count;
+                    box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1),
+                           std::max(box.Bottom, y + 1)};
+                }
+        if (count)
+            ADD_FAILURE() << "differing within " << box.Left << "," << box.Top << " - " << box.Right << ","
+                          << box.Bottom;
+        return count;
+    };
+    // The caret is hidden so that it does not count.
+    auto settle = [&] {
+        RunPending();
+        ::HideCaret(window.Handle);
+        RunPending();
+    };
+
+    const int32_t end = Doc->Paragraphs(2).GetCharCount() - 1;
+    Doc->SetSelection(2, end, 2, end);
+    RunPending();
+    const int32_t lines = Doc->Paragraphs(2).GetLineCount();
+    window.Painted.clear();
+    TMemory buffer;
+    const std::string words = " qui devient long, bien plus long qu'une ligne de la page";
+    buffer.Append(words.data(), static_cast<int32_t>(words.size()));
+    uint8_t flags = 0;
+    Doc->ExecuteOperation(docInsertText, {&buffer, &flags});
+    ASSERT_TRUE(RunUntil([&] { return !window.Painted.empty(); }));
+    settle();
+    ASSERT_GT(Doc->Paragraphs(2).GetLineCount(), lines);
+    EXPECT_EQ(differing(), 0);
+
+    // Deleting the words again: the lines below move back up.
+    window.Painted.clear();
+    TTextPosition from;
+    TTextPosition to;
+    MakeTextPos(2, end, from);
+    MakeTextPos(2, end + static_cast<int32_t>(words.size()), to);
+    flags = 0;
+    Doc->ExecuteOperation(docDeleteRange, {&from, &to, &flags});
+    ASSERT_TRUE(RunUntil([&] { return !window.Painted.empty(); }));
+    settle();
+    ASSERT_EQ(Doc->Paragraphs(2).GetLineCount(), lines);
+    EXPECT_EQ(differing(), 0);
+}

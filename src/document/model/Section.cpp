@@ -163,6 +163,7 @@ void TSection::Assign(const TSection& other)
     PageParams = other.PageParams;
     Trailing[0] = other.Trailing[0];
     Trailing[1] = other.Trailing[1];
+    LineBetweenColumns = other.LineBetweenColumns;
 }
 
 void TSection::SetDefaults()
@@ -171,6 +172,7 @@ void TSection::SetDefaults()
     SetDefaultPageParams(PageParams);
     Trailing[0] = 0;
     Trailing[1] = -1;
+    LineBetweenColumns = 0;
 }
 
 TColumnGeometry TSection::GetColumnGeometry(int32_t column) const

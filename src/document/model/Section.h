@@ -170,6 +170,8 @@ public:
     int32_t Trailing[2] = {0, 0};
     // Pages the section spans, as information fields show it.
     int32_t PageCount = 1;
+    // A line is drawn between the columns.
+    uint8_t LineBetweenColumns = 0;
 
     // Copies the settings, the page parameters and the two trailing values.
     void Assign(const TSection& other);

@@ -557,6 +557,8 @@ void TRtfWriter::WriteSectionProperties(const TSection& section, bool first)
             if (i + 1 < columns)
                 KeywordNum(kwColsr, settings[TSectionSettings::ColumnValue(i, crSpacing)]);
         }
+    if (section.LineBetweenColumns)
+        Keyword(kwLinebetcol);
     WriteHeadersFooters(section, first);
     if (ReachesSectionEnd(section))
         Keyword(kwSectfullsaved);

@@ -334,6 +334,7 @@ void TRtfReader::ApplySectionOrDocumentWord(int32_t index, int32_t n, int32_t n1
         settings[ssEqualColumns] = 0;
         break;
     case kwColsx: settings[ssColumnSpacing] = n; break;
+    case kwLinebetcol: section.LineBetweenColumns = 1; break;
     case kwPgnstarts: section.Trailing[1] = n; break;
     case kwPgnrestart: section.Trailing[1] = 1; break;
     case kwPgncont: section.Trailing[1] = -1; break;
