@@ -14,8 +14,10 @@ TDocumentForm::TDocumentForm(TComponent* owner, TDocument& document) : TForm(own
     OnCloseQuery = [this](TForm*, bool& canClose) { FormCloseQuery(canClose); };
     OnClose = [this](TForm*, TCloseAction& action) { FormClose(action); };
     UpdateCaption();
-    HandleNeeded();
     SetWindowState(TWindowState::wsMaximized);
+    Show();
+    if (HandleAllocated())
+        MdiActivate(FHandle);
 }
 
 TDocumentForm::~TDocumentForm()

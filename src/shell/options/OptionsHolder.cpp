@@ -227,34 +227,6 @@ int32_t DayIndexOfToday()
     return y * 365 + m * 31 + d;
 }
 
-namespace {
-// The calendar date a stored day index stands for. The index is not one-to-one
-// (year × 365 + month × 31 + day overlaps between years), so the year is taken
-// as the one whose indices hold the value with a valid month and day.
-bool DateOfDayIndex(int32_t index, TDateTime& date)
-{
-    for (int32_t year = index / 365 + 1; year >= index / 365 - 2 && year > 0; --year) {
-        const int32_t rest = index - year * 365;
-        if (rest < 32 || rest > 12 * 31 + 31)
-            continue;
-        const int32_t month = (rest - 1) / 31;
-        const int32_t day = rest - month * 31;
-        if (month >= 1 && month <= 12 && day >= 1 && day <= 31 &&
-            TryEncodeDate(static_cast<uint16_t>(year), static_cast<uint16_t>(month), static_cast<uint16_t>(day), date))
-            return true;
-    }
-    return false;
-}
-}  // namespace
-
-int32_t DaysBetween(int32_t fromDayIndex, int32_t toDayIndex)
-{
-    TDateTime from = 0, to = 0;
-    if (!DateOfDayIndex(fromDayIndex, from) || !DateOfDayIndex(toDayIndex, to))
-        return toDayIndex - fromDayIndex;
-    return static_cast<int32_t>(to - from);
-}
-
 int32_t VersionNumberOf(const std::string& dotted)
 {
     static const int32_t weights[] = {10000000, 100000, 1000, 1};
@@ -510,6 +482,8 @@ TOptionsHolder::TOptionsHolder()
 {
     OptionalMsgs.assign(OptionalMessageCount, 0);
     AutocorrectFileExts = DefaultFileExts();
+    // Until the start-up sequence reads the last run's version: this one.
+    LastRunVer = CurrentVersionNumber();
 }
 
 TOptionsHolder::~TOptionsHolder() = default;

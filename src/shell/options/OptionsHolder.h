@@ -289,13 +289,11 @@ struct TOptionKey {
 // on the screen (W x H pixels) or on the moment are computed for that call.
 std::vector<TOptionKey> OptionKeyTable(int32_t screenWidth, int32_t screenHeight);
 
-// A day count for "LastChkForUpd" as the stored value has it: year × 365 +
-// month × 31 + day. Comparisons of such values go through DaysBetween.
+// Today as the stored day index of "LastChkForUpd": year × 365 + month × 31 +
+// day. The index is kept for the stored values' sake; it is no day count
+// (31 December 2023 and 7 January 2024 share one index), so whoever compares
+// dates keeps a true date beside it.
 int32_t DayIndexOfToday();
-// The true number of days from one stored day index to another: both are
-// turned back into calendar dates first, so that month ends and leap years
-// count as they are.
-int32_t DaysBetween(int32_t fromDayIndex, int32_t toDayIndex);
 
 // --- Choosing the store ------------------------------------------------------------
 

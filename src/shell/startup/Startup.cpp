@@ -249,6 +249,7 @@ TStartResult TProgramRun::Start()
         // run comes with the dispatcher's reopen list.
         DocDispatcher->HandleStartupDocuments(CommandLineDocuments(),
                                               !HasSwitch(clsDontCreateNewDoc) && OptionsHolder->NewDocAtStartUp);
+        MainForm->UpdateDocumentCaptions();
         Trace("documents");
         // 33. The system tray ("st") joins with the tray icon.
 
@@ -367,6 +368,10 @@ void TProgramRun::EndOfRun()
         g_InstalledSystemBox = false;
     }
     SetTerminationRequestHandler(nullptr);
+    // A quit request the loop did not take any more belongs to this run.
+    TMsg stale;
+    while (PeekMessage(&stale, HWND_NONE, WM_QUIT, WM_QUIT, true)) {
+    }
     DoneBaseForms();
     FinalizeImagingUnits();
     DoneThemeServices();
