@@ -12,13 +12,17 @@ TDocDispatcher* DocDispatcher = nullptr;
 
 namespace {
 
-// Lays a document out for its window: every page built, the page grid made.
+// Lays a document out for its window: every page built, the page grid made,
+// and the view at the beginning of the document (placing the caret while the
+// window was still being sized may have scrolled it).
 void LayOutForWindow(TDocument& document)
 {
     if (!document.View())
         return;
     document.PaginateAll();
     UpdatePageLayout(document);
+    ScrollHorz(document, 0);
+    ScrollVert(document, 0);
     document.View()->Repaint();
 }
 

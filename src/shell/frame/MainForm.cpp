@@ -3,7 +3,9 @@
 #include "docwindow/DocumentForm.h"
 #include "docwindow/DocumentFormSupport.h"
 #include "formats/DocDispatcher.h"
+#include "foundation/SharedManagers.h"
 #include "foundation/StringRoutines.h"
+#include "foundation/drawing/ServiceBitmaps.h"
 #include "foundation/settings/CmdLineSwitches.h"
 #include "foundation/resources/MenuResources.h"
 #include "platform/framework/bars/StatusBar.h"
@@ -28,6 +30,18 @@ const char* const kInsertModeTexts[3] = {"Insertion", "Refrappe", "Nouveau docum
 constexpr uintptr_t kStatusMessageTimer = 6;
 constexpr uint32_t kStatusMessagePeriod = 5000;
 constexpr int32_t kProgressMax = 24;
+
+// The two scratch bitmaps' maxima grow to the frame's size: document windows
+// inside it never need more.
+void GrowScratchBitmaps(int32_t width, int32_t height)
+{
+    for (int32_t n = 1; n <= 2; ++n) {
+        if (TServiceBitmap* bitmap = ServiceBitmap(n)) {
+            bitmap->MaxWidth = std::max(bitmap->MaxWidth, width);
+            bitmap->MaxHeight = std::max(bitmap->MaxHeight, height);
+        }
+    }
+}
 
 // The frame's colour: the menu-bar colour with themes, the button face with
 // the newer common controls, else the workspace colour.
@@ -363,12 +377,15 @@ void TMainForm::WMWindowPosChanging(TMessage& m)
     if (wp && !(wp->flags & SWP_NOSIZE)) {
         wp->cx = std::max(wp->cx, MinFrameWidth);
         wp->cy = std::max(wp->cy, MinFrameHeight);
+        GrowScratchBitmaps(wp->cx, wp->cy);
     }
 }
 
 void TMainForm::Resize()
 {
     TEldravinCommandForm::Resize();
+    // Sizes the window layer sets without asking first (maximising) count too.
+    GrowScratchBitmaps(Width(), Height());
     RequestLayout();
 }
 
