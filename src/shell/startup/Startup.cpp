@@ -13,6 +13,7 @@
 #include "layout/LineLayoutService.h"
 #include "platform/framework/Forms.h"
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/FileNames.h"
 #include "platform/runtime/Host.h"
 #include "platform/runtime/Processes.h"
 #include "platform/runtime/StringList.h"
@@ -67,12 +68,14 @@ void TerminationRequested()
         Application->Terminate();
 }
 
+// The command line's documents as full paths against the folder the program
+// started in: loading the options makes the stored folder current.
 std::vector<std::string> CommandLineDocuments()
 {
     std::vector<std::string> names;
     if (TStringList* args = DocumentArgs())
         for (int32_t i = 0; i < args->Count(); ++i)
-            names.push_back(args->Strings(i));
+            names.push_back(ExpandFileName(args->Strings(i)));
     return names;
 }
 
@@ -141,6 +144,7 @@ TStartResult TProgramRun::Start()
     // 3. The sound manager is made here once it exists.
     // 4. The command line: start mode and documents (with the text tables).
     InitializeTextTables();
+    const std::vector<std::string> documents = CommandLineDocuments();
     Trace("command line");
     // 5. The clipboard manager is made here once it exists.
     // 6. The spelling settings.
@@ -247,7 +251,7 @@ TStartResult TProgramRun::Start()
 
         // 32. The start-up documents. Reopening the documents of the last
         // run comes with the dispatcher's reopen list.
-        DocDispatcher->HandleStartupDocuments(CommandLineDocuments(),
+        DocDispatcher->HandleStartupDocuments(documents,
                                               !HasSwitch(clsDontCreateNewDoc) && OptionsHolder->NewDocAtStartUp);
         MainForm->UpdateDocumentCaptions();
         Trace("documents");

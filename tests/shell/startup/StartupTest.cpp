@@ -18,6 +18,7 @@
 #include "platform/framework/controls/Ranges.h"
 #include "platform/framework/menus/Menus.h"
 #include "platform/runtime/Exception.h"
+#include "platform/runtime/Folders.h"
 #include "platform/testing/Testing.h"
 #include "platform/testing/WindowTesting.h"
 #include "shell/BaseForms.h"
@@ -230,6 +231,31 @@ TEST_F(StartupTest, AFileThatCannotBeReadIsReportedAndTheFrameStillComesUp)
     EXPECT_NE(Messages.Texts[0].find("absent.txt"), std::string::npos);
     EXPECT_TRUE(MainForm->Visible());
     EXPECT_EQ(Application->Title(), "Eldravin 1.5 - <abc>");
+    CloseAndShutDown(run);
+}
+
+TEST_F(StartupTest, ARelativeNameMeansTheFolderTheProgramStartedIn)
+{
+    // The stored folder, made current while the options load, holds a file
+    // of that name; the start folder does not.
+    const std::string elsewhere = MakeTestDir("ailleurs");
+    WriteTestFile(elsewhere + "/memo.txt", "Pas celui-ci.\r\n");
+    {
+        TRegistryEx store;
+        store.Prefix = SettingsKeyPrefix;
+        store.OpenKey("Internal");
+        store.WriteString("InitDir", elsewhere);
+        store.Flush();
+    }
+    const std::string startFolder = GetCurrentDir();
+    ASSERT_TRUE(SetCurrentDir(Dir));
+    Args({"memo.txt"});
+    TProgramRun run;
+    ASSERT_EQ(run.Start(), TStartResult::Running);
+    SetCurrentDir(startFolder);
+    EXPECT_EQ(DocDispatcher->Count(), 0);
+    ASSERT_EQ(Messages.Texts.size(), 1u);
+    EXPECT_NE(Messages.Texts[0].find(Dir + "/memo.txt"), std::string::npos) << Messages.Texts[0];
     CloseAndShutDown(run);
 }
 
