@@ -1,7 +1,8 @@
 // Entry point of the word processor.
-#include "imaging/ImagingUnits.h"
+#include "foundation/settings/CmdLineSwitches.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/Host.h"
+#include "shell/startup/Startup.h"
 
 #include <cstdio>
 
@@ -9,16 +10,19 @@ int main(int argc, char** argv)
 {
     try {
         StartPlatformHost(argc, argv, false);
-        // Every module's initialisation: the picture classes register with
-        // the picture registry under their file extensions.
-        InitializeImagingUnits();
-        FinalizeImagingUnits();
+        SetProgramArguments(argc, argv);
+        int exitCode = 0;
+        {
+            TProgramRun run;
+            exitCode = run.Run();
+        }
         StopPlatformHost();
-        return 0;
+        return exitCode;
     } catch (const EAbort&) {
         return 0;
-    } catch (const Exception& e) {
-        std::fprintf(stderr, "Anomalie : %s.\n", e.Message().c_str());
+    } catch (const std::exception& e) {
+        // A failure before the program's message boxes exist.
+        std::fprintf(stderr, "Anomalie : %s.\n", e.what());
         return 1;
     }
 }

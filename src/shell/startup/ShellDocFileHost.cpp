@@ -1,0 +1,115 @@
+#include "shell/startup/ProgramHosts.h"
+
+#include "formats/DocFileHost.h"
+#include "foundation/settings/FileList.h"
+#include "shell/frame/FrameServices.h"
+#include "shell/options/OptionsHolder.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+class TShellDocFileHost : public TDocFileHost {
+public:
+    void AddRecentDocument(const std::string& fileName) override;
+    bool SaveCaretPos() override;
+    bool UndoAfterSave() override;
+    bool SuperCompactSave() override;
+    bool CipherStrength() override;
+    std::string UserName() override;
+    void ProgressStart(int64_t total, const std::string& text) override;
+    void ProgressStep(int64_t done) override;
+    void ProgressEnd(bool showFull) override;
+    void ResetStatusBar() override;
+    void UpdateFrameLayout() override;
+};
+
+}  // namespace
+
+// --- the document file road -------------------------------------------------------------
+
+void TShellDocFileHost::AddRecentDocument(const std::string& fileName)
+{
+    if (OptionsHolder)
+        OptionsHolder->RecentDocs->AddFile(fileName);
+}
+
+bool TShellDocFileHost::SaveCaretPos()
+{
+    return OptionsHolder ? OptionsHolder->SaveCaretPos : TDocFileHost::SaveCaretPos();
+}
+
+bool TShellDocFileHost::UndoAfterSave()
+{
+    return OptionsHolder ? OptionsHolder->UndoAfterSave : TDocFileHost::UndoAfterSave();
+}
+
+bool TShellDocFileHost::SuperCompactSave()
+{
+    return OptionsHolder ? OptionsHolder->SuperCmpctSave : TDocFileHost::SuperCompactSave();
+}
+
+bool TShellDocFileHost::CipherStrength()
+{
+    return OptionsHolder ? OptionsHolder->CipherStrength : TDocFileHost::CipherStrength();
+}
+
+std::string TShellDocFileHost::UserName()
+{
+    return OptionsHolder ? OptionsHolder->UsrName : std::string();
+}
+
+namespace {
+int32_t ClampProgress(int64_t value)
+{
+    return static_cast<int32_t>(std::min<int64_t>(value, std::numeric_limits<int32_t>::max()));
+}
+}  // namespace
+
+void TShellDocFileHost::ProgressStart(int64_t total, const std::string& text)
+{
+    FrameProgressStart(ClampProgress(total), text);
+}
+
+void TShellDocFileHost::ProgressStep(int64_t done)
+{
+    FrameProgressStep(ClampProgress(done));
+}
+
+void TShellDocFileHost::ProgressEnd(bool showFull)
+{
+    FrameProgressEnd(showFull);
+}
+
+void TShellDocFileHost::ResetStatusBar()
+{
+    FrameResetStatusBar();
+}
+
+void TShellDocFileHost::UpdateFrameLayout()
+{
+    FrameUpdateLayout();
+}
+
+namespace {
+TShellDocFileHost* g_FileHost = nullptr;
+TDocFileHost* g_PreviousFileHost = nullptr;
+}  // namespace
+
+void InstallShellDocFileHost()
+{
+    if (g_FileHost)
+        return;
+    g_FileHost = new TShellDocFileHost;
+    g_PreviousFileHost = SetDocFileHost(g_FileHost);
+}
+
+void RemoveShellDocFileHost()
+{
+    if (!g_FileHost)
+        return;
+    SetDocFileHost(g_PreviousFileHost);
+    delete g_FileHost;
+    g_FileHost = nullptr;
+}
