@@ -18,6 +18,7 @@
 #include "imaging/PngImage.h"
 #include "platform/framework/Bitmap.h"
 #include "platform/framework/Metafile.h"
+#include "platform/framework/ModalResults.h"
 #include "platform/gdi/Bitmaps.h"
 #include "platform/gdi/Dib.h"
 #include "platform/ole/DataObject.h"
@@ -575,6 +576,63 @@ TPiggyBank& TClipboardManager::GetPiggyBank()
     if (!FPiggyBank)
         FPiggyBank = std::make_unique<TPiggyBank>();
     return *FPiggyBank;
+}
+
+// ---------------------------------------------------------------------------
+// Exit
+
+bool TClipboardManager::CloseQuery()
+{
+    // 1. The note spike.
+    if (FPiggyBank && !FPiggyBank->IsEmpty()) {
+        const int32_t answer = ShowMessageDlg("Le Pique-notes contient des éléments. Désirez-vous enregistrer son "
+                                              "contenu dans un fichier ?",
+                                              mtConfirmation, mbYesNoCancel);
+        if (answer == mrCancel)
+            return false;
+        if (answer == mrYes && !(SaveNoteSpike && SaveNoteSpike(FPiggyBank->Document())))
+            return false;
+    }
+
+    // 2. What the program leaves on the clipboard.
+    if (GetClipboardOwner() != FOwner || FOwner == HWND_NONE)
+        return true;
+    auto empty = [this] {
+        if (Open(10000)) {
+            EmptyClipboard();
+            Close();
+        }
+    };
+    if (CopiedDocumentCoding == 4) {
+        const int32_t answer = ShowMessageDlg("Le Presse-papiers contient des fragments de document crypté. Voulez-vous "
+                                              "laisser ces éléments à la disposition d'autres applications ?",
+                                              mtWarning, mbYesNoCancel);
+        if (answer == mrCancel)
+            return false;
+        if (answer == mrNo) {
+            empty();
+            return true;
+        }
+    }
+    if (!Open(10000))
+        return true;
+    size_t total = 0;
+    for (uint32_t format : {static_cast<uint32_t>(CF_TEXT), FRtfFormat})
+        if (HasFormat(format))
+            if (HANDLE handle = GetClipboardData(format))
+                total += GlobalSize(handle);
+    Close();
+    constexpr size_t LargeContent = 0x20000;
+    if (total <= LargeContent)
+        return true;
+    const int32_t answer = ShowMessageDlg("Eldravin a placé un élément de grande taille dans le Presse-papiers. "
+                                          "Voulez-vous laisser cet élément à la disposition d'autres applications ?",
+                                          mtConfirmation, mbYesNoCancel);
+    if (answer == mrCancel)
+        return false;
+    if (answer == mrNo)
+        empty();
+    return true;
 }
 
 // ---------------------------------------------------------------------------

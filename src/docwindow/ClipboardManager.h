@@ -12,6 +12,7 @@
 #include "platform/win/WinTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,6 +120,17 @@ public:
     // --- Note spike ------------------------------------------------------------------------
     TPiggyBank& GetPiggyBank();
     bool PiggyBankExists() const { return FPiggyBank != nullptr; }
+    // Shows the note spike's document and saves it under a name the user
+    // chooses (the document dispatcher's Save As); true when it was saved.
+    // Without it the note spike cannot be saved at exit.
+    std::function<bool(TDocument& document)> SaveNoteSpike;
+
+    // --- Exit ---------------------------------------------------------------------------------
+    // The questions before the program ends: a note spike that holds
+    // something is offered for saving; what the program leaves on the
+    // clipboard (fragments of an encrypted document, more than 128 KB) may
+    // be taken off it. False refuses the exit.
+    bool CloseQuery();
 
 private:
     bool Available(uint32_t format) const;

@@ -13,6 +13,7 @@
 #include "foundation/managers/StyleManager.h"
 #include "foundation/MessageAnswers.h"
 #include "layout/LineLayoutService.h"
+#include "platform/runtime/Exception.h"
 #include "platform/testing/DesktopClipboard.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,14 @@ public:
         return nullptr;
     }
     void AddRecentInsertedFile(const std::string& fileName) override { RecentInserted.push_back(fileName); }
+    // Raised by the space-adjustment option, to make an edit fail half-way.
+    bool FailInEdit = false;
+    bool SpaceAdjustment() override
+    {
+        if (FailInEdit)
+            throw Exception("panne simulée");
+        return false;
+    }
     int32_t KeyboardLanguage() override { return 0x040C; }
     uint32_t KeyboardCodePage() override { return 1252; }
 };

@@ -615,7 +615,7 @@ const char* ComingWith(uint8_t code)
 {
     switch (code) {
     case docLinkHeaderToPrevious:
-        return "l'insertion de documents dans le texte";
+        return "la copie des en-têtes et pieds de page d'une section à l'autre";
     case docAutocorrectTypedChar:
     case docAutocorrectRange:
         return "la correction automatique";
