@@ -216,6 +216,19 @@ TField::~TField()
         FDocument->Objects().Remove(FHandle);
 }
 
+void TField::SetDocument(TDocument* document)
+{
+    if (document == FDocument)
+        return;
+    TObjectHandle handle = NoObjectHandle;
+    if (document)
+        handle = document->Objects().Add(this);
+    if (FDocument)
+        FDocument->Objects().Remove(FHandle);
+    FDocument = document;
+    FHandle = handle;
+}
+
 std::string TField::GetTypeName() const
 {
     const std::string& name = FieldTypeDisplayName(Type);

@@ -78,6 +78,10 @@ public:
 
     TDocument* GetDocument() const { return FDocument; }
     TObjectHandle Handle() const { return FHandle; }
+    // Moves the object to another document: it leaves the old document's
+    // object table and takes a handle in the new one (records that name it
+    // are translated by whoever moves it).
+    void SetDocument(TDocument* document);
 
     // The type's display name; for a type without one, the instruction up to
     // its first blank (empty when it has no blank).

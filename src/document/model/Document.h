@@ -37,6 +37,8 @@
 
 class TAutocorrectLangOptions;
 struct TBlockSelection;
+struct TDispatchEntry;
+class TInsertDeleteOperation;
 struct TClickAndTypePlan;
 class TFormatStyleListInfo;
 struct TFormatPainterRecord;
@@ -111,6 +113,9 @@ constexpr int32_t chfToolsRefresh = 12;   // the selection changed: refresh the 
 constexpr int32_t chfUpdatingViews = 31;  // the views are being brought up to date after an edit
 constexpr int32_t chfNoReplayScroll = 32; // an operation replayed later does not scroll to it
 constexpr int32_t chfTextMoved = 37;      // a block of text has just moved
+constexpr int32_t chfPlainTextPaste = 38; // plain text from the clipboard is being inserted
+constexpr int32_t chfFileInsertion = 39;  // a file's content is being inserted
+constexpr int32_t chfCharsetVariant = 43; // pasted text takes its font's variant for a character set
 constexpr int32_t chfReplacing = 67;      // replaced or moved text is being inserted
 constexpr int32_t chfMoveDeletion = 68;   // moved text is being taken out of its old place
 constexpr int32_t chfReadingFormats = 76; // character formats are being read for insertion
@@ -575,9 +580,49 @@ public:
     // it from the file name's extension; any other value tries every format.
     // Failures are reported to the user, and the document is then unchanged.
     void InsertPictureFromFile(const std::string& fileName, uint8_t format);
+    // --- Inserting documents, files and the clipboard ---------------------------
+    // Turns a source document already in memory into an insertion buffer for
+    // this one: styles and tab tables the text uses join this document's
+    // (the style change recorded in op), its objects, sections and range
+    // objects are taken over (the source is consumed), its notes, headers and
+    // footers go into this document's stories, and buffer receives its first
+    // `count` body paragraphs whole and the text of the next one. A plain-text
+    // source (codings 5 and 6) gives plain characters instead. The sections
+    // and range objects the buffer's records name wait in this document until
+    // the insertion of the buffer takes them (DropCarriedObjects frees those
+    // an insertion did not take).
+    void InsertDocument(TDocument& source, int32_t count, TUpdateRange& update, TOperation* op, TMemory& buffer);
+    void DropCarriedObjects();
+    // Inserts a file's content at the selection as one undoable step
+    // ("l'insertion de fichier"). An open document of that name is copied, so
+    // that it stays as it is; any other file is read in the coding (-1:
+    // detect it). False when the file could not be read (the reader told the
+    // user) or held nothing.
+    bool InsertFile(const std::string& fileName, int32_t coding);
+    // Operation 15: the clipboard's content at the selection (plain text when
+    // plainText is set and the clipboard holds text; format: a format to
+    // prefer, 0 the clipboard manager's choice).
+    void PasteFromClipboard(bool plainText, uint32_t format, TUpdateRange& update, TOperation* op);
+    // Operation 16: the note spike's content at the selection.
+    void PasteNoteSpike(TUpdateRange& update, TOperation* op);
+    // The document is the note spike ("Pique-notes").
+    uint8_t IsNoteSpike = 0;
+    // Operation 21: a copy of the text from start to end inserted at target.
+    void DuplicateText(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update, TOperation* op,
+                       TEditFlags flags, const TTextPosition& target);
+    // Operation 48: one character in a font at the caret; a character of a
+    // symbol font becomes a "Symbole" field.
+    void InsertSymbol(uint8_t character, const std::string& fontName, TUpdateRange& update, TOperation* op,
+                      int32_t charset);
     // Sets both scale percentages of the object so that it fits the column
     // and the page (never above 100).
     void FitPictureSize(TDocObject& object);
+    // A bitmap picture made of a copy of the bitmap (its colours reduced to a
+    // palette when it has few), fitted to the column and added to the
+    // document's objects; the caller puts its record into the text.
+    TDocObject& AddBitmapPicture(const class TBitmap& bitmap);
+    // Set while the clipboard manager writes a copy of the document's text.
+    uint8_t CopyInProgress = 0;
 
     // --- Editing ------------------------------------------------------------
     // Every change of the content goes through here: the code's routine runs
@@ -587,6 +632,10 @@ public:
     // exception goes on to the caller (which reports it, once).
     void ExecuteOperation(TDocOperationCode code, std::initializer_list<void*> params = {});
     void ExecuteOperation(TDocOperationCode code, TOperationParams params);
+    // The same for an edit made of several routines that has no code of its
+    // own (inserting a file): the routine runs inside one operation of the
+    // kind, recorded, undone on failure and reported like any other.
+    void ExecuteEdit(uint8_t kind, const std::function<void(TOperation* op, TUpdateRange& update)>& routine);
     // 1 while a dispatch runs; painting asked for meanwhile only sets
     // PaintRequested.
     uint8_t InOperation = 0;
@@ -1105,6 +1154,7 @@ private:
     };
     void CollectDetachedAnchors(const TTextPosition& start, const TTextPosition& end, bool filter,
                                 TUpdateRange& update, TOperation* op);
+    void ExecuteEntry(TDocOperationCode code, const TDispatchEntry* entry, TOperationParams params);
     void InsertFragmentCore(const TMemory& fragment, const TTextPosition& position, TUpdateRange& update,
                             TOperation* op, TEditFlags flags, int32_t story,
                             std::vector<std::unique_ptr<TSection>>* newSections);
@@ -1151,6 +1201,11 @@ private:
     std::vector<std::unique_ptr<TSection>> FSections;
     std::vector<std::unique_ptr<TField>> FRangeObjects;
     std::unique_ptr<TStringList> FBookmarkNames;
+    // Sections and range objects that an insertion buffer made by
+    // InsertDocument names, until the insertion takes them.
+    std::vector<std::unique_ptr<TSection>> FCarriedSections;
+    std::vector<std::unique_ptr<TField>> FCarriedFields;
+    void AdoptCarriedObjects(TInsertDeleteOperation& step, const TMemory& text);
     // One list per detach phase under way (replacements nest an insertion's
     // detach phase in their own).
     std::vector<std::vector<TDetachedAnchor>> FDetachedAnchors;

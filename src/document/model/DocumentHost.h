@@ -72,6 +72,10 @@ public:
     virtual bool IsDocumentOpen(const std::string& /*fileName*/) { return false; }
     // The document is one of the dispatcher's open documents.
     virtual bool IsOpenDocument(const TDocument& /*document*/) { return false; }
+    // The open document of that file name; null when none is open.
+    virtual TDocument* FindOpenDocument(const std::string& /*fileName*/) { return nullptr; }
+    // Puts a file at the top of the recent-inserted-files list.
+    virtual void AddRecentInsertedFile(const std::string& /*fileName*/) {}
     // The file lies in the templates folder.
     virtual bool IsTemplateFile(const std::string& /*fileName*/) { return false; }
     // The template document of a file format (or the named template when a

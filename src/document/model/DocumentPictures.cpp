@@ -211,6 +211,22 @@ void TDocument::InsertPictureFromFile(const std::string& fileName, uint8_t forma
     }
 }
 
+TDocObject& TDocument::AddBitmapPicture(const TBitmap& bitmap)
+{
+    if (bitmap.Empty())
+        throw EInvalidGraphic("Image vide");
+    auto picture = std::make_unique<TDocPicture>(this);
+    TDocObjectImage& image = picture->ObjectImage();
+    image.Kind = 1;
+    image.Bitmap = PngOf(bitmap);
+    ReduceBitmapColors(*image.Bitmap);
+    picture->Width = LayoutToTwips(image.Bitmap->Width());
+    picture->Height = LayoutToTwips(image.Bitmap->Height());
+    FitPictureSize(*picture);
+    image.Packed = 0;
+    return ObjectManager().AddObject(std::move(picture));
+}
+
 void TDocument::FitPictureSize(TDocObject& object)
 {
     TPageParams params;

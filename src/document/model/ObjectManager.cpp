@@ -137,6 +137,15 @@ TDocObject* TObjectManager::FindLeastRecentImage(const TDocObject* except) const
     return best;
 }
 
+std::vector<std::unique_ptr<TDocObject>> TObjectManager::TakeObjects()
+{
+    for (const auto& object : FObjects)
+        LeaveAccounting(*object);
+    std::vector<std::unique_ptr<TDocObject>> taken;
+    taken.swap(FObjects);
+    return taken;
+}
+
 void TObjectManager::RemoveObject(TDocObject* object)
 {
     const int32_t index = IndexOf(object);

@@ -29,6 +29,9 @@ public:
     // Removes the object from the list and frees it; nothing for an object that
     // is not in the list. An unpacked image leaves the picture accounting.
     void RemoveObject(TDocObject* object);
+    // Empties the list without freeing the objects, which leave the picture
+    // accounting and go to the caller (another document takes them over).
+    std::vector<std::unique_ptr<TDocObject>> TakeObjects();
     // The object other than except whose image is unpacked and least drawn
     // (the last of equals); null when there is none.
     TDocObject* FindLeastRecentImage(const TDocObject* except) const;

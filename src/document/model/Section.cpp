@@ -157,6 +157,19 @@ TSection::~TSection()
         FDocument->Objects().Remove(FHandle);
 }
 
+void TSection::SetDocument(TDocument* document)
+{
+    if (document == FDocument)
+        return;
+    TObjectHandle handle = NoObjectHandle;
+    if (document)
+        handle = document->Objects().Add(this);
+    if (FDocument)
+        FDocument->Objects().Remove(FHandle);
+    FDocument = document;
+    FHandle = handle;
+}
+
 void TSection::Assign(const TSection& other)
 {
     Settings = other.Settings;

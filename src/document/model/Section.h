@@ -155,6 +155,8 @@ public:
     TDocument* GetDocument() const { return FDocument; }
     // The handle that section-break records carry for this section.
     TObjectHandle Handle() const { return FHandle; }
+    // Moves the section to another document, as TField::SetDocument does.
+    void SetDocument(TDocument* document);
 
     // 0-based position in the body, and the body paragraphs it covers (an
     // empty range, last < first, when no paragraph closes it).

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <string>
 
 namespace {
@@ -487,6 +488,30 @@ void RestartSpellCheckAfter(TDocument& document, TOperationParams /*params*/)
     document.RestartSpellCheck();
 }
 
+void RunPaste(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.PasteFromClipboard(ParamByte(params, 0) != 0, static_cast<uint32_t>(ParamInt(params, 1)), update, op);
+}
+
+void RunPasteNoteSpike(TDocument& document, TOperationParams /*params*/, TOperation* op, TUpdateRange& update)
+{
+    document.PasteNoteSpike(update, op);
+}
+
+void RunDuplicateText(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    const TTextPosition* target = static_cast<const TTextPosition*>(ParamPtr(params, 2));
+    if (!target)
+        RaiseMissingParameter(2);
+    document.DuplicateText(ParamRefAs<TTextPosition>(params, 0), ParamRefAs<TTextPosition>(params, 1), update, op,
+                           ParamByte(params, 3), *target);
+}
+
+void RunInsertSymbol(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.InsertSymbol(ParamByte(params, 0), ParamRefAs<std::string>(params, 1), update, op, ParamInt(params, 2));
+}
+
 // --- Kinds that depend on the parameters ------------------------------------
 
 uint8_t KindOfResetFormat(TOperationParams params)
@@ -533,13 +558,13 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 13 */ {15, nullptr, RunInsertFragment, "TDocument.InsertFragment", false, true, false, false, nullptr,
               nullptr},
     /* 14 */ {15, nullptr, RunInsertText, "TDocument.InsertText", false, true, false, false, nullptr, nullptr},
-    /* 15 */ {13, nullptr, nullptr, "TDocument.PasteFromClipboard", false, false, true, false, nullptr, nullptr},
-    /* 16 */ {13, nullptr, nullptr, "TPiggyBank.PasteInto", false, false, true, false, nullptr, nullptr},
+    /* 15 */ {13, nullptr, RunPaste, "TDocument.PasteFromClipboard", false, false, true, false, nullptr, nullptr},
+    /* 16 */ {13, nullptr, RunPasteNoteSpike, "TPiggyBank.PasteInto", false, false, true, false, nullptr, nullptr},
     /* 17 */ {20, nullptr, RunDeleteRange, "TDocument.DeleteRange", false, false, false, false, nullptr, nullptr},
     /* 18 */ {37, nullptr, RunDeleteBlock, "TDocument.BlockOperation", false, false, false, false, nullptr, nullptr},
     /* 19 */ {15, nullptr, RunReplaceText, "TDocument.ReplaceText", false, false, false, false, nullptr, nullptr},
     /* 20 */ {21, nullptr, RunMoveText, "TDocument.MoveText", false, false, false, false, nullptr, nullptr},
-    /* 21 */ {24, nullptr, nullptr, "TDocument.DuplicateText", false, false, false, false, nullptr, nullptr},
+    /* 21 */ {24, nullptr, RunDuplicateText, "TDocument.DuplicateText", false, false, false, false, nullptr, nullptr},
     /* 22 */ {25, nullptr, RunJoinParagraphs, "TDocument.JoinParagraphs", false, false, false, false, nullptr, nullptr},
     /* 23 */ {26, nullptr, RunSplitParagraphs, "TDocument.SplitParagraphs", false, false, false, false, nullptr, nullptr},
     /* 24 */ {27, nullptr, RunSortParagraphs, "TDocument.SortParagraphs", false, false, false, false, nullptr, nullptr},
@@ -577,7 +602,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
               nullptr, nullptr},
     /* 46 */ {53, nullptr, RunChangeSectionBreak, "TDocument.ChangeSectionBreak", false, false, false, false, nullptr, nullptr},
     /* 47 */ {55, nullptr, nullptr, "TDocument.LinkHeaderToPrevious", false, false, false, false, nullptr, nullptr},
-    /* 48 */ {16, nullptr, nullptr, "TDocument.InsertSymbol", false, false, false, false, nullptr, nullptr},
+    /* 48 */ {16, nullptr, RunInsertSymbol, "TDocument.InsertSymbol", false, false, false, false, nullptr, nullptr},
     /* 49 */ {56, nullptr, RunFormatPageNumbers, "TDocument.FormatPageNumbers", false, false, false, false,
               UpdatePageNumberFields, nullptr},
     /* 50 */ {57, nullptr, nullptr, "TDocument.InsertEnvelope", false, false, false, false, nullptr, nullptr},
@@ -589,19 +614,13 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
 const char* ComingWith(uint8_t code)
 {
     switch (code) {
-    case docPaste:
-        return "les opérations du presse-papiers";
-    case docPasteNoteSpike:
-        return "le collecteur de notes";
-    case docDuplicateText:
     case docLinkHeaderToPrevious:
-        return "l'insertion de documents dans le texte";
+        return "la copie des en-têtes et pieds de page d'une section à l'autre";
     case docAutocorrectTypedChar:
     case docAutocorrectRange:
         return "la correction automatique";
-    case docInsertSymbol:
     case docInsertEnvelope:
-        return "l'insertion de symboles et d'enveloppes";
+        return "l'insertion d'enveloppes";
     default:
         return "une version ultérieure";
     }
@@ -666,6 +685,28 @@ void TDocument::ExecuteOperation(TDocOperationCode code, std::initializer_list<v
 
 void TDocument::ExecuteOperation(TDocOperationCode code, TOperationParams params)
 {
+    ExecuteEntry(code, GetDispatchEntry(code), params);
+}
+
+namespace {
+
+void RunEditRoutine(TDocument& /*document*/, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    (*static_cast<const std::function<void(TOperation*, TUpdateRange&)>*>(params[0]))(op, update);
+}
+
+}  // namespace
+
+void TDocument::ExecuteEdit(uint8_t kind, const std::function<void(TOperation* op, TUpdateRange& update)>& routine)
+{
+    const TDispatchEntry entry{kind, nullptr, RunEditRoutine, "TDocument.ExecuteEdit", false, false, false, false,
+                               nullptr, nullptr};
+    void* params[] = {const_cast<std::function<void(TOperation*, TUpdateRange&)>*>(&routine)};
+    ExecuteEntry(static_cast<TDocOperationCode>(DocOperationCodeCount), &entry, params);
+}
+
+void TDocument::ExecuteEntry(TDocOperationCode code, const TDispatchEntry* entry, TOperationParams params)
+{
     // 1. The document dispatcher waits; painting is deferred.
     LockDispatcher();
     InOperation = 1;
@@ -675,7 +716,6 @@ void TDocument::ExecuteOperation(TDocOperationCode code, TOperationParams params
     const int32_t depth = ChangeStackDepth();
     const TTextSelection selection = Selection();
     const TCaret caret = Caret;
-    const TDispatchEntry* entry = GetDispatchEntry(code);
     bool recorded = false;
 
     auto finish = [&] {

@@ -94,6 +94,7 @@ void TDocument::InsertFragmentStep(const TMemory& fragment, const TTextPosition&
     if (newSections)
         for (auto& section : *newSections)
             step->AdoptSection(std::move(section));
+    AdoptCarriedObjects(*step, text);
     if (op)
         op->ReserveSteps(1);
     TUpdateRange local;
