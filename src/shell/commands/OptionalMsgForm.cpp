@@ -84,9 +84,17 @@ void TOptionalMsgForm::Prepare(const std::vector<uint8_t>& answers)
         bool shortened = false;
         if (canvas.TextWidth(text) > room) {
             shortened = true;
-            while (!text.empty() && canvas.TextWidth(text + "...") > room)
-                text.pop_back();
-            text += "...";
+            // The longest beginning that fits with "..." (found by halving: a
+            // longer beginning is never narrower).
+            size_t low = 0, high = text.size();
+            while (low < high) {
+                const size_t middle = (low + high + 1) / 2;
+                if (canvas.TextWidth(text.substr(0, middle) + "...") <= room)
+                    low = middle;
+                else
+                    high = middle - 1;
+            }
+            text = text.substr(0, low) + "...";
         }
         const int32_t index = ChkLstBx->Items().AddObject(text, IdObject(static_cast<uint8_t>(id)));
         ChkLstBx->SetChecked(index, FAnswers[static_cast<size_t>(id)] < 128);
