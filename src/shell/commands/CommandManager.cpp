@@ -1,6 +1,10 @@
 #include "shell/commands/CommandManager.h"
 
+#include "document/model/Document.h"
+#include "document/model/Paragraph.h"
+#include "foundation/MessageDlg.h"
 #include "foundation/resources/ResourceStrings.h"
+#include "shell/commands/ProgramEvents.h"
 #include "platform/runtime/Processes.h"
 
 #include <algorithm>
@@ -228,4 +232,63 @@ bool TCommandManager::IdleFor(int32_t milliseconds) const
 {
     const int32_t elapsed = static_cast<int32_t>(TickSource() - LastActionTime);
     return elapsed >= milliseconds;
+}
+
+// --- Routines the handlers share --------------------------------------------------------
+
+namespace {
+
+constexpr TEventId kDeleteEvent = 2300;
+
+// The range lies within one paragraph and holds nothing but blanks.
+bool BlanksWithinOneParagraph(TDocument& document, const TTextPosition& start, const TTextPosition& end)
+{
+    if (start.Paragraph != end.Paragraph)
+        return false;
+    const TMemory& text = document.Paragraphs(start.Paragraph).GetText();
+    for (int32_t i = start.Offset; i < end.Offset; ++i)
+        if (i >= text.Size() || text.Data()[i] != ' ')
+            return false;
+    return true;
+}
+
+}  // namespace
+
+void TCommandManager::DeleteSelection(bool wholeWordOption)
+{
+    TDocument* document = GetTargetDocument();
+    if (!document)
+        return;
+    TTextPosition start = document->Selection().Start;
+    TTextPosition end = document->Selection().End;
+    uint8_t flags = 0x40;
+    if (wholeWordOption && document->IsWordRange(TTextRange{start, end}) &&
+        !BlanksWithinOneParagraph(*document, start, end))
+        flags |= 0x20;
+    document->ExecuteOperation(docDeleteRange, {&start, &end, &flags});
+    FireEvent(kDeleteEvent);
+}
+
+bool TCommandManager::ValidateInsertName(const std::string& name)
+{
+    if (name.empty()) {
+        ShowError("Veuillez spécifier un nom pour l'insert");
+        return false;
+    }
+    if (name.size() >= 129) {
+        ShowError("Le nom de cet insert est trop long.");
+        return false;
+    }
+    static const std::string invalid = std::string("\"*/:<>?\\|") + "\x84\x93\x94\xAB\xBB";
+    for (char c : name)
+        if (invalid.find(c) != std::string::npos) {
+            ShowError(std::string("Le nom de cet insert comprend des caractères non valides : \"") + c + "\"");
+            return false;
+        }
+    if (FContext.InsertNameExists(name)) {
+        ShowError("Un insert du nom de \"" + name +
+                  "\" est déjà présent dans cette collection d'inserts. Veuillez choisir un nom différent.");
+        return false;
+    }
+    return true;
 }

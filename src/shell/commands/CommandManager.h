@@ -148,6 +148,10 @@ public:
     virtual void HideClipNameChooser() {}
     virtual void ClearUndoOnNextClick(TDocument& /*document*/) {}
     virtual void RepaintToolbars() {}
+    // An insert of that name (compared without regard to case) is in the
+    // collection the clip library shows. Without a clip library no collection
+    // holds inserts.
+    virtual bool InsertNameExists(const std::string& /*name*/) { return false; }
 };
 
 // The handlers of one id block.
@@ -195,6 +199,14 @@ public:
     // at least the given number of milliseconds.
     bool IdleFor(int32_t milliseconds) const;
     TDocument* GetTargetDocument();
+
+    // --- Routines the handlers share ---
+    // Deletes the target document's selection as one undoable operation
+    // (forward deletion; with the whole-word option, a selection of whole
+    // words takes its neighbouring space along), then fires event 2300.
+    void DeleteSelection(bool wholeWordOption);
+    // Checks the name of a clip insert; shows what is wrong and returns false.
+    bool ValidateInsertName(const std::string& name);
 
     // The handler of a block (nullptr removes it); the previous one is returned.
     // Paragraph, Character, Document, Window and Help have one handler each;
