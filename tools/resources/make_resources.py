@@ -3,6 +3,8 @@
 
   menus.txt       -> resources/eldravin/_MENU/<NAME>.mnu      (menu templates)
   eventnames.txt  -> resources/eldravin/EVENTNAMES/EVENTNAMES.tbl  (id-indexed strings)
+  commands.txt    -> resources/eldravin/COMMANDHINTS/MENUCOMMANDS.tbl and
+                     COMMANDHINTS.tbl (command captions and hints, id-indexed strings)
   cursors (drawn here) -> resources/eldravin/CURSOR/<Name>.cur
   the event-state strip (drawn here) -> resources/eldravin/BITMAP/MEGAPHONE.bmp
 
@@ -91,6 +93,23 @@ def read_id_texts(path):
         ident, text = line.split('|', 1)
         result.append((int(ident), text))
     return result
+
+
+def read_commands(path):
+    """The command table: (captions, hints) as lists of (id, text); a command
+    with an empty caption has a hint only."""
+    captions, hints = [], []
+    for raw in open(path, encoding='utf-8'):
+        line = raw.rstrip('\n')
+        if not line or line.startswith('#'):
+            continue
+        ident, _keyword, caption, hint = line.split('|', 3)
+        if '\t' in caption or '\t' in hint or not hint:
+            raise ValueError('bad command line: ' + line)
+        if caption:
+            captions.append((int(ident), caption))
+        hints.append((int(ident), hint))
+    return captions, hints
 
 
 # --- Cursors -------------------------------------------------------------------------
@@ -349,6 +368,9 @@ def main():
         write(os.path.join(OUT, '_MENU', name + '.mnu'), template_bytes(items))
     write(os.path.join(OUT, 'EVENTNAMES', 'EVENTNAMES.tbl'),
           id_string_table(read_id_texts(os.path.join(HERE, 'eventnames.txt'))))
+    captions, hints = read_commands(os.path.join(HERE, 'commands.txt'))
+    write(os.path.join(OUT, 'COMMANDHINTS', 'MENUCOMMANDS.tbl'), id_string_table(captions))
+    write(os.path.join(OUT, 'COMMANDHINTS', 'COMMANDHINTS.tbl'), id_string_table(hints))
     write(os.path.join(OUT, 'BITMAP', 'MEGAPHONE.bmp'), megaphone_strip())
     for name, shape in CURSORS.items():
         write(os.path.join(OUT, 'CURSOR', name + '.cur'), cursor_file(shape))
