@@ -100,7 +100,8 @@ TEST_F(SaveAsWebFormTest, RenamingFormatsAndTheFolderBoxThenThePage)
         const TRect first = form.ImgLstBx->ItemRect(0);
         Mouse.Click(form.ImgLstBx->Handle(), {first.Left + 40, first.Top + 8});
         Mouse.Click(form.ImgFileNameEdit->Handle(), {20, 8});
-        Keys.Chord({"Ctrl"}, "A");
+        Keys.Tap("Home");
+        Keys.Chord({"Shift"}, "End");
         TypeWord("PHOTO");
         Keys.Tap("Tab");
         EXPECT_EQ(form.Images()[0]->FileName, "photo.png");
@@ -109,7 +110,8 @@ TEST_F(SaveAsWebFormTest, RenamingFormatsAndTheFolderBoxThenThePage)
         Mouse.Click(form.ImgLstBx->Handle(), {second.Left + 40, second.Top + 8});
         EXPECT_EQ(form.ImgFileNameEdit->Text(), "Image00002.png");
         Mouse.Click(form.ImgFileNameEdit->Handle(), {20, 8});
-        Keys.Chord({"Ctrl"}, "A");
+        Keys.Tap("Home");
+        Keys.Chord({"Shift"}, "End");
         TypeWord("PHOTO");
         Keys.Tap("Tab");
         EXPECT_EQ(form.Images()[1]->FileName, "photo.png");
@@ -119,7 +121,8 @@ TEST_F(SaveAsWebFormTest, RenamingFormatsAndTheFolderBoxThenThePage)
         TMessageAnswers answers;
         answers.Expect("Eldravin n'a pas pu créer le fichier", mrOk);
         Mouse.Click(form.ImgFileNameEdit->Handle(), {20, 8});
-        Keys.Chord({"Ctrl"}, "A");
+        Keys.Tap("Home");
+        Keys.Chord({"Shift"}, "End");
         Keys.Chord({"Shift"}, "Num*");  // '*'
         Keys.Tap("Tab");
         EXPECT_EQ(form.Images()[1]->FileName, "photo.png");

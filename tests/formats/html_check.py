@@ -13,6 +13,7 @@ byte by byte); the words of FILE (UTF-8, one text) appear in the page's text
 in the same order. Prints "ok" and a summary, or the faults, one per line,
 and exits 1.
 """
+import codecs
 import os
 import re
 import struct
@@ -118,8 +119,9 @@ def raw_text_faults(source):
             if not re.match(r"&(#\d+|[a-zA-Z]+);", seg[amp.start():]):
                 faults.append("bare & in text %r" % seg[max(0, amp.start() - 10):amp.start() + 10])
     for m in re.finditer(r"<a\s([^>]*)>", source):
-        if re.search(r"=\s*[^\"\s]", m.group(1)):
-            faults.append("unquoted anchor attribute %r" % m.group(0))
+        for value in re.finditer(r"[\w-]+\s*=\s*(\"[^\"]*\"|[^\s>]*)", m.group(1)):
+            if not value.group(1).startswith('"'):
+                faults.append("unquoted anchor attribute %r" % m.group(0))
     if re.search(r"<(?![a-zA-Z/!])", source):
         faults.append("bare < in the page")
     return faults
@@ -268,6 +270,13 @@ def check_picture(path):
         return "undecodable: %s" % e
 
 
+def _control(error):
+    return "".join(chr(b) for b in error.object[error.start:error.end]), error.end
+
+
+codecs.register_error("control", _control)
+
+
 def main(argv):
     page = argv[1]
     opts = dict(zip(argv[2::2], argv[3::2]))
@@ -282,7 +291,9 @@ def main(argv):
     if "--charset" in opts and opts["--charset"] != codepage:
         faults.append("code page %s, %s expected" % (codepage, opts["--charset"]))
     try:
-        source = raw.decode("cp" + codepage)
+        # Bytes a code page leaves undefined stand for the control characters
+        # of the same number, as the system's own conversion gives them.
+        source = raw.decode("cp" + codepage, errors="control")
     except (UnicodeDecodeError, LookupError) as e:
         print("page does not decode with its code page: %s" % e)
         return 1
