@@ -408,6 +408,26 @@ TEST_F(HtmlExport, DocumentWithoutPicturesMakesNoFolder)
     EXPECT_FALSE(DirectoryExists(Folder + "/page_fichiers"));
 }
 
+TEST_F(HtmlExport, BackgroundColourAndPictureGoWithThePage)
+{
+    TRtfManagersScope managers;
+    const std::string background = SharedDir() + "/corpus/images/pillow/7x13.png";
+    ELDRAVIN_NEED_SHARED(background);
+    auto document = ReadRtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Times New Roman;}}\\pard text\\par}");
+    TWebExportSettings& settings = WebExportSettings();
+    settings.BackgroundColor = 0x563412;
+    settings.BackgroundImage = background;
+    settings.SeparateFolder = true;
+    settings.DefaultFormat = ifGif;
+    const std::string html = Export(*document, "fond.htm");
+    EXPECT_NE(html.find("<body bgcolor=#123456 background=\"fond_fichiers/fond_arrière-plan.gif\">"),
+              std::string::npos)
+        << html;
+    EXPECT_TRUE(FileExists(Folder + "/fond_fichiers/fond_arrière-plan.gif"));
+    std::string report;
+    EXPECT_TRUE(RunChecker(Folder + "/fond.htm", "", report)) << report;
+}
+
 int32_t FailingWrite(THandle, const void*, int32_t)
 {
     return -1;

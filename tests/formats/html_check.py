@@ -80,6 +80,8 @@ class Page(HTMLParser):
                     self.faults.append("bad CSS declaration %r" % decl)
         if tag == "body":
             self.in_body = True
+            if a.get("background"):
+                self.images.append({"src": a["background"], "width": "1", "height": "1"})
         if tag == "style":
             self.in_style = True
         if tag not in VOID:

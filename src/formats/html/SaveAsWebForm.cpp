@@ -105,7 +105,7 @@ TSaveAsWebForm::TSaveAsWebForm(TComponent* owner, TDocument& document, const std
     MakeLabel(this, this, "&Auteur :", 8, 96, 90);
     AuthorEdit = Make<TEdit>(this, this, "AuthorEdit", 104, 92, 408, 21);
 
-    ImagesGrpBx = Make<TGroupBox>(this, this, "ImagesGrpBx", 8, 122, 504, 176);
+    ImagesGrpBx = Make<TGroupBox>(this, this, "ImagesGrpBx", 8, 122, 504, 180);
     ImagesGrpBx->SetCaption(" Images ");
     ImgLstBx = Make<TListBox>(this, ImagesGrpBx, "ImgLstBx", 8, 18, 180, 150);
     ImgLstBx->Style = TListBoxStyle::lbOwnerDrawFixed;
@@ -122,9 +122,9 @@ TSaveAsWebForm::TSaveAsWebForm(TComponent* owner, TDocument& document, const std
     DefImgFmtCmbBx->Style = TComboBoxStyle::csDropDownList;
     for (const char* format : {"Uniquement PNG", "Uniquement GIF", "Uniquement JPG", "Format optimal"})
         DefImgFmtCmbBx->Items().Add(format);
-    SepFldrChkBx = Make<TCheckBox>(this, ImagesGrpBx, "SepFldrChkBx", 196, 112, 300, 17);
+    SepFldrChkBx = Make<TCheckBox>(this, ImagesGrpBx, "SepFldrChkBx", 196, 130, 300, 17);
     SepFldrChkBx->SetCaption("Placer les images dans un dossier dédié");
-    ImgNumChkBx = Make<TCheckBox>(this, ImagesGrpBx, "ImgNumChkBx", 196, 136, 300, 17);
+    ImgNumChkBx = Make<TCheckBox>(this, ImagesGrpBx, "ImgNumChkBx", 196, 152, 300, 17);
     ImgNumChkBx->SetCaption("Commencer la numérotation à 1");
     ImgPreviewPaintBx = Make<TPaintBox>(this, ImagesGrpBx, "ImgPreviewPaintBx", 396, 18, 100, 80);
     ImgPreviewSpdBtn = Make<TSpeedButton>(this, ImagesGrpBx, "ImgPreviewSpdBtn", 396, 102, 100, 22);

@@ -25,6 +25,8 @@ std::unique_ptr<TStatusBarIcons>& Holder()
 TStatusBarIcon::TStatusBarIcon(int32_t index) : FBitmap(std::make_unique<TBitmap>()), FName(kIconNames[index])
 {
     FBitmap->LoadFromResourceName("STATUSBARICON" + std::to_string(index));
+    // The corner colour is the status bar's face showing through.
+    FBitmap->SetTransparent(true);
 }
 
 TStatusBarIcon::~TStatusBarIcon() = default;
@@ -47,6 +49,7 @@ TBitmap& TStatusBarIcons::GetSpellCheckBitmap()
     if (!FSpellCheck) {
         FSpellCheck = std::make_unique<TBitmap>();
         FSpellCheck->LoadFromResourceName("SPLCHKSTATUS");
+        FSpellCheck->SetTransparent(true);
     }
     return *FSpellCheck;
 }

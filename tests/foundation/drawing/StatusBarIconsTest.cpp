@@ -51,6 +51,8 @@ TEST(StatusBarIconsTest, IconsDrawIntoAStatusBarStrip)
     EXPECT_EQ(canvas.Pixels(8 + 2, 4 + 5), 0x000000u);
     EXPECT_EQ(canvas.Pixels(8 + 5 * 24 + 5, 4 + 8), 0x00DCFFu);
     EXPECT_EQ(canvas.Pixels(8 + 6 * 24 + 3, 4 + 11), 0x009600u);
+    // The corners let the bar's face through.
+    EXPECT_EQ(canvas.Pixels(8, 4), 0xC0C0C0u);
     EXPECT_TRUE(WriteBitmapPng(strip, TestOutputDir() + "/status-bar-icons.png"));
     FreeStatusBarIcons();
 }
