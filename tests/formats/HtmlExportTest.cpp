@@ -11,6 +11,7 @@
 #include "foundation/managers/FontManager.h"
 #include "formats/OutputFile.h"
 #include "formats/html/HtmlExport.h"
+#include "foundation/settings/IniFile.h"
 #include "imaging/ImagingUnits.h"
 #include "platform/framework/Bitmap.h"
 #include "platform/runtime/CodePages.h"
@@ -327,6 +328,37 @@ TEST_F(HtmlExport, TextEmittersAndNumbers)
     EXPECT_EQ(HtmlUrlPath("a b\\c d.png"), "a%20b/c%20d.png");
     EXPECT_EQ(HtmlEscape("\x84x\x91y\x92"), "&bdquo;x&lsquo;y&rsquo;");
     EXPECT_EQ(HtmlAttribute("say \"<hi>\""), "say &quot;<hi>&quot;");
+}
+
+TEST_F(HtmlExport, SettingsGoToTheStoreAndBack)
+{
+    const std::string file = Folder + "/settings.ini";
+    for (const int32_t color : {NotSet, 0x00FF00}) {
+        TWebExportSettings written;
+        written.Keywords = "mots, clés";
+        written.Author = "Jean";
+        written.SeparateFolder = true;
+        written.BackgroundColor = color;
+        written.BackgroundImage = "fond.png";
+        written.RestartNumbering = true;
+        written.DefaultFormat = ifBest;
+        written.PictureCounter = 1234;
+        {
+            TIniFile store(file, true);
+            SaveWebExportSettings(store, written);
+        }
+        TIniFile store(file, false);
+        TWebExportSettings read;
+        LoadWebExportSettings(store, read);
+        EXPECT_EQ(read.Keywords, written.Keywords);
+        EXPECT_EQ(read.Author, written.Author);
+        EXPECT_TRUE(read.SeparateFolder);
+        EXPECT_EQ(read.BackgroundColor, color);
+        EXPECT_EQ(read.BackgroundImage, "fond.png");
+        EXPECT_TRUE(read.RestartNumbering);
+        EXPECT_EQ(read.DefaultFormat, ifBest);
+        EXPECT_EQ(read.PictureCounter, 1234);
+    }
 }
 
 TEST_F(HtmlExport, PictureNamesRestartOrFollowTheProgramCounter)

@@ -9,6 +9,7 @@
 #include "formats/DocFileHost.h"
 #include "formats/DocumentFile.h"
 #include "formats/PictureDecoding.h"
+#include "foundation/settings/SettingsStorage.h"
 #include "imaging/GifImage.h"
 #include "imaging/JpegImage.h"
 #include "imaging/PngImage.h"
@@ -26,6 +27,32 @@ TWebExportSettings& WebExportSettings()
 {
     static TWebExportSettings settings;
     return settings;
+}
+
+void LoadWebExportSettings(TSettingsStorage& store, TWebExportSettings& settings)
+{
+    store.OpenKey("SaveAsWeb");
+    settings.Keywords = store.ReadString("KWrds", "");
+    settings.Author = store.ReadString("Author", "");
+    settings.SeparateFolder = store.ReadBool("SepFldr", false);
+    settings.BackgroundColor = store.ReadInteger("BkClr", NotSet, NotSet, 0xFFFFFF);
+    settings.BackgroundImage = store.ReadString("BkImg", "");
+    settings.RestartNumbering = store.ReadBool("RestartImgNum", false);
+    settings.DefaultFormat = static_cast<uint8_t>(store.ReadInteger("DefImgFmt", ifPng, ifPng, ifBest));
+    settings.PictureCounter = store.ReadInteger("ImgCounter", 0, 0, 99999);
+}
+
+void SaveWebExportSettings(TSettingsStorage& store, const TWebExportSettings& settings)
+{
+    store.OpenKey("SaveAsWeb");
+    store.WriteString("KWrds", settings.Keywords);
+    store.WriteString("Author", settings.Author);
+    store.WriteBool("SepFldr", settings.SeparateFolder);
+    store.WriteInteger("BkClr", settings.BackgroundColor);
+    store.WriteString("BkImg", settings.BackgroundImage);
+    store.WriteBool("RestartImgNum", settings.RestartNumbering);
+    store.WriteInteger("DefImgFmt", settings.DefaultFormat);
+    store.WriteInteger("ImgCounter", settings.PictureCounter);
 }
 
 const char* ImageFormatExtension(uint8_t format)

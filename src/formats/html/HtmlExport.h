@@ -48,6 +48,10 @@ struct TWebExportSettings {
 };
 // The program's settings (the options load and save them).
 TWebExportSettings& WebExportSettings();
+class TSettingsStorage;
+// The settings from and to the key "SaveAsWeb" of the store.
+void LoadWebExportSettings(TSettingsStorage& store, TWebExportSettings& settings);
+void SaveWebExportSettings(TSettingsStorage& store, const TWebExportSettings& settings);
 
 // One picture of an export.
 class TImageInfo {

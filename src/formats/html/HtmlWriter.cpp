@@ -214,6 +214,7 @@ private:
     // A note reference whose characters the anchor replaces.
     const TField* FSkipping = nullptr;
     std::vector<TNoteEntry> FNotes;
+    bool FInNotes = false;
     int32_t FNoteCount[2] = {0, 0};
 };
 
@@ -546,6 +547,9 @@ void THtmlWriter::RangeStart(const TField& field, const uint8_t* text, int32_t s
         return;
     }
     case rkNoteReference: {
+        // In the notes the anchor of the note stands for its own mark.
+        if (FInNotes && !FSkipping)
+            FSkipping = &field;
         if (FSkipping)
             return;
         const bool endnote = IsEndnoteReference(field);
@@ -687,6 +691,7 @@ void THtmlWriter::WriteNotes()
     std::stable_sort(FNotes.begin(), FNotes.end(),
                      [](const TNoteEntry& a, const TNoteEntry& b) { return !a.Endnote && b.Endnote; });
     const int32_t count = FDocument.ParagraphCount();
+    FInNotes = true;
     for (const TNoteEntry& note : FNotes) {
         const TField* record = note.Reference->NoteRecord;
         const int32_t first = std::clamp(record->Range.Start.Paragraph, 0, count - 1);
