@@ -15,6 +15,7 @@
 #include <string>
 
 class TCompoundFile;
+struct THtmlExportParams;
 class TMemory;
 class TStream;
 
@@ -124,6 +125,9 @@ struct TDocWriteParams {
     TMemory* Memory = nullptr;
     // The write is the document's recovery copy.
     uint8_t RecoveryCopy = 0;
+
+    // The web page of an export (flag wfHtml): its file, title and pictures.
+    const THtmlExportParams* Html = nullptr;
 };
 
 // Results of WriteToFile.

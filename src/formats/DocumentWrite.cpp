@@ -9,6 +9,7 @@
 #include "formats/DocFileHost.h"
 #include "formats/EncryptionManager.h"
 #include "formats/OutputFile.h"
+#include "formats/html/HtmlExport.h"
 #include "formats/rtf/RtfWriter.h"
 #include "formats/text/TextWriter.h"
 #include "platform/runtime/DateTime.h"
@@ -278,6 +279,11 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
         TDocument& Document;
         ~TChangeBracket() { Document.EndChanges(1); }
     } bracket{document};
+
+    // The web-page export writes a page of its own (and its pictures), never
+    // the document's file.
+    if (params.Flags & wfHtml)
+        return WriteHtmlPage(document, params);
 
     if (params.Coding == ciRtf || params.Coding == ciEncrypted) {
         const std::string author = host.UserName();
