@@ -71,10 +71,10 @@ bool SaveInstallLog();
 // Forgets the log (after it was saved).
 void EndInstallLog();
 
-// Undoes an install log from its last line to its first: "File Copy: "
-// deletes the file, "Made Dir: " removes the folder when it is empty
-// (anything the user put there stays), other lines are ignored; then deletes
-// the log itself. Paths outside the log's own installation are handled the
+// Undoes an install log: the log file is deleted first (it lies in the
+// installation folder), then its lines from the last to the first: "File
+// Copy: " deletes the file, "Made Dir: " removes the folder when it is empty
+// (anything the user put there stays), other lines are ignored. Paths outside the log's own installation are handled the
 // same: the log lists only what the installer wrote. False when the log cannot
 // be read.
 bool UndoInstallLog(const std::string& logPath);

@@ -138,14 +138,14 @@ TMainDlgForm::TMainDlgForm(TComponent* owner, TAttachedFiles& files) : TForm(own
     // The logo band at the left: the program's colours.
     LogoPnl = new TPanel(this);
     LogoPnl->SetParent(this);
-    LogoPnl->SetBounds(0, 58, 128, 246);
+    LogoPnl->SetBounds(0, 58, 126, 248);
     LogoPnl->SetColor(static_cast<TColor>(0xD00000));
     LogoPnl->BevelOuter = TBevelCut::bvNone;
     LogoPnl->ShowCaption = false;
 
     Pages = new TPageControl(this);
     Pages->SetParent(this);
-    Pages->SetBounds(136, 64, 348, 236);
+    Pages->SetBounds(132, 60, 356, 244);
     for (int i = 0; i < 10; ++i)
         Sheets[i] = MakeSheet(i);
     TBevel* bottomLine = new TBevel(this);
@@ -185,16 +185,16 @@ TMainDlgForm::TMainDlgForm(TComponent* owner, TAttachedFiles& files) : TForm(own
 
     // Page 0: welcome.
     TLabel* welcome = MakeLabel(Sheets[0],
-                                "Bienvenue dans le programme d'installation d'Eldravin Brightfold 1.5 "
-                                "(version 1.5.3.1).\r\rCe programme va installer le traitement de texte "
+                                "Bienvenue dans le programme d'installation\rd'Eldravin Brightfold 1.5 "
+                                "(version 1.5.3.1).\r\rCe programme va installer le traitement de texte\r"
                                 "Eldravin sur votre ordinateur.\r\rCliquez sur \"Suite\" pour continuer.",
                                 8, 8, 328, 120);
     welcome->ShowAccelChar = false;
     TLabel* legal = MakeLabel(Sheets[0],
-                              "Avertissement : ce programme est protégé par la loi relative au droit d'auteur "
-                              "et par les conventions internationales. Toute reproduction ou distribution "
-                              "partielle ou totale de ce programme, par quelque moyen que ce soit, est "
-                              "strictement interdite sans l'accord préalable de son auteur.",
+                              "Avertissement : ce programme est protégé par la loi relative au droit\r"
+                              "d'auteur et par les conventions internationales. Toute reproduction ou\r"
+                              "distribution partielle ou totale de ce programme, par quelque moyen que\r"
+                              "ce soit, est strictement interdite sans l'accord préalable de son auteur.",
                               8, 150, 328, 70);
     legal->Font().SetName("Arial");
     legal->Font().SetSize(7);
@@ -254,24 +254,25 @@ TMainDlgForm::TMainDlgForm(TComponent* owner, TAttachedFiles& files) : TForm(own
 
     // Page 4: components.
     TLabel* compLbl = MakeLabel(Sheets[4],
-                                "Désactivez les cases des &composants que vous ne voulez pas installer ou mettre "
-                                "à jour (l'espace disque requis est affiché sur la droite) :",
-                                8, 4, 328, 30);
+                                "Désactivez les cases des &composants que vous ne voulez pas\r"
+                                "installer ou mettre à jour (l'espace disque requis est affiché\r"
+                                "sur la droite) :",
+                                8, 4, 328, 42);
     SelCompLstBx = new TComponentListBox(this);
     SelCompLstBx->SetName("SelCompLstBx");
     SelCompLstBx->SetParent(Sheets[4]);
-    SelCompLstBx->SetBounds(8, 36, 328, 148);
+    SelCompLstBx->SetBounds(8, 48, 328, 116);
     compLbl->SetFocusControl(SelCompLstBx);
     SelCompLstBx->OnClickCheck = [this](TControl*) { SelCompLstBxClickCheck(); };
-    MakeLabel(Sheets[4], "Espace disque requis :", 8, 190, 160, 16);
-    MakeLabel(Sheets[4], "Espace disque libre :", 8, 208, 160, 16);
-    RequiredLbl = MakeLabel(Sheets[4], "", 170, 190, 120, 16);
-    FreeLbl = MakeLabel(Sheets[4], "", 170, 208, 120, 16);
+    MakeLabel(Sheets[4], "Espace disque requis :", 8, 170, 160, 16);
+    MakeLabel(Sheets[4], "Espace disque libre :", 8, 188, 160, 16);
+    RequiredLbl = MakeLabel(Sheets[4], "", 170, 170, 120, 16);
+    FreeLbl = MakeLabel(Sheets[4], "", 170, 188, 120, 16);
 
     // Page 5: ready.
     MakeLabel(Sheets[5],
               "Eldravin Brightfold est maintenant prêt à être installé.\r\rCliquez sur \"Suite\" pour commencer "
-              "l'installation. Cliquez sur \"Retour\" pour revoir ou modifier les options de l'installation.",
+              "l'installation.\rCliquez sur \"Retour\" pour revoir ou modifier les options\rde l'installation.",
               8, 8, 328, 100)
         ->ShowAccelChar = false;
 
@@ -289,7 +290,7 @@ TMainDlgForm::TMainDlgForm(TComponent* owner, TAttachedFiles& files) : TForm(own
         AssocChkBx[i] = MakeCheckBox(Sheets[7], assoc[i], 8, 8 + 26 * i, 320);
 
     // Page 8: shortcuts.
-    MakeLabel(Sheets[8], "Veuillez préciser les raccourcis que vous voulez créer pour Eldravin :", 8, 4, 328, 30);
+    MakeLabel(Sheets[8], "Veuillez préciser les raccourcis que vous voulez créer\rpour Eldravin :", 8, 4, 328, 30);
     const char* links[3] = {"Créer un raccourci sur le &Bureau de Windows",
                             "Créer un raccourci dans le menu \"&Tous les programmes\"",
                             "Créer un raccourci dans le menu \"démarrer\""};
@@ -298,7 +299,7 @@ TMainDlgForm::TMainDlgForm(TComponent* owner, TAttachedFiles& files) : TForm(own
 
     // Page 9: end.
     MakeLabel(Sheets[9],
-              "Eldravin Brightfold 1.5 (version 1.5.3.1) a été installé avec succès sur votre ordinateur."
+              "Eldravin Brightfold 1.5 (version 1.5.3.1) a été installé avec succès\rsur votre ordinateur."
               "\r\rCliquez sur \"Terminer\" pour quitter le programme d'installation.",
               8, 8, 328, 80)
         ->ShowAccelChar = false;

@@ -2,6 +2,7 @@
 // folder creation and tree copies with their log lines, the install log kept
 // across installations, its undoing, and the temporary files.
 #include "installer/InstallUtils.h"
+#include "installer/SetupProgram.h"
 
 #include "InstallerTesting.h"
 #include "platform/runtime/FileNames.h"
@@ -175,6 +176,16 @@ TEST(InstallUtilsTest, ShortcutsAreDesktopEntriesAndLogged)
     EXPECT_EQ(LogLines(), (std::vector<std::string>{"Made Dir: " + root + "/menu", "Made Dir: " + root + "/menu/Eldravin",
                                                     "File Copy: " + root + "/menu/Eldravin/Désinstallation.desktop"}));
     EndInstallLog();
+}
+
+TEST(InstallUtilsTest, SetupFileRemovesItselfOnlyWhenAsked)
+{
+    const std::string setup = MakeTestDir("delete") + "/EldravinSetup";
+    WriteTestFile(setup, "image");
+    EXPECT_FALSE(RemoveSetupFileWhenAsked(setup, {"-x", "delete"}));
+    EXPECT_TRUE(FileExists(setup));
+    EXPECT_TRUE(RemoveSetupFileWhenAsked(setup, {"-x", "-DELETE"}));
+    EXPECT_FALSE(FileExists(setup));
 }
 
 } // namespace
