@@ -11,6 +11,7 @@
 #include "platform/runtime/Processes.h"
 #include "platform/runtime/StringList.h"
 #include "platform/runtime/SysUtils.h"
+#include "platform/framework/Canvas.h"
 #include "platform/win/Registry.h"
 
 #include <algorithm>
@@ -88,6 +89,46 @@ std::string DoubleAmpersands(const std::string& s)
 {
     return StringReplace(s, "&", "&&", rfReplaceAll);
 }
+
+// A label of several lines (separated by line feeds), each drawn under the
+// one before; "&" marks the accelerator as in any label.
+class TTextLabel : public TLabel {
+public:
+    using TLabel::TLabel;
+
+protected:
+    void Paint() override
+    {
+        TCanvas& c = Canvas();
+        if (!Transparent) {
+            c.Brush().SetColor(Color());
+            c.FillRect({0, 0, Width(), Height()});
+        }
+        c.Font().Assign(Font());
+        c.Brush().SetStyle(TBrushStyle::bsClear);
+        if (!Enabled())
+            c.Font().SetColor(clGrayText);
+        std::string text;
+        const std::string& caption = Caption();
+        for (size_t i = 0; i < caption.size(); ++i) {
+            if (ShowAccelChar && caption[i] == '&' && i + 1 < caption.size())
+                ++i;  // "&&" shows one "&", "&x" shows "x"
+            text += caption[i];
+        }
+        int32_t y = 0;
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = text.find('\n', start);
+            if (end == std::string::npos)
+                end = text.size();
+            const std::string line = text.substr(start, end - start);
+            c.TextRect({0, 0, Width(), Height()}, 0, y, line);
+            y += c.TextHeight("Ag");
+            start = end + 1;
+        }
+        c.Brush().SetStyle(TBrushStyle::bsSolid);
+    }
+};
 
 } // namespace
 
@@ -358,7 +399,7 @@ TTabSheet* TMainDlgForm::MakeSheet(int page)
 TLabel* TMainDlgForm::MakeLabel(TWinControl* parent, const std::string& caption, int32_t left, int32_t top,
                                 int32_t width, int32_t height)
 {
-    TLabel* label = new TLabel(this);
+    TLabel* label = new TTextLabel(this);
     label->SetAutoSize(false);
     label->SetParent(parent);
     label->SetBounds(left, top, width, height);
