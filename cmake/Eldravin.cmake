@@ -104,3 +104,47 @@ function(eldravin_hyphenation_data target)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different "${_out}" "$<TARGET_FILE_DIR:${target}>/Coupe de mots.dat"
     VERBATIM)
 endfunction()
+
+# eldravin_setup_payload(<setup target> <program target> <output>)
+# Makes <output>: the setup program's image followed by the payload of the
+# installed tree of the program (the program, its hyphenation data, the
+# French and English spelling systems, the licence and read-me texts, and the
+# templates, examples and clip library folders of resources/setup when they
+# exist). A manifest <output>.manifest lists each file's source.
+function(eldravin_setup_payload setup_target program_target output)
+  set(_tool "${CMAKE_SOURCE_DIR}/tools/make_setup_payload.py")
+  set(_spelling "${CMAKE_SOURCE_DIR}/resources/spelling/Orthographe")
+  set(_setup "${CMAKE_SOURCE_DIR}/resources/setup")
+  set(_hyph "${CMAKE_BINARY_DIR}/hyphenation/Coupe de mots.dat")
+  set(_args "eldravin=$<TARGET_FILE:${program_target}>" "Coupe de mots.dat=${_hyph}")
+  set(_deps "${_tool}" "${_hyph}")
+  foreach(_f "Francais.esc" "Anglais US.esc" "Anglais GB.esc")
+    list(APPEND _args "${_f}=${_spelling}/${_f}")
+    list(APPEND _deps "${_spelling}/${_f}")
+  endforeach()
+  foreach(_f "fr_FR.hlx" "en_US.hlx" "en_GB.hlx")
+    list(APPEND _args "${_f}=${_spelling}/Lex/${_f}")
+    list(APPEND _deps "${_spelling}/Lex/${_f}")
+  endforeach()
+  foreach(_f "Licence.txt" "Lisez-moi.txt")
+    list(APPEND _args "${_f}=${_setup}/${_f}")
+    list(APPEND _deps "${_setup}/${_f}")
+  endforeach()
+  foreach(_tree "Modèles de document" "Exemples" "Collections d'inserts")
+    if(IS_DIRECTORY "${_setup}/${_tree}")
+      file(GLOB_RECURSE _files CONFIGURE_DEPENDS "${_setup}/${_tree}/*")
+      list(APPEND _deps ${_files})
+      list(APPEND _args "--tree" "${_tree}\\=${_setup}/${_tree}")
+    endif()
+  endforeach()
+  add_custom_command(OUTPUT "${output}"
+    COMMAND Python3::Interpreter "${_tool}" --output "${output}" --image "$<TARGET_FILE:${setup_target}>"
+            --manifest "${output}.manifest" ${_args}
+    DEPENDS ${_deps} ${setup_target} ${program_target}
+    COMMENT "Appending the payload to the setup program"
+    VERBATIM)
+  add_custom_target(${setup_target}_payload ALL DEPENDS "${output}")
+  if(TARGET eldravin_hyphenation_file)
+    add_dependencies(${setup_target}_payload eldravin_hyphenation_file)
+  endif()
+endfunction()

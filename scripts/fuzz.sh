@@ -37,7 +37,12 @@ while read -r target seeds; do
   fi
   dirs=()
   for s in $seeds; do
-    [ -d "$corpus/$s" ] && dirs+=("$corpus/$s")
+    # A seed folder is one of the corpus, or one the build made (an absolute path).
+    if [[ $s == /* ]]; then
+      [ -d "$s" ] && dirs+=("$s")
+    else
+      [ -d "$corpus/$s" ] && dirs+=("$corpus/$s")
+    fi
   done
   exe="$out/build/fuzz/$target"
   runs="$out/runs/$target"
