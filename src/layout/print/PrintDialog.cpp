@@ -381,8 +381,12 @@ void TPrintDialogForm::Validate()
     Choices.PageFilter = std::max(0, FilterCombo->ItemIndex());
     Choices.ReverseOrder = ReverseChk->Checked();
     Choices.TwoSided = TwoSidedChk->Checked();
-    options.TwoSided = Choices.TwoSided;
-    options.PrnDuplexInfoEx = ReplaceAllText(FDuplexPrinters.Text(), "\r\n", "||");
+    // Booklets check "Rect&o verso" for the job only: the option keeps the user's own choice.
+    options.TwoSided = BookletChk->Checked() ? FRememberedTwoSided : Choices.TwoSided;
+    std::string joined;
+    for (int32_t i = 0; i < FDuplexPrinters.Count(); ++i)
+        joined += (i ? "||" : "") + FDuplexPrinters.Strings(i);
+    options.PrnDuplexInfoEx = joined;
     Choices.Booklet = BookletChk->Checked();
     Choices.BookletSize = BookletCombo->ItemIndex() == 16 ? BookletSizeMax : 4 * BookletCombo->ItemIndex() + 4;
     options.BookletSize = Choices.BookletSize;

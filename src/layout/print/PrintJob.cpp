@@ -212,6 +212,7 @@ void TPrintJob::SetupPrinterForPage(int32_t width, int32_t height, bool landscap
             std::swap(paperW, paperH);
     }
     ResetPrinterDC(Dc, paperW, paperH);
+    SetPrinterDuplex(Dc, DuplexModeForPage(Ch.Duplex, Ch.TwoSided, landscape));
     SetWidth = w;
     SetHeight = h;
     SetLandscape = landscape;

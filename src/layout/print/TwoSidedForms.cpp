@@ -7,7 +7,7 @@
 
 #include "foundation/MessageDlg.h"
 #include "platform/framework/controls/Buttons.h"
-#include "platform/framework/controls/ExtCtrls.h"
+#include "platform/framework/controls/Tabs.h"
 #include "platform/runtime/SysUtils.h"
 
 // A text of several lines in labels of one column: words are moved to the
@@ -76,19 +76,26 @@ private:
 
 namespace {
 
-TPanel* MakePage(TForm* form, const char* name)
+// A page of the form's page control, without a tab.
+TTabSheet* MakePage(TPageControl* control, const char* name)
 {
-    auto* page = new TPanel(form);
+    auto* page = new TTabSheet(control);
     page->SetName(name);
-    page->BevelOuter = TBevelCut::bvNone;
-    page->ShowCaption = false;
-    page->SetParent(form);
-    page->SetBounds(8, 70, 424, 200);
-    page->SetVisible(false);
+    page->TabVisible = false;
+    page->SetPageControl(control);
     return page;
 }
 
-TRadioButton* MakeRadio(TPanel* page, const char* name, int32_t top, int32_t lines, const std::string& text,
+TPageControl* MakePageControl(TForm* form, int32_t left, int32_t top, int32_t width, int32_t height)
+{
+    auto* control = new TPageControl(form);
+    control->SetName("PageControl");
+    control->SetParent(form);
+    control->SetBounds(left, top, width, height);
+    return control;
+}
+
+TRadioButton* MakeRadio(TTabSheet* page, const char* name, int32_t top, int32_t lines, const std::string& text,
                         std::vector<std::unique_ptr<TWrappedText>>& texts)
 {
     auto* radio = new TRadioButton(page);
@@ -125,7 +132,8 @@ TTwoSidePrnOptFrm::TTwoSidePrnOptFrm(TComponent* owner, const std::string& print
     MainLbl = main->First();
     texts.push_back(std::move(main));
 
-    MainTabSheet = MakePage(this, "MainTabSheet");
+    PageControl = MakePageControl(this, 8, 70, 424, 204);
+    MainTabSheet = MakePage(PageControl, "MainTabSheet");
     NonDuplexRadBtn = MakeRadio(
         MainTabSheet, "NonDuplexRadBtn", 8, 4,
         "Ceci n'est pas une imprimante duplex, c'est-à-dire qu'elle n'est pas capable d'imprimer automatiquement "
@@ -137,7 +145,7 @@ TTwoSidePrnOptFrm::TTwoSidePrnOptFrm(TComponent* owner, const std::string& print
                              "automatiquement le recto et le verso des feuilles (veuillez le vérifier dans le manuel "
                              "de l'imprimante).",
                              texts);
-    NonDuplexTabSheet1 = MakePage(this, "NonDuplexTabSheet1");
+    NonDuplexTabSheet1 = MakePage(PageControl, "NonDuplexTabSheet1");
     PrintsToTopRadBtn = MakeRadio(NonDuplexTabSheet1, "PrintsToTopRadBtn", 8, 2,
                                   "L'impression se fait sur le recto des feuilles provenant du bac d'alimentation",
                                   texts);
@@ -149,12 +157,12 @@ TTwoSidePrnOptFrm::TTwoSidePrnOptFrm(TComponent* owner, const std::string& print
     TipBtn->SetCaption("&Aide...");
     TipBtn->SetParent(NonDuplexTabSheet1);
     TipBtn->SetBounds(8, 150, 80, 23);
-    NonDuplexTabSheet2 = MakePage(this, "NonDuplexTabSheet2");
+    NonDuplexTabSheet2 = MakePage(PageControl, "NonDuplexTabSheet2");
     OutputTopPrintedRadBtn = MakeRadio(NonDuplexTabSheet2, "OutputTopPrintedRadBtn", 8, 2,
                                        "Les feuilles arrivent dans le bac de sortie face imprimée vers le HAUT", texts);
     OutputTopBlankRadBtn = MakeRadio(NonDuplexTabSheet2, "OutputTopBlankRadBtn", 70, 2,
                                      "Les feuilles arrivent dans le bac de sortie face imprimée vers le BAS", texts);
-    DuplexTabSheet = MakePage(this, "DuplexTabSheet");
+    DuplexTabSheet = MakePage(PageControl, "DuplexTabSheet");
     BookRadBtn = MakeRadio(DuplexTabSheet, "BookRadBtn", 8, 2,
                            "Livre : la reliure est sur le bord que donne l'orientation des pages", texts);
     TabletRadBtn = MakeRadio(DuplexTabSheet, "TabletRadBtn", 70, 2,
@@ -223,11 +231,10 @@ TTwoSidePrnOptFrm::TTwoSidePrnOptFrm(TComponent* owner, const std::string& print
     ShowPage(MainTabSheet);
 }
 
-void TTwoSidePrnOptFrm::ShowPage(TPanel* page)
+void TTwoSidePrnOptFrm::ShowPage(TTabSheet* page)
 {
     FPage = page;
-    for (TPanel* p : {MainTabSheet, NonDuplexTabSheet1, NonDuplexTabSheet2, DuplexTabSheet})
-        p->SetVisible(p == page);
+    PageControl->SetActivePage(page);
     RefreshForm();
 }
 
@@ -276,10 +283,9 @@ TTwoSidePrintFrm::TTwoSidePrintFrm(TComponent* owner, const std::string& printer
     Position = TPosition::poScreenCenter;
     SetClientSize(420, 200);
     auto& texts = FTexts;
-    Step1TabSheet = MakePage(this, "Step1TabSheet");
-    Step1TabSheet->SetBounds(8, 8, 404, 140);
-    Step2TabSheet = MakePage(this, "Step2TabSheet");
-    Step2TabSheet->SetBounds(8, 8, 404, 140);
+    PageControl = MakePageControl(this, 8, 8, 404, 144);
+    Step1TabSheet = MakePage(PageControl, "Step1TabSheet");
+    Step2TabSheet = MakePage(PageControl, "Step2TabSheet");
     auto step1 = std::make_unique<TWrappedText>(Step1TabSheet, 8, 8, 388, 3);
     step1->SetText(Format("Veuillez placer %d feuille(s) vierge(s) dans le bac d'alimentation de votre imprimante, "
                           "puis appuyez sur OK.",
@@ -324,8 +330,7 @@ TTwoSidePrintFrm::TTwoSidePrintFrm(TComponent* owner, const std::string& printer
     CancelBtn->SetBounds(332, 164, 80, 25);
     CancelBtn->Cancel = true;
     CancelBtn->ModalResult = mrCancel;
-    Step1TabSheet->SetVisible(step == 0);
-    Step2TabSheet->SetVisible(step != 0);
+    PageControl->SetActivePage(step == 0 ? Step1TabSheet : Step2TabSheet);
 }
 
 bool AskTurnOverStack(const std::string& printerName, int32_t sheets, int32_t step, const TDuplexSettings& settings)

@@ -13,7 +13,8 @@
 
 class TButton;
 class TLabel;
-class TPanel;
+class TPageControl;
+class TTabSheet;
 class TRadioButton;
 class TWrappedText;
 
@@ -23,10 +24,11 @@ public:
     ~TTwoSidePrnOptFrm() override;
 
     TLabel* MainLbl;
-    TPanel* MainTabSheet;
-    TPanel* NonDuplexTabSheet1;
-    TPanel* NonDuplexTabSheet2;
-    TPanel* DuplexTabSheet;
+    TPageControl* PageControl;
+    TTabSheet* MainTabSheet;
+    TTabSheet* NonDuplexTabSheet1;
+    TTabSheet* NonDuplexTabSheet2;
+    TTabSheet* DuplexTabSheet;
     TRadioButton* NonDuplexRadBtn;
     TRadioButton* DuplexRadBtn;
     TRadioButton* PrintsToTopRadBtn;
@@ -41,12 +43,12 @@ public:
     TButton* CancelBtn;
 
     TDuplexSettings Settings;
-    TPanel* ActivePage() const { return FPage; }
+    TTabSheet* ActivePage() const { return FPage; }
 
 private:
-    void ShowPage(TPanel* page);
+    void ShowPage(TTabSheet* page);
     void RefreshForm();
-    TPanel* FPage = nullptr;
+    TTabSheet* FPage = nullptr;
     bool FRefreshing = false;
     std::vector<std::unique_ptr<TWrappedText>> FTexts;
 };
@@ -59,8 +61,9 @@ public:
     TTwoSidePrintFrm(TComponent* owner, const std::string& printerName, int32_t sheets, int32_t step,
                      const TDuplexSettings& settings);
     ~TTwoSidePrintFrm() override;
-    TPanel* Step1TabSheet;
-    TPanel* Step2TabSheet;
+    TPageControl* PageControl;
+    TTabSheet* Step1TabSheet;
+    TTabSheet* Step2TabSheet;
     TLabel* Step1Lbl;
     TLabel* Step2Lbl;
     TButton* TipBtn;

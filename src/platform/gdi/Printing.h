@@ -65,6 +65,12 @@ HDC CreatePrinterDC(const std::string& printerName, int32_t pageWidthTwips, int3
 // no printer's or a size that is not positive.
 bool ResetPrinterDC(HDC dc, int32_t pageWidthTwips, int32_t pageHeightTwips);
 
+// The device mode's duplex field for the next document: 1 one side, 2 both
+// sides turned on the long edge (vertical), 3 on the short edge
+// (horizontal); 0 leaves the printer's own setting. The PDF printer has one
+// side only and ignores it.
+bool SetPrinterDuplex(HDC dc, int32_t duplex);
+
 // DeviceCapabilities DC_PAPERSIZE: the printer's papers (x: width, y:
 // height), in tenths of a millimetre.
 std::vector<TPoint> GetPrinterPaperSizes(const std::string& printerName);

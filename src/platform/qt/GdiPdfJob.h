@@ -15,6 +15,7 @@ struct TPdfJob {
     int32_t WidthTwips = 0;   // size of the next page (upright or turned)
     int32_t HeightTwips = 0;
     int Dpi = 600;
+    int32_t Duplex = 0;  // the device mode's duplex field (printers)
 
     std::unique_ptr<QPagedPaintDevice> Writer;
     std::unique_ptr<QPainter> Painter;

@@ -140,6 +140,15 @@ int StartPage(HDC dc)
     if (!job->Writer->pageLayout().isEquivalentTo(layout))
         job->Writer->setPageLayout(layout);
     if (!job->Painter->isActive()) {
+        // The duplex mode set up for the first page holds for the document.
+        if (auto* printer = dynamic_cast<QPrinter*>(job->Writer.get())) {
+            switch (job->Duplex) {
+            case 1: printer->setDuplex(QPrinter::DuplexNone); break;
+            case 2: printer->setDuplex(QPrinter::DuplexLongSide); break;
+            case 3: printer->setDuplex(QPrinter::DuplexShortSide); break;
+            default: break;
+            }
+        }
         if (!job->Painter->begin(job->Writer.get()))
             return SP_ERROR;
     } else if (!job->Writer->newPage()) {

@@ -132,6 +132,15 @@ bool ResetPrinterDC(HDC dc, int32_t pageWidthTwips, int32_t pageHeightTwips)
     return true;
 }
 
+bool SetPrinterDuplex(HDC dc, int32_t duplex)
+{
+    TDc* d = FindDC(dc);
+    if (!d || d->Kind != TDcKind::Pdf || !d->Pdf || duplex < 0 || duplex > 3)
+        return false;
+    d->Pdf->Duplex = duplex;
+    return true;
+}
+
 std::vector<TPoint> GetPrinterPaperSizes(const std::string& printerName)
 {
     std::vector<TPoint> list;

@@ -12,7 +12,7 @@
 #include "platform/framework/ModalTesting.h"
 #include "platform/framework/controls/Buttons.h"
 #include "platform/framework/controls/Edits.h"
-#include "platform/framework/controls/ExtCtrls.h"
+#include "platform/framework/controls/Tabs.h"
 #include "platform/framework/controls/Lists.h"
 #include "platform/testing/WindowTesting.h"
 #include "platform/win/Windows.h"
@@ -147,9 +147,13 @@ TEST_F(PrintDialogTest, FirstTwoSidedUseSetsThePrinterUp)
             EXPECT_FALSE(w.BackBtn->Enabled());
             Picture(wizardForm, "two-sided-wizard");
             Click(w.NextBtn);  // not a duplex printer (the default)
+            RunPending();
             secondPage = w.ActivePage()->Name();
             Click(w.PrintsToTopRadBtn);
+            EXPECT_TRUE(w.PrintsToTopRadBtn->Checked());
+            EXPECT_EQ(w.Settings.FeedMode, 1);
             Click(w.NextBtn);
+            RunPending();
             Click(w.OutputTopPrintedRadBtn);
             lastButton = w.NextBtn->Caption();
             Picture(wizardForm, "two-sided-wizard-output");
@@ -176,7 +180,7 @@ TEST_F(PrintDialogTest, TurnOverPrompt)
     DuringNextModal([&](TForm& form) {
         auto& f = dynamic_cast<TTwoSidePrintFrm&>(form);
         EXPECT_EQ(f.Caption(), "Impression recto verso (Bureau)");
-        EXPECT_FALSE(f.Step1TabSheet->Visible());
+        EXPECT_EQ(f.PageControl->ActivePage(), f.Step2TabSheet);
         step2 = f.Step2Lbl->Caption();
         Picture(form, "two-sided-turn-over");
         Click(f.OkBtn);

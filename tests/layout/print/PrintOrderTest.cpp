@@ -57,8 +57,8 @@ TEST(PrintOrder, BookletImposition)
 {
     // 8 pages, 2 a side (two columns): the sheets fold in the middle.
     EXPECT_EQ(BookletSideList(8, BookletSizeMax, 2, 2), (List{7, 0, 1, 6, 5, 2, 3, 4}));
-    // 6 pages are padded to 8 with blank cells.
-    EXPECT_EQ(BookletSideList(6, BookletSizeMax, 2, 2), (List{B, 0, 1, B, B, 2, 3, B}));
+    // 6 pages are padded to 8 with blank cells (the outer sheet's inner side).
+    EXPECT_EQ(BookletSideList(6, BookletSizeMax, 2, 2), (List{B, 0, 1, B, 5, 2, 3, 4}));
     // Booklets of 4: two booklets of one sheet each.
     EXPECT_EQ(BookletSideList(8, 4, 2, 2), (List{3, 0, 1, 2, 7, 4, 5, 6}));
     // "Max" makes one booklet whatever the count.
