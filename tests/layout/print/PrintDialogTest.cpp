@@ -248,3 +248,33 @@ TEST_F(PrintDialogTest, PreviewerPaintsTheFirstPage)
 }
 
 }  // namespace
+
+namespace {
+
+// The print command: the dialog, the file of the PDF printer asked for with
+// the save dialog, then the pages.
+TEST_F(PrintDialogTest, PrintCommandAsksForTheFileAndPrints)
+{
+    ELDRAVIN_NEED_POPPLER();
+    MarkedPages(2);
+    PrintOptions().PrinterName = PdfPrinterName;
+    const std::string out = TestOutputDir() + "/print-command.pdf";
+    std::remove(out.c_str());
+    bool toFile = false;
+    DuringNextModal([&](TForm& form) {
+        TPrintDialogForm& d = Dialog(form);
+        toFile = d.PrintToFileChk->Checked();
+        Click(d.OkBtn);
+    });
+    std::string kind;
+    AnswerNextSystemDialog([&](TSystemDialogAnswer& answer) {
+        kind = answer.Kind;
+        answer.FileName = out;
+    });
+    PrintDocument(*Doc);
+    EXPECT_TRUE(toFile);
+    EXPECT_EQ(kind, "save");
+    EXPECT_EQ(PdfMarkers(out), (std::vector<int>{1, 2}));
+}
+
+}  // namespace
