@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   clang-14 libclang-rt-14-dev python3
   hyphen-fr hyphen-en-us hyphen-de
+  libqt6printsupport6 poppler-utils
 )
 
 missing=()

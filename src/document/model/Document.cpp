@@ -650,6 +650,19 @@ void TDocument::SetZoomAt(int32_t percent, const TPoint* keep)
         FView->Repaint();
 }
 
+void TDocument::SetPrintScale(int32_t zoomX, int32_t zoomY)
+{
+    FZoom = std::clamp(zoomX, 1, 100000);
+    FSecondScale = FZoom;
+    FViewScale.Zoom = FZoom;
+    FViewScale.SecondZoom = FSecondScale;
+    const int32_t screen = ScreenPixelsPerInch();
+    FLayoutResolution = screen;
+    FDeviceResolutionX = MulDiv(screen, FZoom, 100);
+    FDeviceResolutionY = MulDiv(screen, std::clamp(zoomY, 1, 100000), 100);
+    UpdateSectionDeviceSizes();
+}
+
 void TDocument::ClampViewOrigin(TPoint& origin)
 {
     const int32_t clientWidth = FView ? FView->ClientWidth() : 0;

@@ -382,6 +382,11 @@ public:
     // point (view coordinates), or else the visible part of the current page,
     // where it shows.
     void SetZoomAt(int32_t percent, const TPoint* keep);
+    // Lays the pages out for a printer: the zoom (horizontal percentage, not
+    // limited to the screen's range) and the vertical percentage give the
+    // device resolutions from the layout resolution; the sections' device
+    // sizes are recomputed. Setting the zoom again returns to the screen.
+    void SetPrintScale(int32_t zoomX, int32_t zoomY);
     // The zoom the zoom kind asks for in the view's client area, 10 to 500.
     int32_t CalcZoom();
     // Brings a view origin within what can be scrolled.

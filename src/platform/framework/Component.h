@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
-enum class TOperation : uint8_t { opInsert, opRemove };
-
 class TComponent {
 public:
+    // What Notification reports. A member type, so that code that also uses
+    // the document's operations (a global TOperation) sees no clash.
+    enum class TOperation : uint8_t { opInsert, opRemove };
+
     explicit TComponent(TComponent* owner);
     virtual ~TComponent();
     TComponent(const TComponent&) = delete;
