@@ -661,7 +661,11 @@ void TWordReader::EndSectionAt(int32_t cp)
     TWordSep sep;
     ReadSectionProperties(FSectionIndex, sep);
     ApplySectionRecord(ended, sep);
-    switch (sep[wsBreakCode]) {
+    // A section's break code says how it starts: the break that ends this
+    // section is the code of the one that follows.
+    TWordSep next;
+    ReadSectionProperties(FSectionIndex + 1, next);
+    switch (next[wsBreakCode]) {
     case 0: ended.Settings[ssBreakKind] = sbContinuous; break;
     case 2: ended.Settings[ssBreakKind] = sbNewPage; break;
     case 3: ended.Settings[ssBreakKind] = sbEvenPage; break;
