@@ -389,6 +389,7 @@ void TWordWriter::WriteParagraph(int32_t index, int32_t story)
         BuildParProps(difference, IstdOf(style), papx, false, style);
     }
     TCharFormat format = DefaultCharFormat();
+    FHasTextFormat = false;
     const uint8_t* data = paragraph.GetText().Data();
     const int32_t size = paragraph.GetText().Size();
     bool ended = false;
@@ -403,6 +404,8 @@ void TWordWriter::WriteParagraph(int32_t index, int32_t story)
                 ++run;
             SetRun(format, false, -1);
             PutPlain(data + pos, run - pos, format[cfFont]);
+            FTextFormat = format;
+            FHasTextFormat = true;
             pos = run;
             continue;
         }

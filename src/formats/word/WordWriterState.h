@@ -152,6 +152,9 @@ public:
     int64_t FRunPicture = -1;
     int32_t FRunStyle = -1;
     bool FRunOpen = false;
+    // The format of the last plain characters written in the paragraph.
+    TCharFormat FTextFormat{};
+    bool FHasTextFormat = false;
     uint32_t FRunStart = 0;
     TWordBytes FRunProps;
     uint32_t FParStart = 0;

@@ -3,6 +3,7 @@
 // tables, fields, bookmarks and pictures.
 #include "document/fields/Field.h"
 #include "document/model/DocObject.h"
+#include "document/model/DocObjectImage.h"
 #include "document/model/Paragraph.h"
 #include "document/model/Section.h"
 #include "formats/OutputFile.h"
@@ -140,7 +141,9 @@ void TWordWriter::RangeEnd(TField& field, const TCharFormat& format)
         if (open == FOpenFields.rend())
             return;
         FOpenFields.erase(std::next(open).base());
-        SetRun(format, true, -1);
+        // The end mark takes the format of the result's last character, not
+        // a format change that only follows the field.
+        SetRun(FHasTextFormat ? FTextFormat : format, true, -1);
         FFields[FStory].push_back({static_cast<int32_t>(FCp - FStoryStart), 0x95, 0x80});
         PutUnit(0x15);
         return;
@@ -346,8 +349,14 @@ TWordBytes TWordWriter::PictureBytes(TDocPicture& picture)
             jpeg = true;
         } else if (picture.DataKind == pdkPng) {
             blip = picture.Data;
-        } else if (picture.Image && picture.Image->Graphic()) {
-            // Any other form goes out as a PNG of the picture.
+        } else {
+            // Any other form goes out as a PNG of the picture: a metafile
+            // rendered once, a bitmap compressed.
+            picture.ObjectImage().BuildPngData();
+            blip = picture.ObjectImage().RenderedPng;
+        }
+        if (blip.empty() && picture.Image && picture.Image->Graphic()) {
+            jpeg = false;
             try {
                 TPNGImage png;
                 png.Assign(*picture.Image->Graphic());
