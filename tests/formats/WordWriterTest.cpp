@@ -85,7 +85,8 @@ uint32_t Word32(const std::string& b, size_t at)
 }
 
 // The streams of a written file, after the structural check.
-std::map<std::u16string, std::string> CheckedStreams(const std::string& file, int32_t coding, bool pictures)
+// pictures: 1 the file has pictures, 0 none, -1 either.
+std::map<std::u16string, std::string> CheckedStreams(const std::string& file, int32_t coding, int pictures)
 {
     const TCheckedCompoundFile checked = CheckCompoundFile(file);
     EXPECT_TRUE(checked.Valid) << checked.Error;
@@ -95,7 +96,7 @@ std::map<std::u16string, std::string> CheckedStreams(const std::string& file, in
     std::vector<std::u16string> expected{u"WordDocument"};
     if (coding == ciWord97) {
         expected.push_back(u"1Table");
-        if (pictures)
+        if (pictures == 1 || (pictures < 0 && checked.Streams.count(u"Data")))
             expected.push_back(u"Data");
     }
     std::sort(names.begin(), names.end());
@@ -107,7 +108,9 @@ std::map<std::u16string, std::string> CheckedStreams(const std::string& file, in
         EXPECT_EQ(Word32(main, 0x18), coding == ciWord97 ? 1024u : 768u);
         // cbMac: the length of the main stream.
         EXPECT_EQ(Word32(main, coding == ciWord97 ? 0x40 : 0x20), main.size());
-        EXPECT_EQ((main[10] & 0x08) != 0, pictures) << "fHasPic";
+        if (pictures >= 0) {
+            EXPECT_EQ((main[10] & 0x08) != 0, pictures == 1) << "fHasPic";
+        }
     }
     return checked.Streams;
 }
@@ -164,9 +167,9 @@ std::string WithoutHeaders(const std::string& dump)
     return out;
 }
 
-// Written, read back: the same document; written again from what was read:
-// the same bytes.
-void CheckRoundTrip(TDocument& document, const std::string& folder, int32_t coding, bool pictures,
+// Written, read back: the same document (when compareWithOriginal); written
+// again from what was read: the same document and the same bytes.
+void CheckRoundTrip(TDocument& document, const std::string& folder, int32_t coding, int pictures,
                     bool compareWithOriginal)
 {
     const std::string ext = coding == ciWord97 ? "-97.doc" : "-6.doc";
@@ -187,6 +190,8 @@ void CheckRoundTrip(TDocument& document, const std::string& folder, int32_t codi
         }
         EXPECT_TRUE(readDump == original) << FirstDifference(original, readDump);
     }
+    if (!compareWithOriginal)
+        return;
     const std::string second = SaveWord(*read.Document, folder + "/second" + ext, coding);
     TLoaded again = LoadFile(folder + "/second" + ext, ciDetect, true);
     ASSERT_TRUE(again.Ok);
@@ -278,8 +283,242 @@ TEST(WordWriter, SmallTextsOfEveryPartReadBackTheSame)
             const std::string sub = folder + "/" + std::to_string(n) + "-" + std::to_string(coding);
             std::filesystem::create_directories(sub);
             const int variant = coding == ciWord6 ? Only6 : Only97;
-            CheckRoundTrip(*document, sub, coding, (c.Pictures & variant) != 0, (c.Same & variant) != 0);
+            CheckRoundTrip(*document, sub, coding, (c.Pictures & variant) != 0 ? 1 : 0, (c.Same & variant) != 0);
         }
         ++n;
+    }
+}
+
+namespace {
+
+// The characters of the body: plain bytes and special characters, no
+// records.
+std::string BodyCharacters(const TDocument& document)
+{
+    std::string out;
+    for (int32_t i = 0; i <= document.StoryLast(stBody); ++i) {
+        const TMemory& text = document.Paragraphs(i).GetText();
+        const uint8_t* p = text.Data();
+        for (int32_t at = 0; at < text.Size();) {
+            if (p[at] != InlineControlStartByte) {
+                out += static_cast<char>(p[at++]);
+                continue;
+            }
+            const TInlineControl record = ReadInlineControl(p + at);
+            // A control byte of a text file takes no room and is not written.
+            if (record.Code == icSpecialChar && SpecialCharKind(record.Argument) != scControlByte)
+                out += "<" + std::to_string(SpecialCharKind(record.Argument)) + ">";
+            else if (record.Code == icSectionBreak)
+                out += "<sect>";
+            at += InlineControlSize;
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+// Every Word and RTF file of the corpus that opens: written as Word 97 and
+// as Word 6.0/95, it is a sound compound file and reads back with the text
+// it had.
+TEST(WordWriter, CorpusFilesKeepTheirText)
+{
+    TRtfManagersScope managers;
+    TImagingScope imaging;
+    TMessageAnswers answers;
+    answers.AnswerOthers(mrOk);
+    const std::string corpus = SharedDir() + "/corpus";
+    ELDRAVIN_NEED_SHARED(corpus + "/files.tsv");
+    const std::string folder = MakeTestDir("word-writer-corpus");
+    int files = 0;
+    for (const TCorpusEntry& entry : ReadCorpusList(corpus)) {
+        if (entry.Kind != "RTF" && entry.Kind.rfind("Word", 0) != 0)
+            continue;
+        TLoaded loaded = LoadFile(corpus + "/" + entry.File, ciDetect, true);
+        if (!loaded.Ok)
+            continue;
+        SCOPED_TRACE(entry.File);
+        ++files;
+        const std::string text = BodyCharacters(*loaded.Document);
+        for (int32_t coding : {ciWord97, ciWord6}) {
+            SCOPED_TRACE(coding);
+            const std::string sub = folder + "/" + std::to_string(files) + "-" + std::to_string(coding);
+            std::filesystem::create_directories(sub);
+            CheckRoundTrip(*loaded.Document, sub, coding, -1, false);
+            TLoaded read = LoadFile(sub + (coding == ciWord97 ? "/first-97.doc" : "/first-6.doc"), ciDetect, true);
+            ASSERT_TRUE(read.Ok);
+            std::string expected = text;
+            // A Word file ends its text with a paragraph mark.
+            if (expected.size() >= 2 && expected.compare(expected.size() - 4, 4, "<2>\n") != 0)
+                expected.insert(expected.size() - 1, "<2>");
+            EXPECT_TRUE(BodyCharacters(*read.Document) == expected)
+                << FirstDifference(expected, BodyCharacters(*read.Document));
+        }
+    }
+    EXPECT_GT(files, 50);
+}
+
+namespace {
+
+// The bytes of a table of the file: the table stream's bytes at the FIB
+// pair of offset97 (Word 97).
+std::string Word97Table(const std::map<std::u16string, std::string>& streams, int32_t offset97)
+{
+    const std::string& main = streams.at(u"WordDocument");
+    const std::string& table = streams.at(u"1Table");
+    const uint32_t fc = Word32(main, static_cast<size_t>(offset97));
+    const uint32_t lcb = Word32(main, static_cast<size_t>(offset97) + 4);
+    return fc + lcb <= table.size() ? table.substr(fc, lcb) : std::string();
+}
+
+// The names of a Word 97 font table.
+std::vector<std::string> FontNames(const std::string& table)
+{
+    std::vector<std::string> names;
+    for (size_t at = 4; at < table.size();) {
+        const size_t size = static_cast<uint8_t>(table[at]) + 1u;
+        std::string name;
+        for (size_t c = at + 40; c + 1 < at + size && Word16(table, c) != 0; c += 2)
+            name += static_cast<char>(Word16(table, c));
+        names.push_back(name);
+        at += size;
+    }
+    return names;
+}
+
+}  // namespace
+
+// Word 97 text is 8-bit (the piece's position doubled with bit 30 set) unless
+// a character needs more: a euro sign in a Western font makes it 16-bit.
+// Without notes or headers the text ends with the body's last mark.
+TEST(WordWriter, TextIsEightBitUnlessACharacterNeedsMore)
+{
+    TRtfManagersScope managers;
+    const std::string folder = MakeTestDir("word-writer-width");
+    struct TCase {
+        const char* Rtf;
+        bool Unicode;
+    };
+    const TCase cases[] = {
+        {"{\\rtf1 abc \\'e9\\'e8\\'ff\\par}", false},
+        {"{\\rtf1 abc \\'80 euro\\par}", true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Rtf);
+        std::unique_ptr<TDocument> document = ReadRtf(c.Rtf);
+        const auto streams = CheckedStreams(SaveWord(*document, folder + "/a.doc", ciWord97), ciWord97, 0);
+        const std::string clx = Word97Table(streams, 0x1A2);
+        ASSERT_EQ(clx.size(), 21u);
+        EXPECT_EQ(clx[0], 2);
+        const uint32_t fc = Word32(clx, 15);
+        EXPECT_EQ(fc, c.Unicode ? 1024u : (2048u | 0x40000000u));
+        const std::string& main = streams.at(u"WordDocument");
+        const uint32_t ccpText = Word32(main, 0x4C);
+        EXPECT_EQ(Word32(clx, 9), ccpText);
+        for (size_t at : {0x50u, 0x54u, 0x60u})
+            EXPECT_EQ(Word32(main, at), 0u);
+        EXPECT_EQ(Word32(main, 0x1C) - 1024, ccpText * (c.Unicode ? 2 : 1)) << "fcMac";
+        EXPECT_EQ(Word32(main, 0xF6), 0u) << "no header table";
+        TLoaded read = LoadFile(folder + "/a.doc", ciDetect, true);
+        ASSERT_TRUE(read.Ok);
+        EXPECT_EQ(BodyCharacters(*read.Document), BodyCharacters(*document));
+    }
+}
+
+// The font table names "Times New Roman" and "Symbol" first, then the fonts
+// the text uses; the style sheet has room for the fifteen fixed styles at
+// least, and more when the styles need it. A second save writes the same
+// file, and the styles keep their own languages.
+TEST(WordWriter, FontTableAndStyleSheet)
+{
+    TRtfManagersScope managers;
+    const std::string folder = MakeTestDir("word-writer-tables");
+    {
+        std::unique_ptr<TDocument> document =
+            ReadRtf("{\\rtf1{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\\f0 sans\\par}");
+        const auto streams = CheckedStreams(SaveWord(*document, folder + "/fonts.doc", ciWord97), ciWord97, 0);
+        const std::vector<std::string> names = FontNames(Word97Table(streams, 0x112));
+        ASSERT_GE(names.size(), 3u);
+        EXPECT_EQ(names[0], "Times New Roman");
+        EXPECT_EQ(names[1], "Symbol");
+        EXPECT_NE(std::find(names.begin() + 2, names.end(), "Arial"), names.end());
+        const std::string stsh = Word97Table(streams, 0xA2);
+        EXPECT_EQ(Word16(stsh, 2), 15) << "cstd with Normal only";
+    }
+    std::string rtf = "{\\rtf1{\\stylesheet{\\lang1036 Normal;}";
+    for (int i = 1; i <= 6; ++i)
+        rtf += "{\\s" + std::to_string(i) + "\\sbasedon0\\lang1031 Mon style " + std::to_string(i) + ";}";
+    rtf += "}\\s6 text\\par}";
+    std::unique_ptr<TDocument> document = ReadRtf(rtf);
+    std::vector<int32_t> languages;
+    for (int32_t i = 0; i < document->Styles().Count(); ++i)
+        languages.push_back(document->Styles()[i].CharFormat[cfLanguage]);
+    const std::string once = SaveWord(*document, folder + "/styles.doc", ciWord97);
+    const std::string twice = SaveWord(*document, folder + "/styles2.doc", ciWord97);
+    EXPECT_TRUE(once == twice);
+    for (int32_t i = 0; i < document->Styles().Count(); ++i)
+        EXPECT_EQ(document->Styles()[i].CharFormat[cfLanguage], languages[static_cast<size_t>(i)]);
+    const auto streams = CheckedStreams(once, ciWord97, 0);
+    const std::string stsh = Word97Table(streams, 0xA2);
+    // Six styles of the user's take 15 to 20; 10 to 14 stay empty.
+    EXPECT_EQ(Word16(stsh, 2), 21);
+    size_t at = 2 + Word16(stsh, 0);
+    for (int istd = 0; istd < 21; ++istd) {
+        const uint16_t size = Word16(stsh, at);
+        EXPECT_EQ(size == 0, istd >= 1 && istd <= 14) << istd;
+        at += 2 + size;
+    }
+}
+
+// A save whose writes fail leaves the user's file as it was and no other
+// file beside it.
+TEST(WordWriter, AFailedSaveLeavesTheFileAsItWas)
+{
+    TRtfManagersScope managers;
+    const std::string folder = MakeTestDir("word-writer-failure");
+    const std::string original = "Le texte d'origine.";
+    const std::string path = MakeFile(folder, "lettre.doc", original);
+    std::unique_ptr<TDocument> document = ReadRtf("{\\rtf1 nouveau texte\\par}");
+    document->FileName = path;
+    const TOutputWriteFunction previous =
+        SetOutputWriteFunction([](THandle, const void*, int32_t) -> int32_t {
+            SetLastError(ERROR_DISK_FULL);
+            return -1;
+        });
+    TMessageAnswers answers;
+    answers.Expect("Erreur lors de l'écriture du fichier", mrCancel);
+    EXPECT_EQ(SaveAs(*document, ciWord97), wrFailed);
+    SetOutputWriteFunction(previous);
+    EXPECT_EQ(ReadTestFile(path), original);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"lettre.doc"});
+}
+
+// LibreOffice, where it is installed, opens the files written and finds
+// their text.
+TEST(WordWriter, LibreOfficeReadsTheFiles)
+{
+    if (std::system("command -v soffice > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "soffice (LibreOffice) is not installed";
+    TRtfManagersScope managers;
+    const std::string folder = MakeTestDir("word-writer-libreoffice");
+    std::unique_ptr<TDocument> document = ReadRtf(
+        "{\\rtf1{\\stylesheet{Normal;}{\\s1\\sbasedon0\\b\\fs32 heading 1;}}\\s1 Titre du document\\par\\pard"
+        " Premier paragraphe{\\chftn{\\footnote{\\chftn} la note}} avec {\\b gras} et {\\i italique}.\\par"
+        "Page {\\field{\\*\\fldinst PAGE}{\\fldrslt 1}} fin\\sect Deuxi\\'e8me section\\par}");
+    for (int32_t coding : {ciWord97, ciWord6}) {
+        SCOPED_TRACE(coding);
+        const std::string name = coding == ciWord97 ? "doc97" : "doc6";
+        SaveWord(*document, folder + "/" + name + ".doc", coding);
+        const std::string command = "cd '" + folder + "' && HOME='" + folder + "' timeout 180 soffice --headless " +
+                                    "--convert-to txt:Text --outdir '" + folder + "' '" + name +
+                                    ".doc' > /dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const std::string text = ReadTestFile(folder + "/" + name + ".txt");
+        for (const char* words : {"Titre du document", "Premier paragraphe", "gras", "italique", "section"})
+            EXPECT_NE(text.find(words), std::string::npos) << words << " in:\n" << text;
     }
 }
