@@ -12,6 +12,7 @@
 #include "formats/html/HtmlExport.h"
 #include "formats/rtf/RtfWriter.h"
 #include "formats/text/TextWriter.h"
+#include "formats/word/WordWriter.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/FileNames.h"
@@ -35,10 +36,16 @@ bool IsRtfCoding(int32_t coding)
     return coding == ciRtf || coding == ciEncrypted;
 }
 
+// The Word codings have their own writer.
+bool IsWordCoding(int32_t coding)
+{
+    return coding == ciWord6 || coding == ciWord97;
+}
+
 bool HasWriter(const TDocWriteParams& params)
 {
-    return !(params.Flags & wfHtml) &&
-           (IsRtfCoding(params.Coding) || params.Coding == ciAnsiText || params.Coding == ciDosText);
+    return !(params.Flags & wfHtml) && (IsRtfCoding(params.Coding) || IsWordCoding(params.Coding) ||
+                                        params.Coding == ciAnsiText || params.Coding == ciDosText);
 }
 
 TTextWriteRange ResolveRange(TDocument& document, const TDocWriteParams& params)
@@ -66,6 +73,8 @@ TTextWriteRange ResolveRange(TDocument& document, const TDocWriteParams& params)
 
 int32_t RunWriter(TOutputFile& output, const TDocWriteParams& params)
 {
+    if (IsWordCoding(params.Coding))
+        return WriteWordDocument(output);
     const TTextWriteRange range = ResolveRange(output.Document(), params);
     if (IsRtfCoding(params.Coding))
         return WriteRtf(output, params, range);

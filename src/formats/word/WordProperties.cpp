@@ -936,10 +936,18 @@ void TWordReader::ReadDocumentProperties()
     const uint16_t endnotes = WordU16(dop, 0x34);
     document.EndnoteNumbering.Start = endnotes >> 2;
     document.EndnoteNumbering.Restart = endnotes & 3;
+    // The number formats of the note references.
+    if (FIs97) {
+        document.FootnoteNumbering.Style = WordU16(dop, 0x1EC);
+        document.EndnoteNumbering.Style = WordU16(dop, 0x1EE);
+    } else {
+        document.FootnoteNumbering.Style = (WordU16(dop, 0x36) >> 2) & 0xF;
+        document.EndnoteNumbering.Style = (WordU16(dop, 0x36) >> 6) & 0xF;
+    }
     document.AutoHyphenation = (dop[5] & 0x10) ? 1 : 0;
     document.HyphenateCapitals = (dop[5] & 0x08) ? 1 : 0;
-    document.HyphenationZone = WordU16(dop, 0x0C);
-    document.HyphenationLimit = WordU16(dop, 0x0E);
+    document.HyphenationZone = WordU16(dop, 0x0E);
+    document.HyphenationLimit = WordU16(dop, 0x10);
 }
 
 void TWordReader::ReadSummary()

@@ -340,7 +340,9 @@ void TWordReader::HandleSpecial(uint16_t c, int32_t cp)
 
 namespace {
 
+// The picture descriptor's header: 68 bytes in Word 97, 58 in Word 6.0/95.
 constexpr size_t kPicfHeader = 68;
+constexpr size_t kPicfHeader6 = 58;
 
 }  // namespace
 
@@ -354,11 +356,12 @@ void TWordReader::ReadPicture()
     TBytes size;
     ReadData(at, size, 4);
     const uint32_t lcb = WordU32(size, 0);
-    if (lcb < kPicfHeader)
+    const size_t minimumHeader = FIs97 ? kPicfHeader : kPicfHeader6;
+    if (lcb < minimumHeader)
         return;
     TBytes picf;
     ReadData(at, picf, lcb);
-    const size_t header = std::clamp<size_t>(WordU16(picf, 4), kPicfHeader, picf.size());
+    const size_t header = std::clamp<size_t>(WordU16(picf, 4), minimumHeader, picf.size());
     const int32_t mm = static_cast<int16_t>(WordU16(picf, 6));
     auto picture = std::make_unique<TDocPicture>(&FDocument);
     const int32_t goalWidth = static_cast<int16_t>(WordU16(picf, 28));

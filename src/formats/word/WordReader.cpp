@@ -64,9 +64,29 @@ public:
         if (it != FCache.end())
             return it->second;
         TNarrowChar result;
-        uint32_t codePage = GetCodePageOfWideChar(c, preferred);
         bool usedDefault = false;
         std::string converted;
+        // The font's own code page first: a character it holds stays in the
+        // font (a Y with diaeresis in a Western font, which the code page
+        // table would send to Central European, where it has no place).
+        try {
+            converted = FromWide(std::u16string(1, c), preferred, &usedDefault);
+        } catch (const Exception&) {
+            usedDefault = true;
+        }
+        // Only an exact mapping counts, not a best fit ("t" for a t with
+        // cedilla).
+        if (!usedDefault && converted.size() == 1 && converted[0] != 0 &&
+            ByteToWide(static_cast<uint8_t>(converted[0]), preferred) == c) {
+            result.Byte = static_cast<uint8_t>(converted[0]);
+            result.CodePage = preferred;
+            if (FCache.size() < 65536)
+                FCache.emplace(key, result);
+            return result;
+        }
+        usedDefault = false;
+        converted.clear();
+        uint32_t codePage = GetCodePageOfWideChar(c, preferred);
         try {
             converted = FromWide(std::u16string(1, c), codePage, &usedDefault);
         } catch (const Exception&) {
@@ -661,7 +681,11 @@ void TWordReader::EndSectionAt(int32_t cp)
     TWordSep sep;
     ReadSectionProperties(FSectionIndex, sep);
     ApplySectionRecord(ended, sep);
-    switch (sep[wsBreakCode]) {
+    // A section's break code says how it starts: the break that ends this
+    // section is the code of the one that follows.
+    TWordSep next;
+    ReadSectionProperties(FSectionIndex + 1, next);
+    switch (next[wsBreakCode]) {
     case 0: ended.Settings[ssBreakKind] = sbContinuous; break;
     case 2: ended.Settings[ssBreakKind] = sbNewPage; break;
     case 3: ended.Settings[ssBreakKind] = sbEvenPage; break;
