@@ -1,4 +1,5 @@
 #include "docwindow/DocumentForm.h"
+#include "document/model/Document.h"
 
 #include "docwindow/DocumentFormSupport.h"
 #include "formats/DocDispatcher.h"
@@ -32,7 +33,7 @@ void TDocumentForm::UpdateCaption()
 {
     if (!FDocument)
         return;
-    const std::string name = DocumentFileName(*FDocument);
+    const std::string name = FDocument->FileName;
     SetCaption(name.empty() ? std::string("Nouveau document") : ExtractFileName(name));
 }
 
@@ -129,7 +130,7 @@ void TDocumentForm::FormCloseQuery(bool& canClose)
     if (!FDocument || !DocumentModified(*FDocument))
         return;
     RestoreAndActivate();
-    const std::string fileName = DocumentFileName(*FDocument);
+    const std::string fileName = FDocument->FileName;
     const std::string name = fileName.empty() ? Caption() : fileName;
     const int32_t answer = ShowMessageDlg("Le document \"" + name + "\" a changé. Voulez-vous enregistrer les modifications ?",
                                           mtConfirmation, mbYesNoCancel);

@@ -10,8 +10,6 @@
 
 class TDocument;
 
-// The document's file name (empty for a document that never had a file).
-std::string DocumentFileName(const TDocument& document);
 bool DocumentModified(const TDocument& document);
 // Paints what the window's update region holds of the document.
 void PaintDocumentInWindow(TDocument& document, HWND window, int32_t clientWidth, int32_t clientHeight);

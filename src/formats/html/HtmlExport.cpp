@@ -285,11 +285,6 @@ TDocumentWebInfo DocumentWebInfo(const TDocument& document)
     return {document.Properties.Title, document.Properties.Keywords, document.Properties.Author};
 }
 
-std::string DocumentFileName(const TDocument& document)
-{
-    return document.FileName;
-}
-
 int32_t WriteWebPage(TDocument& document, const THtmlExportParams& params)
 {
     TDocWriteParams write;

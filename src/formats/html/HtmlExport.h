@@ -115,8 +115,6 @@ struct TDocumentWebInfo {
     std::string Author;
 };
 TDocumentWebInfo DocumentWebInfo(const TDocument& document);
-// The document's file name (empty for a new document).
-std::string DocumentFileName(const TDocument& document);
 // The document written as a copy through the export (the dialog's save and
 // preview); the document write's result.
 int32_t WriteWebPage(TDocument& document, const THtmlExportParams& params);

@@ -1,4 +1,5 @@
 #include "formats/html/SaveAsWebForm.h"
+#include "document/model/Document.h"
 
 #include "document/model/DocObject.h"
 #include "foundation/MessageDlg.h"
@@ -569,7 +570,7 @@ bool SaveAsWebPage(TDocument& document)
     dialog.Title = "Enregistrer comme page Web";
     dialog.Filter = "Pages Web (*.htm;*.html)|*.htm;*.html";
     dialog.DefaultExt = "htm";
-    const std::string documentName = DocumentFileName(document);
+    const std::string documentName = document.FileName;
     const std::string base = documentName.empty() ? std::string("Document") : documentName;
     dialog.FileName = ChangeFileExt(base, ".htm");
     if (!documentName.empty())

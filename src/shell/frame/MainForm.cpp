@@ -1,4 +1,5 @@
 #include "shell/frame/MainForm.h"
+#include "document/model/Document.h"
 
 #include "docwindow/DocumentForm.h"
 #include "docwindow/DocumentFormSupport.h"
@@ -259,7 +260,7 @@ void TMainForm::UpdateFrameLayout()
     Flags &= ~ffLayoutNeeded;
     // The status bar's panels: the active document's name and the insert mode.
     TDocument* document = GetActiveDocument();
-    FStatusBar->Panels(0).SetText(document ? ExtractFileName(DocumentFileName(*document)) : std::string());
+    FStatusBar->Panels(0).SetText(document ? ExtractFileName(document->FileName) : std::string());
     FStatusBar->Panels(3).SetText(kInsertModeTexts[InsertMode < 3 ? InsertMode : 0]);
     // The toolbars, the document bar and the clip library join this refresh
     // with their managers.

@@ -6,6 +6,8 @@
 #include "platform/framework/bars/StatusBar.h"
 #include "platform/framework/Forms.h"
 #include "platform/runtime/Exception.h"
+#include "shell/commands/OptionalMessages.h"
+#include "shell/commands/ProgramEvents.h"
 #include "shell/frame/MainForm.h"
 #include "shell/options/OptionsHolder.h"
 
@@ -63,18 +65,19 @@ void TShellMessageDlgHost::EndMessage()
 
 TMsgDlgButtons TShellMessageDlgHost::PresetButtons(uint8_t preset)
 {
-    throw EInternalError("Message optionnel " + std::to_string(preset) + " sans table des messages optionnels.");
+    return OptionalMsgButtons(preset);
 }
 
 bool TShellMessageDlgHost::PresetSilenced(uint8_t preset)
 {
-    throw EInternalError("Message optionnel " + std::to_string(preset) + " sans table des messages optionnels.");
+    return OptionsHolder && OptionalMsgSilenced(OptionsHolder->OptionalMsgs, preset);
 }
 
-void TShellMessageDlgHost::FireProgramEvent(int32_t)
+void TShellMessageDlgHost::FireProgramEvent(int32_t eventId)
 {
     // Program events reach their listeners (the sounds) through the event
-    // manager; until it is joined here an event goes nowhere.
+    // manager; an event nobody listens to goes nowhere.
+    FireEvent(eventId);
 }
 
 void TShellMessageDlgHost::MessageShown()

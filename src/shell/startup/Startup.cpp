@@ -6,6 +6,7 @@
 #include "foundation/Paths.h"
 #include "foundation/SharedManagers.h"
 #include "foundation/SystemMessageBox.h"
+#include "foundation/drawing/StatusBarIcons.h"
 #include "foundation/settings/CmdLineSwitches.h"
 #include "foundation/settings/SettingsStorage.h"
 #include "imaging/ImagingUnits.h"
@@ -20,6 +21,8 @@
 #include "proofing/SpellCheckSystem.h"
 #include "shell/BaseForms.h"
 #include "shell/ThemeServices.h"
+#include "shell/commands/OptionalMessages.h"
+#include "shell/commands/ProgramEvents.h"
 #include "shell/about/AboutBox.h"
 #include "shell/about/VersionInfo.h"
 #include "shell/frame/MainForm.h"
@@ -28,6 +31,7 @@
 #include "shell/startup/ProgramHosts.h"
 
 #include <algorithm>
+#include <cstdio>
 
 std::string PendingInstallerCommandLine;
 bool DeferredShow = false;
@@ -36,7 +40,20 @@ namespace {
 
 std::vector<std::string> g_Trace;
 std::string g_SessionName;
-TSystemMessageBox g_SystemMessageBox;
+// The desktop's message box, which first answers a switched-off optional
+// message with its stored answer instead of showing it.
+class TProgramMessageBox : public TSystemMessageBox {
+public:
+    int32_t Answer(const TMessageRequest& request) override
+    {
+        int32_t result = 0;
+        if (OptionsHolder && OptionalMsgPresetAnswer(OptionsHolder->OptionalMsgs, request, result))
+            return result;
+        return TSystemMessageBox::Answer(request);
+    }
+};
+
+TProgramMessageBox g_SystemMessageBox;
 bool g_InstalledSystemBox = false;
 
 std::function<void(const std::string&)> g_Observer;
@@ -157,10 +174,16 @@ TStartResult TProgramRun::Start()
         // 8 to 11. The one-shot switches do their work and end the run. Their
         // handlers (file types, spelling systems, uninstall) belong to the
         // shell registration; a run asked for one of them must not look done.
+        // The setup program starts these runs with nobody at the desktop to
+        // answer a box, so the refusal goes to the error output and the run
+        // ends with a failure code.
         for (TCmdLineSwitch sw : {clsAssociate, clsInstallSpellChecker, clsUninstall})
-            if (HasSwitch(sw))
-                throw Exception(std::string("Le commutateur \"") + CmdLineSwitchShortNames[sw] +
-                                "\" n'est pas pris en charge par cette version");
+            if (HasSwitch(sw)) {
+                std::fprintf(stderr, "Eldravin : le commutateur \"%s\" n'est pas pris en charge par cette version.\n",
+                             CmdLineSwitchShortNames[sw]);
+                FreeAfterFailure();
+                return TStartResult::Failed;
+            }
         // 12 to 14. The single-instance link (the tray instance, handing the
         // command line to a running instance) joins here.
         g_SessionName = GetSessionName();
@@ -179,7 +202,8 @@ TStartResult TProgramRun::Start()
         const bool systemTray = HasSwitch(clsSystemTray);
         if (!systemTray && OptionsHolder->ShowSplash)
             ShowSplashWindow();
-        // 17. Program event 200 (start) goes to the event manager once it exists.
+        // 17. Program event 200 (start).
+        FireEvent(200);
 
         // 18. The shared managers of the foundation, and the layout services.
         CreateSharedManagers();
@@ -344,8 +368,10 @@ void TProgramRun::FreeAfterFailure()
     FreeDocumentLayout();
     FreeLineLayout();
     FreeSharedManagers();
+    FreeStatusBarIcons();
     Trace("free shared managers");
-    // 43. Program event 220 (exit) goes to the event manager once it exists.
+    // 43. Program event 220 (exit).
+    FireEvent(220);
     // 44. The spelling settings, the command-line documents.
     FreeSpellGlobals();
     FreeDocumentArgs();

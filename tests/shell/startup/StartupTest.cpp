@@ -4,6 +4,7 @@
 // the questions about changed documents, a failing start-up; and the frame's
 // status-bar services.
 #include "DocumentProbe.h"
+#include "document/model/Document.h"
 
 #include "docwindow/DocumentForm.h"
 #include "docwindow/DocumentFormSupport.h"
@@ -207,7 +208,7 @@ TEST_F(StartupTest, WithoutDocumentsTheFrameShowsAfterTheNewDocumentExists)
     EXPECT_TRUE(DeferredShow);
     EXPECT_LT(Step("documents"), Step("frame shown"));
     ASSERT_EQ(DocDispatcher->Count(), 1);
-    EXPECT_EQ(DocumentFileName(*DocDispatcher->Documents(0)), "");
+    EXPECT_EQ(DocDispatcher->Documents(0)->FileName, "");
     EXPECT_EQ(MainForm->MDIChildren(0)->Caption(), "Nouveau document");
     CloseAndShutDown(run);
 
