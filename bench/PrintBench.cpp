@@ -4,6 +4,8 @@
 // hidden document, then printed again and again (every page laid out at the
 // printer's 600 dpi and painted into the file). The peak resident memory of
 // the process and the size of the file are reported beside the time.
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -24,23 +26,6 @@
 #include "platform/runtime/Folders.h"
 
 namespace {
-
-std::string GeneratedFile(int pages)
-{
-    const std::string path = GetTempPath() + "eldravin-bench-" + std::to_string(pages) + ".rtf";
-    const std::string command = std::string("python3 '") + ELDRAVIN_SHARED_DIR + "/bench/gen_rtf.py' " +
-                                std::to_string(pages) + " 1 > '" + path + "'";
-    if (std::system(command.c_str()) != 0)
-        std::abort();
-    return path;
-}
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 void BM_PrintToPdf(benchmark::State& state)
 {

@@ -4,6 +4,8 @@
 // document file road into a document with a window, then laid out and
 // paginated to the end. The peak resident memory of the process is reported
 // beside the time (run one size per process to see each size's peak).
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -38,24 +40,6 @@ public:
     void DocumentDestroyed(bool) override { delete this; }
     static TDocumentView* Create(TDocument&) { return new TBenchView; }
 };
-
-// The generated document of that many pages (made once per process).
-std::string GeneratedFile(int pages)
-{
-    const std::string path = GetTempPath() + "eldravin-bench-" + std::to_string(pages) + ".rtf";
-    const std::string command = std::string("python3 '") + ELDRAVIN_SHARED_DIR + "/bench/gen_rtf.py' " +
-                                std::to_string(pages) + " 1 > '" + path + "'";
-    if (std::system(command.c_str()) != 0)
-        std::abort();
-    return path;
-}
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
 
 void BM_OpenLayOutPaginate(benchmark::State& state)
 {

@@ -4,6 +4,8 @@
 // file, and written into memory in the clipboard's dialect. The peak resident
 // memory of the process is reported beside the time (run one size per
 // process to see each size's peak).
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -22,40 +24,6 @@
 #include "platform/runtime/Folders.h"
 
 namespace {
-
-// The generated document of that many pages (made once per process).
-std::string GeneratedFile(int pages)
-{
-    const std::string path = GetTempPath() + "eldravin-bench-" + std::to_string(pages) + ".rtf";
-    const std::string command = std::string("python3 '") + ELDRAVIN_SHARED_DIR + "/bench/gen_rtf.py' " +
-                                std::to_string(pages) + " 1 > '" + path + "'";
-    if (std::system(command.c_str()) != 0)
-        std::abort();
-    return path;
-}
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-// The managers a read and a write use, for the life of one benchmark.
-struct TManagers {
-    TManagers()
-    {
-        CreateFontManager();
-        CreateColorManager();
-        CreateStyleManager();
-    }
-    ~TManagers()
-    {
-        FreeStyleManager();
-        FreeColorManager();
-        FreeFontManager();
-    }
-};
 
 std::unique_ptr<TDocument> LoadGenerated(int pages)
 {

@@ -4,6 +4,8 @@
 // largest Word files of the shared corpus. Each is read into a hidden
 // document; the peak resident memory of the process is reported beside the
 // time (run one benchmark per process to see each one's peak).
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -38,13 +40,6 @@ std::string GeneratedWordFile(int pages)
     if (std::system(command.c_str()) != 0 || !FileExists(doc))
         return {};
     return doc;
-}
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 void OpenWord(benchmark::State& state, const std::string& path)

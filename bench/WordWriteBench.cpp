@@ -3,6 +3,8 @@
 // saved again and again through the safe save as Word 97 and as Word 6.0/95.
 // The peak resident memory of the process is reported beside the time (run
 // one benchmark per process to see each one's peak).
+#include "BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -20,39 +22,6 @@
 #include "platform/runtime/Folders.h"
 
 namespace {
-
-// The generated document of that many pages (made once per process).
-std::string GeneratedFile(int pages)
-{
-    const std::string path = GetTempPath() + "eldravin-bench-" + std::to_string(pages) + ".rtf";
-    const std::string command = std::string("python3 '") + ELDRAVIN_SHARED_DIR + "/bench/gen_rtf.py' " +
-                                std::to_string(pages) + " 1 > '" + path + "'";
-    if (std::system(command.c_str()) != 0)
-        std::abort();
-    return path;
-}
-
-double PeakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
-}
-
-struct TManagers {
-    TManagers()
-    {
-        CreateFontManager();
-        CreateColorManager();
-        CreateStyleManager();
-    }
-    ~TManagers()
-    {
-        FreeStyleManager();
-        FreeColorManager();
-        FreeFontManager();
-    }
-};
 
 void SaveWord(benchmark::State& state, int32_t coding)
 {
