@@ -10,7 +10,8 @@
 
 class TDocument;
 
-// The document's file name (empty for a document that never had a file).
+// The document's file name (empty for a document that never had a file);
+// defined once, with the web export that also reads it.
 std::string DocumentFileName(const TDocument& document);
 bool DocumentModified(const TDocument& document);
 // Paints what the window's update region holds of the document.
