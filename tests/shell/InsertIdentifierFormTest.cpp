@@ -206,4 +206,26 @@ TEST_F(InsertIdentifierFormTest, DoubleClickWritesAtTheCaretAndTheNextOpeningSel
     delete again;
 }
 
+TEST_F(InsertIdentifierFormTest, TheCommandOpensItUnderTheCaretAndFiresItsEvent)
+{
+    Build({"x=30+1{22:2}"});
+    Views.Log.ClientWidth = 600;
+    Views.Log.ClientHeight = 400;
+    Doc->ViewOrigin = {100, 200};
+    Doc->Caret.X = 150;
+    Doc->Caret.Y = 260;
+    Doc->Caret.Width = 1;
+    Doc->Caret.Height = 18;
+    std::vector<int32_t> events;
+    BaseFormServices().FireProgramEvent = [&](int32_t id) { events.push_back(id); };
+    TInsertIdentifierForm* popup = ShowInsertIdentifierFormAtCaret(*Doc);
+    BaseFormServices().FireProgramEvent = nullptr;
+    std::unique_ptr<TInsertIdentifierForm> guard(popup);
+    // The caret was in view: nothing scrolled, the popup at its left edge and bottom.
+    EXPECT_EQ(Doc->ViewOrigin, (TPoint{100, 200}));
+    EXPECT_EQ(popup->Left(), 50);
+    EXPECT_EQ(popup->Top(), 78);
+    EXPECT_EQ(events, std::vector<int32_t>{2640});
+}
+
 }  // namespace

@@ -1,7 +1,9 @@
 #include "shell/calc/InsertIdentifierForm.h"
 
 #include "document/calc/Evaluator.h"
+#include "docwindow/DocumentForm.h"
 #include "document/model/Document.h"
+#include "layout/CaretDisplay.h"
 #include "platform/framework/Canvas.h"
 #include "platform/framework/GraphicsObjects.h"
 #include "shell/frame/MainForm.h"
@@ -17,6 +19,9 @@ constexpr int32_t VisibleRows = 7;
 constexpr int32_t ColumnGap = 10;
 // The name's distance from the item's left edge.
 constexpr int32_t NameIndent = 3;
+
+// The program event of the function list.
+constexpr int32_t FunctionListEvent = 2640;
 
 TDocument* MainFrameDocument()
 {
@@ -175,5 +180,19 @@ TInsertIdentifierForm* ShowInsertIdentifierForm(int32_t x, int32_t y)
 {
     auto* form = new TInsertIdentifierForm(x, y);
     form->Show();
+    return form;
+}
+
+TInsertIdentifierForm* ShowInsertIdentifierFormAtCaret(TDocument& document)
+{
+    ScrollToCaret(document, 0);
+    // The caret's left edge and bottom, from document to window coordinates.
+    TPoint point{document.Caret.X - document.ViewOrigin.X,
+                 document.Caret.Y + document.Caret.Height - document.ViewOrigin.Y};
+    if (auto* window = dynamic_cast<TDocumentForm*>(document.View()))
+        point = window->ClientToScreen(point);
+    TInsertIdentifierForm* form = ShowInsertIdentifierForm(point.X, point.Y);
+    if (BaseFormServices().FireProgramEvent)
+        BaseFormServices().FireProgramEvent(FunctionListEvent);
     return form;
 }

@@ -61,3 +61,7 @@ private:
 
 // Makes the popup at the screen point and shows it without waiting.
 TInsertIdentifierForm* ShowInsertIdentifierForm(int32_t x, int32_t y);
+// The "Insérer une fonction" command: scrolls the document's view to the
+// caret, opens the popup under the caret's left edge (converted to the screen
+// through the document window) and fires the function-list program event.
+TInsertIdentifierForm* ShowInsertIdentifierFormAtCaret(TDocument& document);
