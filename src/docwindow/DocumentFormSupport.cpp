@@ -7,11 +7,6 @@
 #include "layout/PagePainter.h"
 #include "platform/gdi/Gdi.h"
 
-std::string DocumentFileName(const TDocument& document)
-{
-    return document.FileName;
-}
-
 bool DocumentModified(const TDocument& document)
 {
     return document.IsModified();

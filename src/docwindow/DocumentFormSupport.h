@@ -11,6 +11,7 @@
 class TDocument;
 
 // The document's file name (empty for a document that never had a file).
+// Defined once, with the web-page export of the formats layer.
 std::string DocumentFileName(const TDocument& document);
 bool DocumentModified(const TDocument& document);
 // Paints what the window's update region holds of the document.
