@@ -23,27 +23,6 @@ namespace {
 
 constexpr int32_t kFrench = 0x040C;
 
-// Answers the messages in turn from a list of results; records their texts.
-class TScriptedAnswers : public TMessageAnswerer {
-public:
-    TScriptedAnswers() : FPrevious(SetMessageAnswerer(this)) {}
-    ~TScriptedAnswers() override { SetMessageAnswerer(FPrevious); }
-    int32_t Answer(const TMessageRequest& request) override
-    {
-        Texts.push_back(request.Text);
-        if (Results.empty())
-            return mrOk;
-        const int32_t result = Results.front();
-        Results.pop_front();
-        return result;
-    }
-    std::deque<int32_t> Results;
-    std::vector<std::string> Texts;
-
-private:
-    TMessageAnswerer* FPrevious;
-};
-
 class HyphDialogTest : public EditingTest {
 protected:
     void SetUp() override
@@ -196,7 +175,7 @@ TEST_F(HyphDialogTest, LimitTextAndInvalidNumbers)
 TEST_F(HyphDialogTest, ManualAsksOnlyWhileAutomaticHyphenationIsOn)
 {
     THyphenationOptions options{hofAutomatic | hofCapitals, 360, 0};
-    Answers.Results = {mrNo, mrYes};
+    Answers.Script = {mrNo, mrYes};
     bool stayed = false;
     DuringNextModal([&](TForm& form) {
         auto& f = dynamic_cast<THyphOptForm&>(form);

@@ -4,6 +4,7 @@
 // the questions about changed documents, a failing start-up; and the frame's
 // status-bar services.
 #include "DocumentProbe.h"
+#include "shell/ShellTesting.h"
 #include "document/model/Document.h"
 
 #include "docwindow/DocumentForm.h"
@@ -33,27 +34,6 @@
 #include <deque>
 
 namespace {
-
-// Answers messages from a script (OK when it runs out) and keeps their texts.
-class TScriptedAnswers : public TMessageAnswerer {
-public:
-    TScriptedAnswers() : FPrevious(SetMessageAnswerer(this)) {}
-    ~TScriptedAnswers() override { SetMessageAnswerer(FPrevious); }
-    int32_t Answer(const TMessageRequest& request) override
-    {
-        Texts.push_back(request.Text);
-        if (Script.empty())
-            return mrOk;
-        const int32_t answer = Script.front();
-        Script.pop_front();
-        return answer;
-    }
-    std::deque<int32_t> Script;
-    std::vector<std::string> Texts;
-
-private:
-    TMessageAnswerer* FPrevious;
-};
 
 std::string ProductKey()
 {
