@@ -102,6 +102,12 @@ public:
     // The most compressed bytes the stream may take from the source.
     int32_t InputLimit = 2147483647;
     int32_t ReadCount() const { return FReadCount; }
+    // Whether the compressed data has reached its end mark (a source that
+    // runs out before it is truncated data, not an end).
+    bool Ended() const { return FEnded; }
+    // Compressed bytes taken from the source but not used: what follows the
+    // end mark in the last buffer read.
+    int32_t UnusedInput() const { return static_cast<int32_t>(FZ.avail_in); }
 
 private:
     int32_t FReadCount = 0;

@@ -1,6 +1,7 @@
 #include "installer/AttachedFiles.h"
 
 #include "installer/InstallUtils.h"
+#include "foundation/Compression.h"
 #include "platform/framework/ModalResults.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/FileNames.h"
@@ -8,7 +9,6 @@
 #include "platform/runtime/Files.h"
 #include "platform/runtime/SysUtils.h"
 
-#include <zlib.h>
 
 #include <cmath>
 #include <cstring>
@@ -101,37 +101,20 @@ bool TAttachedFiles::ReadDirectory(const std::string& setupFileName)
 
         // The directory: one zlib stream that must end exactly where the trailer begins.
         std::string directory;
-        z_stream z{};
-        if (inflateInit(&z) != Z_OK)
-            return false;
         FStream->Seek(dirOffset, TSeekOrigin::soBeginning);
-        int64_t remaining = FStreamSize - 8 - dirOffset;
-        uint8_t in[ChunkSize];
-        uint8_t out[ChunkSize];
-        int result = Z_OK;
-        while (result != Z_STREAM_END) {
-            if (z.avail_in == 0) {
-                if (remaining == 0)
-                    break;
-                const int32_t count = static_cast<int32_t>(std::min<int64_t>(remaining, ChunkSize));
-                FStream->ReadBuffer(in, count);
-                remaining -= count;
-                z.next_in = in;
-                z.avail_in = static_cast<uInt>(count);
+        {
+            const int32_t compressedSize = static_cast<int32_t>(FStreamSize - 8 - dirOffset);
+            TZDecompressionStream z(*FStream);
+            z.InputLimit = compressedSize;
+            char out[ChunkSize];
+            for (int32_t got; (got = z.Read(out, ChunkSize)) > 0;) {
+                directory.append(out, static_cast<size_t>(got));
+                if (directory.size() > MaxDirectorySize)
+                    return false;
             }
-            z.next_out = out;
-            z.avail_out = ChunkSize;
-            result = inflate(&z, Z_NO_FLUSH);
-            if (result != Z_OK && result != Z_STREAM_END)
-                break;
-            directory.append(reinterpret_cast<char*>(out), ChunkSize - z.avail_out);
-            if (directory.size() > MaxDirectorySize)
-                break;
+            if (!z.Ended() || z.UnusedInput() != 0 || z.ReadCount() != compressedSize)
+                return false;
         }
-        const bool complete = result == Z_STREAM_END && z.avail_in == 0 && remaining == 0;
-        inflateEnd(&z);
-        if (!complete)
-            return false;
 
         // Records, read until the inflated data ends.
         const auto* p = reinterpret_cast<const uint8_t*>(directory.data());
@@ -184,9 +167,6 @@ const TAttachedFile* TAttachedFiles::FindFile(const std::string& name) const
 bool TAttachedFiles::TryExtract(const TAttachedFile& file, const std::string& targetPath, bool logged)
 {
     std::lock_guard guard(FStreamLock);
-    z_stream z{};
-    if (inflateInit(&z) != Z_OK)
-        return false;
     bool ok = false;
     bool created = false;
     try {
@@ -195,33 +175,17 @@ bool TAttachedFiles::TryExtract(const TAttachedFile& file, const std::string& ta
         {
             TFileStream target(targetPath, fmCreate);
             created = true;
-            int64_t remaining = file.CompressedSize;
+            TZDecompressionStream z(*FStream);
+            z.InputLimit = file.CompressedSize;
             int64_t written = 0;
-            uint8_t in[ChunkSize];
             uint8_t out[ChunkSize];
-            int result = Z_OK;
-            while (result != Z_STREAM_END) {
-                if (z.avail_in == 0) {
-                    if (remaining == 0)
-                        break;
-                    const int32_t count = static_cast<int32_t>(std::min<int64_t>(remaining, ChunkSize));
-                    FStream->ReadBuffer(in, count);
-                    remaining -= count;
-                    z.next_in = in;
-                    z.avail_in = static_cast<uInt>(count);
-                }
-                z.next_out = out;
-                z.avail_out = ChunkSize;
-                result = inflate(&z, Z_NO_FLUSH);
-                if (result != Z_OK && result != Z_STREAM_END)
-                    break;
-                const int32_t produced = ChunkSize - static_cast<int32_t>(z.avail_out);
-                written += produced;
+            for (int32_t got; (got = z.Read(out, ChunkSize)) > 0;) {
+                written += got;
                 if (written > file.Size)
                     break;
-                target.WriteBuffer(out, produced);
+                target.WriteBuffer(out, got);
             }
-            ok = result == Z_STREAM_END && written == file.Size;
+            ok = z.Ended() && written == file.Size;
         }
         if (ok && file.Name == ProgramExeName) {
             // The payload keeps no modes: the program is the one file that runs.
@@ -245,7 +209,6 @@ bool TAttachedFiles::TryExtract(const TAttachedFile& file, const std::string& ta
     } catch (const Exception&) {
         ok = false;
     }
-    inflateEnd(&z);
     if (!ok) {
         // A damaged stream leaves no half-written file behind.
         if (created)
