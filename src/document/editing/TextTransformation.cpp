@@ -160,6 +160,7 @@ private:
 };
 
 // The font's variant in the target character set, when its own differs.
+// Variants are found by the font's number; a font without one stays.
 int32_t FontInCharset(int32_t font, int32_t charset)
 {
     TFontManager* fonts = GetFontManager();
@@ -168,7 +169,8 @@ int32_t FontInCharset(int32_t font, int32_t charset)
     const TRegisteredFont* registered = fonts->FindFont(font);
     if (!registered || registered->RequestedCharset == charset)
         return font;
-    return fonts->GetCharsetVariant(font, static_cast<uint8_t>(charset));
+    const int32_t variant = fonts->GetCharsetVariant(registered->FontNumber, static_cast<uint8_t>(charset));
+    return variant >= 0 ? variant : font;
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include "document/editing/EditingRecords.h"
 #include "document/editing/SectionScopes.h"
 #include "foundation/MessageAnswers.h"
+#include "foundation/SharedManagers.h"
+#include "foundation/managers/FontManager.h"
 #include "foundation/managers/TabManager.h"
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/StringList.h"
@@ -306,6 +308,34 @@ TEST_F(RestructuringTest, EachOperationUndoesAndRedoesByteForByte)
         if (HasFailure())
             return;
     }
+}
+
+// Rewriting text into the character set of a chosen language keeps each
+// font's family: the variant is looked up by the font's number, which is not
+// its place in the program's font table.
+TEST_F(RestructuringTest, CharsetOfAChosenLanguageKeepsTheFontFamily)
+{
+    struct TManagers {
+        TManagers() { CreateSharedManagers(); }
+        ~TManagers() { FreeSharedManagers(); }
+    } managers;
+    TFontManager* fonts = GetFontManager();
+    ASSERT_NE(fonts, nullptr);
+    const int32_t sans = fonts->ArialIndex();
+    ASSERT_NE(fonts->RegisteredFonts(sans).FontNumber, sans) << "the fixture needs a number unlike the index";
+    constexpr uint8_t RussianCharset = 204;
+    const int32_t variant = fonts->GetCharsetVariant(fonts->RegisteredFonts(sans).FontNumber, RussianCharset);
+    ASSERT_GE(variant, 0);
+
+    Doc = std::make_unique<TDocument>(false);
+    Build({"{0:" + std::to_string(sans) + "}texte{22:2}"});
+    uint8_t mode = tmCharset, flags = 0;
+    int32_t language = 0x419;
+    TTextRange range = MakeRange(0, 0, 0, 5);
+    RoundTripOperation(*Doc, docTransformText, {&mode, &range, &flags, &language});
+    const std::string text = Text(0);
+    EXPECT_NE(text.find("{0:" + std::to_string(variant) + "}"), std::string::npos) << text;
+    EXPECT_EQ(fonts->RegisteredFonts(variant).FontNumber, fonts->RegisteredFonts(sans).FontNumber);
 }
 
 // A sum of a block goes to the clipboard; a piece that is no expression puts
