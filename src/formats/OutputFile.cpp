@@ -195,7 +195,7 @@ void MarkUsedFonts(TDocument& document, int32_t coding, bool& noColor)
     if (coding == ciWord6 || coding == ciWord97) {
         // The Word writer's font table always names these two.
         MarkFont(*fonts, fonts->TimesIndex());
-        MarkFont(*fonts, fonts->ArialIndex());
+        MarkFont(*fonts, fonts->SymbolIndex());
     }
     TStyleList& styles = document.Styles();
     for (int32_t s = 0; s < styles.Count(); ++s) {

@@ -447,6 +447,16 @@ TEST(WordWriter, FontTableAndStyleSheet)
         const std::string stsh = Word97Table(streams, 0xA2);
         EXPECT_EQ(Word16(stsh, 2), 15) << "cstd with Normal only";
     }
+    {
+        // Only the fonts the text and the styles use follow the two the table
+        // always names.
+        std::unique_ptr<TDocument> document =
+            ReadRtf("{\\rtf1{\\fonttbl{\\f0\\fmodern\\fcharset0 Courier New;}}{\\stylesheet{\\f0 Normal;}}"
+                    "\\f0 mono\\par}");
+        const auto streams = CheckedStreams(SaveWord(*document, folder + "/mono.doc", ciWord97), ciWord97, 0);
+        const std::vector<std::string> names = FontNames(Word97Table(streams, 0x112));
+        EXPECT_EQ(names, (std::vector<std::string>{"Times New Roman", "Symbol", "Courier New"}));
+    }
     std::string rtf = "{\\rtf1{\\stylesheet{\\lang1036 Normal;}";
     for (int i = 1; i <= 6; ++i)
         rtf += "{\\s" + std::to_string(i) + "\\sbasedon0\\lang1031 Mon style " + std::to_string(i) + ";}";
