@@ -6,6 +6,8 @@
 #include "document/model/DocObject.h"
 #include "document/model/ObjectManager.h"
 #include "formats/CorpusText.h"
+#include "document/DocumentDump.h"
+#include "layout/DocumentLayoutService.h"
 #include "platform/runtime/CodePages.h"
 #include "platform/runtime/StringList.h"
 #include "platform/testing/Testing.h"
@@ -210,4 +212,73 @@ TEST_F(InsertionTest, ASymbolOfASymbolFontBecomesASymbolFieldAndAnyOtherOnlyTake
     EXPECT_NE(161, GetFontManager()->FindFont(formats[0][cfFont])->RequestedCharset);
     document->UndoManager().Undo();
     EXPECT_EQ("AB|", BodyText(*document));
+}
+
+// "Same as previous" on a header the second section takes from the first
+// gives the section its own copy with the same text; run again, the copy
+// goes and the first section's header is edited once more. Both steps undo
+// and redo to the byte.
+TEST_F(InsertionTest, AHeaderIsCopiedForItsSectionAndLinkedBackToThePreviousOne)
+{
+    CreateDocumentLayout();
+    struct TLayout {
+        ~TLayout() { FreeDocumentLayout(); }
+    } layout;
+    auto document = FromRtf("{\\rtf1\\ansi {\\header T\\'eate\\par}Un\\par\\sect\\sbkpage Deux\\par}");
+    ASSERT_EQ(2, document->SectionCount());
+    // "\\header" is the header of odd pages, slot 1.
+    TSection& first = document->Sections(0);
+    TSection& second = document->Sections(1);
+    ASSERT_NE(nullptr, first.HeadersFooters[1]);
+    ASSERT_EQ(nullptr, second.HeadersFooters[1]);
+    document->SectionsDirty = 1;
+    document->PaginateAll();
+    ASSERT_EQ(2, document->PageCount());
+    const std::string before = DumpDocument(*document);
+    const auto headerText = [&document](const TField* header) {
+        const int32_t paragraph = header->Range.Start.Paragraph;
+        return document->GetTextRun(paragraph, 0, 20);
+    };
+
+    // On the second page the first section's header is edited.
+    document->EnterHeaderFooterEditing(nullptr, 1);
+    ASSERT_EQ(first.HeadersFooters[1], document->EditedHeaderFooter);
+    document->ExecuteOperation(docLinkHeaderToPrevious, {});
+    TField* copy = second.HeadersFooters[1];
+    ASSERT_NE(nullptr, copy);
+    EXPECT_NE(first.HeadersFooters[1], copy);
+    EXPECT_EQ(copy, document->EditedHeaderFooter);
+    EXPECT_EQ("T\xEA" "te", headerText(copy).substr(0, 4));
+    EXPECT_EQ("T\xEA" "te", headerText(first.HeadersFooters[1]).substr(0, 4));
+    EXPECT_EQ(stHeadersFooters, document->GetStoryOfParagraph(document->Caret.Paragraph));
+    const std::string copied = DumpDocument(*document);
+    ExpectDocumentConsistent(*document);
+
+    // Again: the section's own header goes and the first one is edited.
+    document->ExecuteOperation(docLinkHeaderToPrevious, {});
+    EXPECT_EQ(nullptr, second.HeadersFooters[1]);
+    EXPECT_EQ(first.HeadersFooters[1], document->EditedHeaderFooter);
+    const std::string linked = DumpDocument(*document);
+    ExpectDocumentConsistent(*document);
+    // The copy's text went; its empty paragraph stays in the story, named by
+    // no section.
+    EXPECT_EQ(2, document->StoryCount(stHeadersFooters));
+
+    document->UndoManager().Undo();
+    EXPECT_EQ(copied, DumpDocument(*document));
+    document->UndoManager().Undo();
+    EXPECT_EQ(before, DumpDocument(*document));
+    document->UndoManager().Redo();
+    EXPECT_EQ(copied, DumpDocument(*document));
+    document->UndoManager().Redo();
+    EXPECT_EQ(linked, DumpDocument(*document));
+
+    // The first section's header has no previous one to take: nothing is
+    // done and nothing recorded.
+    document->EnterHeaderFooterEditing(nullptr, 0);
+    ASSERT_EQ(first.HeadersFooters[1], document->EditedHeaderFooter);
+    const int32_t steps = document->UndoManager().Count();
+    document->ExecuteOperation(docLinkHeaderToPrevious, {});
+    EXPECT_EQ(linked, DumpDocument(*document));
+    EXPECT_EQ(steps, document->UndoManager().Count());
 }

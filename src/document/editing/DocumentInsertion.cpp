@@ -464,3 +464,143 @@ void TDocument::DuplicateText(const TTextPosition& start, const TTextPosition& e
     }
     DropCarriedObjects();
 }
+
+void TDocument::LinkHeaderToPrevious(TOperation* op, TUpdateRange& update)
+{
+    update.Reset();
+    TField* edited = EditedHeaderFooter;
+    if (!edited || EditedHeaderFooterPage < 0 || EditedHeaderFooterPage >= PageCount())
+        return;
+    // 1. The slot of the edited one: in the caret page's section, or else in
+    // the nearest section before it that names it.
+    TSection& own = GetPageSectionOfPage(EditedHeaderFooterPage);
+    const auto slotIn = [edited](const TSection& section) {
+        for (int32_t slot = 0; slot < 6; ++slot)
+            if (section.HeadersFooters[slot] == edited)
+                return slot;
+        return -1;
+    };
+    // The section before one (null for the first).
+    const auto previous = [this](const TSection& section) -> TSection* {
+        return section.FirstParagraph > 0 ? &GetSectionOfParagraph(section.FirstParagraph - 1) : nullptr;
+    };
+    int32_t slot = slotIn(own);
+    const bool isOwn = slot >= 0;
+    for (TSection* section = previous(own); slot < 0 && section; section = previous(*section))
+        slot = slotIn(*section);
+    if (slot < 0)
+        return;
+
+    // 2. The caret page section's six references.
+    TField* references[6];
+    std::copy(std::begin(own.HeadersFooters), std::end(own.HeadersFooters), references);
+    const TTextRange range = edited->Range;
+
+    if (isOwn) {
+        // 3. Linked to the previous one: the own one goes, and the nearest
+        // earlier section's one in that slot is edited. The first section
+        // has no previous one to take.
+        TField* earlier = nullptr;
+        for (TSection* section = previous(own); !earlier && section; section = previous(*section))
+            earlier = section->HeadersFooters[slot];
+        if (!earlier)
+            return;
+        references[slot] = nullptr;
+        TUpdateRange local;
+        ChangeSectionHeaders(own, references, local, op);
+        FUndoManager->MergeUpdateRange(update, local);
+        // Its text goes; its last paragraph mark and anchors stay.
+        TTextPosition end = range.End;
+        end.Offset = std::min(end.Offset, Paragraphs(end.Paragraph).GetCharCount() - 1);
+        if (CompareTextPos(range.Start, end) < 0) {
+            local.Reset();
+            DeleteRange(range.Start, end, local, op, 0);
+            FUndoManager->MergeUpdateRange(update, local);
+        }
+        EditedHeaderFooter = earlier;
+    } else {
+        // 4. A copy of its own, made through the native format.
+        TMemory rtf;
+        if (!DocumentFiler().WriteRange(*this, range, ciRtf, rtf))
+            throw EAbort();
+        int32_t count = 0;
+        std::unique_ptr<TDocument> copy = LoadHidden(
+            std::string(reinterpret_cast<const char*>(rtf.Data()), static_cast<size_t>(rtf.Size())), true, ciRtf,
+            count);
+        if (!copy)
+            throw EAbort();
+        TField* field = nullptr;
+        try {
+            TMemory fragment;
+            TUpdateRange local;
+            InsertDocument(*copy, count, local, op, fragment);
+            FUndoManager->MergeUpdateRange(update, local);
+            // The new header or footer: its start record, the copied
+            // paragraphs, its last paragraph mark and its end record. It
+            // goes to the end of the story, where no anchor of another
+            // header stands at the place.
+            auto object = std::make_unique<TField>(this, rkHeaderFooter);
+            field = object.get();
+            const TObjectHandle handle = field->Handle();
+            FCarriedFields.push_back(std::move(object));
+            int32_t lastSeparator = -1;
+            int32_t afterLast = 0;
+            const uint8_t* p = fragment.Data();
+            for (int32_t pos = 0; pos < fragment.Size();) {
+                if (p[pos] == StoredParagraphSeparator) {
+                    lastSeparator = pos++;
+                    if (pos < fragment.Size() && p[pos] == StoredParFormatMarker)
+                        pos += 1 + StoredParFormatSize;
+                    afterLast = pos;
+                } else if (p[pos] == InlineControlStartByte && fragment.Size() - pos >= InlineControlSize) {
+                    pos += InlineControlSize;
+                } else {
+                    ++pos;
+                }
+            }
+            TMemory anchored;
+            AppendFormatCode(anchored, icRangeStart, static_cast<int32_t>(handle));
+            if (lastSeparator >= 0 && afterLast == fragment.Size()) {
+                // The copy ends with a whole paragraph, its mark included.
+                anchored.Append(fragment.Data(), lastSeparator);
+                AppendFormatCode(anchored, icRangeEnd, static_cast<int32_t>(handle));
+                anchored.Append(fragment.Data() + lastSeparator, fragment.Size() - lastSeparator);
+            } else {
+                anchored.Append(fragment.Data(), fragment.Size());
+                AppendFormatCode(anchored, icSpecialChar, scParagraphMark);
+                AppendFormatCode(anchored, icRangeEnd, static_cast<int32_t>(handle));
+                anchored.AppendByte(StoredParagraphSeparator);
+                anchored.AppendByte(StoredParFormatMarker);
+                anchored.Append(DefaultParFormat().Slots, StoredParFormatSize);
+            }
+            const int32_t end = StoryFirst(stHeadersFooters) + StoryCount(stHeadersFooters);
+            BeginChange(73);
+            try {
+                auto step = TInsertDeleteOperation::CreateInsertion(this, {end, 0}, stHeadersFooters, anchored);
+                AdoptCarriedObjects(*step, anchored);
+                local.Reset();
+                ApplyStep(*this, std::move(step), local, op);
+                FUndoManager->MergeUpdateRange(update, local);
+            } catch (...) {
+                EndChanges(1);
+                throw;
+            }
+            EndChanges(1);
+            RefreshRangeObjectPositions();
+            references[slot] = field;
+            local.Reset();
+            ChangeSectionHeaders(own, references, local, op);
+            FUndoManager->MergeUpdateRange(update, local);
+        } catch (...) {
+            DropCarriedObjects();
+            throw;
+        }
+        DropCarriedObjects();
+        EditedHeaderFooter = field;
+    }
+
+    // 5. The caret at the start of the edited one.
+    const int32_t first = EditedHeaderFooter->Range.Start.Paragraph;
+    update.SetCaret(first, 0, NotSet);
+    update.SetViewHints(0, 0, 0, 0);
+}

@@ -615,6 +615,12 @@ public:
     // Operation 21: a copy of the text from start to end inserted at target.
     void DuplicateText(const TTextPosition& start, const TTextPosition& end, TUpdateRange& update, TOperation* op,
                        TEditFlags flags, const TTextPosition& target);
+    // Operation 47, while a header or footer is edited: a section's own one
+    // goes (its text deleted) and the section takes the previous section's
+    // again, which becomes the edited one; one the section takes from a
+    // previous section is copied into a header or footer of its own, which
+    // becomes the edited one.
+    void LinkHeaderToPrevious(TOperation* op, TUpdateRange& update);
     // Operation 48: one character in a font at the caret; a character of a
     // symbol font becomes a "Symbole" field.
     void InsertSymbol(uint8_t character, const std::string& fontName, TUpdateRange& update, TOperation* op,

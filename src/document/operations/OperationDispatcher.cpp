@@ -498,6 +498,12 @@ void RunPasteNoteSpike(TDocument& document, TOperationParams /*params*/, TOperat
     document.PasteNoteSpike(update, op);
 }
 
+// No parameters: the edited header or footer.
+void RunLinkHeaderToPrevious(TDocument& document, TOperationParams, TOperation* op, TUpdateRange& update)
+{
+    document.LinkHeaderToPrevious(op, update);
+}
+
 void RunDuplicateText(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
 {
     const TTextPosition* target = static_cast<const TTextPosition*>(ParamPtr(params, 2));
@@ -601,7 +607,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 45 */ {51, nullptr, RunRemoveFieldRecord, "TDocument.RemoveRangeObject (champ)", false, false, false, false,
               nullptr, nullptr},
     /* 46 */ {53, nullptr, RunChangeSectionBreak, "TDocument.ChangeSectionBreak", false, false, false, false, nullptr, nullptr},
-    /* 47 */ {55, nullptr, nullptr, "TDocument.LinkHeaderToPrevious", false, false, false, false, nullptr, nullptr},
+    /* 47 */ {55, nullptr, RunLinkHeaderToPrevious, "TDocument.LinkHeaderToPrevious", false, false, false, false, nullptr, nullptr},
     /* 48 */ {16, nullptr, RunInsertSymbol, "TDocument.InsertSymbol", false, false, false, false, nullptr, nullptr},
     /* 49 */ {56, nullptr, RunFormatPageNumbers, "TDocument.FormatPageNumbers", false, false, false, false,
               UpdatePageNumberFields, nullptr},
