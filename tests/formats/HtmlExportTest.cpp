@@ -8,6 +8,7 @@
 #include "document/fields/Field.h"
 #include "foundation/CodePageRoutines.h"
 #include "foundation/MessageAnswers.h"
+#include "foundation/drawing/DrawingHelpers.h"
 #include "foundation/managers/FontManager.h"
 #include "formats/OutputFile.h"
 #include "formats/html/HtmlExport.h"
@@ -260,6 +261,15 @@ TEST_F(HtmlExport, CharacterFormatsBecomeTagsAndValidCss)
     html = Export(*document);
     EXPECT_NE(html.find("<body bgcolor=lime>"), std::string::npos);
     EXPECT_NE(Body(html).find("<font style=\"background:lime;\">clear</font>"), std::string::npos);
+    // With colour adjustment, red text on a red page is shifted against the
+    // background the way the screen shows it.
+    WebExportSettings().BackgroundColor = 0x0000FF;
+    WebExportSettings().AdjustColors = true;
+    html = Export(*document);
+    WebExportSettings().AdjustColors = false;
+    const std::string shifted = HtmlColorText(GetContrastShade(0x0000FF, 0x0000FF));
+    EXPECT_NE(shifted, "red");
+    EXPECT_NE(Body(html).find("color:" + shifted + ";"), std::string::npos) << Body(html);
     std::string report;
     EXPECT_TRUE(RunChecker(Folder + "/page.htm", "", report)) << report;
 }

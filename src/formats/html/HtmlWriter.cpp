@@ -11,6 +11,7 @@
 #include "foundation/FrequencyMemList.h"
 #include "foundation/InlineControl.h"
 #include "foundation/MessageDlg.h"
+#include "foundation/drawing/DrawingHelpers.h"
 #include "foundation/managers/ColorManager.h"
 #include "foundation/managers/FontManager.h"
 #include "formats/DocFileHost.h"
@@ -262,12 +263,8 @@ uint32_t THtmlWriter::AdjustColor(uint32_t color) const
 {
     if (!FSettings.AdjustColors || !IsSet(FSettings.BackgroundColor))
         return color;
-    // Too close to the background to be read: the colour's opposite.
-    const uint32_t back = static_cast<uint32_t>(FSettings.BackgroundColor);
-    int32_t distance = 0;
-    for (int shift = 0; shift < 24; shift += 8)
-        distance += std::abs(static_cast<int32_t>((color >> shift) & 0xFF) - static_cast<int32_t>((back >> shift) & 0xFF));
-    return distance < 96 ? (~color & 0xFFFFFF) : color;
+    // Shifted against the page's background so that it stays readable.
+    return GetContrastShade(color, static_cast<uint32_t>(FSettings.BackgroundColor));
 }
 
 std::string THtmlWriter::ColorCss(int32_t index, bool highlight) const
