@@ -285,7 +285,10 @@ TStartResult TProgramRun::Start()
             ShowFrame();
             Trace("frame shown");
         }
-        // 30. Full screen ("fs") runs command 7000 through the command manager once it exists.
+        // 30. Full screen ("fs"): command 7000 through the command manager
+        // (it does nothing while the view commands' handler is not there).
+        if (HasSwitch(clsFullScreen) && CommandManager)
+            CommandManager->ExecuteCommand(7000);
         // 31. In print mode the splash goes before the documents print.
         if (StartMode() == smPrintDocuments)
             ReleaseSplashWindow();
