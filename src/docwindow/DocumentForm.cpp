@@ -98,8 +98,19 @@ void TDocumentForm::DocumentDestroyed(bool now)
         Release();
 }
 
+namespace {
+TEditMessageTranslator g_EditMessageTranslator;
+}  // namespace
+
+void SetDocumentEditMessageTranslator(TEditMessageTranslator translator)
+{
+    g_EditMessageTranslator = std::move(translator);
+}
+
 void TDocumentForm::WndProc(TMessage& message)
 {
+    if (g_EditMessageTranslator && g_EditMessageTranslator(message))
+        return;
     if (message.Msg == WM_PAINT && FDocument && HandleAllocated()) {
         PaintDocumentWindow();
         message.Result = 0;

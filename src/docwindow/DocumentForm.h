@@ -11,6 +11,8 @@
 #include "document/model/DocumentView.h"
 #include "platform/framework/Forms.h"
 
+#include <functional>
+
 class TDocument;
 
 class TDocumentForm : public TForm, public TDocumentView {
@@ -52,3 +54,10 @@ private:
 TDocumentView* CreateDocumentForm(TDocument& document);
 // Installs CreateDocumentForm as the documents' view factory; returns the previous one.
 TDocumentViewFactory InstallDocumentForms();
+
+// --- Edit messages ---------------------------------------------------------------
+// The application's translation of WM_CUT, WM_COPY, WM_PASTE and WM_CLEAR into
+// document commands, which the document window offers every message first;
+// true when it took the message. Dialogs' edit fields never see it.
+using TEditMessageTranslator = std::function<bool(TMessage& message)>;
+void SetDocumentEditMessageTranslator(TEditMessageTranslator translator);

@@ -3,6 +3,7 @@
 #include "document/model/Document.h"
 #include "document/model/DocumentView.h"
 #include "formats/CodingManager.h"
+#include "formats/DocFileHost.h"
 #include "formats/DocumentFile.h"
 #include "foundation/Paths.h"
 #include "layout/PageGrid.h"
@@ -61,6 +62,8 @@ TDocument* TDocDispatcher::OpenDocument(const std::string& fileName)
     TDocument* result = document.get();
     FDocuments.push_back(std::move(document));
     LayOutForWindow(*result);
+    // The File menu's recent documents start with it.
+    DocFileHost().AddRecentDocument(full);
     return result;
 }
 

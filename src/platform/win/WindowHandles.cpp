@@ -1,3 +1,4 @@
+#include "platform/win/InputState.h"
 #include "platform/win/WindowTable.h"
 
 #include "platform/win/DragDrop.h"
@@ -16,6 +17,8 @@ struct TWindowState {
     bool WakePending = false;
     bool Paused = false;
     uint64_t Delivered = 0;
+    // Keyboard and mouse-button messages delivered so far.
+    uint64_t InputDelivered = 0;
     TMessageHook Hook;
     uint8_t MessageKeys[256] = {};
     uint8_t AsyncKeys[256] = {};
@@ -220,6 +223,8 @@ void DeliverQueuedMessage(TMsg& msg)
 {
     auto& s = State();
     ++s.Delivered;
+    if (IsUserInputMessage(msg.message))
+        ++s.InputDelivered;
     s.MessageTime = msg.time;
     s.MessagePos = {msg.ptX, msg.ptY};
     if (s.Hook) {
@@ -254,6 +259,27 @@ void DeliverPostedMessages()
 uint64_t DeliveredMessageCount()
 {
     return State().Delivered;
+}
+
+bool IsUserInputMessage(UINT message)
+{
+    // Keys, and mouse buttons and the wheel: a mouse move is no input that
+    // makes background work wait.
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message > WM_MOUSEMOVE && message <= WM_MOUSELAST);
+}
+
+uint64_t InputMessageCount()
+{
+    return State().InputDelivered;
+}
+
+bool GetInputState()
+{
+    for (const TMsg& msg : State().Queue)
+        if (IsUserInputMessage(msg.message))
+            return true;
+    return false;
 }
 
 void PauseMessageDelivery()

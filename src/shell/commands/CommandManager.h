@@ -25,6 +25,8 @@
 
 class TDocument;
 class TCommandManager;
+class TMenu;
+class TMenuItem;
 
 // What the enabling and checked-state rules read of the target document.
 struct TCommandDocState {
@@ -67,6 +69,14 @@ struct TCommandDocState {
     int32_t VertScrollPos = 0;
     int32_t VertScrollMax = 0;
     int32_t WindowState = 0;
+    // The names of the kinds of the operations undo and redo would take
+    // (empty when there is none).
+    std::string UndoName;
+    std::string RedoName;
+    // The kind of the section break at the caret's paragraph (-1: none), and
+    // whether the field at the caret is of a kind that can be edited.
+    int32_t CaretSectionBreakKind = -1;
+    bool CaretFieldEditable = false;
 };
 
 // What the rules read of the main frame, the options and the program's tools.
@@ -122,6 +132,15 @@ struct TCommandFrameState {
     int32_t WindowsMinimisedByCommand = 0;
     // The internet library was loaded at start-up.
     bool InternetAvailable = false;
+    // What the menus show beyond enabling: the frame's insert mode (not
+    // overtype), visual styles off, the history of inserted pictures not
+    // empty, the spelling manager's ignore list set, the default format of
+    // new documents.
+    bool InsertMode = true;
+    bool VisualStylesOff = true;
+    bool PictureHistory = false;
+    bool SpellIgnoreList = false;
+    int32_t DefaultDocFormat = 0;
 };
 
 // The frame's side of the command manager.
@@ -152,6 +171,27 @@ public:
     // collection the clip library shows. Without a clip library no collection
     // holds inserts.
     virtual bool InsertNameExists(const std::string& /*name*/) { return false; }
+
+    // --- What the generated menu lists read ---
+    // The document dispatcher exists (the recent-file list is its).
+    virtual bool HasDocDispatcher() { return false; }
+    // The recent documents, in menu order.
+    virtual std::vector<std::string> RecentFiles() { return {}; }
+    // The captions of the open documents' windows in the dispatcher's order,
+    // and the index of the active one (-1: none).
+    virtual std::vector<std::string> WindowCaptions() { return {}; }
+    virtual int32_t ActiveWindowIndex() { return -1; }
+    // The favourites folder (option); empty: no favourites.
+    virtual std::string FavouritesFolder() { return {}; }
+    // A file name shortened to the width of a menu item (300 pixels of the
+    // frame's canvas).
+    virtual std::string ShortenMenuFileName(const std::string& fileName) { return fileName; }
+    // Opens a document for the user through the dispatcher (mode 7: a recent
+    // file); true when it was opened.
+    virtual bool OpenDocumentFile(const std::string& /*fileName*/, int32_t /*mode*/) { return false; }
+    // The menu is the frame's main menu, or its system-tray popup.
+    virtual bool IsMainMenu(const TMenu* /*menu*/) { return false; }
+    virtual bool IsTrayMenu(const TMenu* /*menu*/) { return false; }
 };
 
 // The handlers of one id block.
@@ -208,6 +248,35 @@ public:
     // Checks the name of a clip insert; shows what is wrong and returns false.
     bool ValidateInsertName(const std::string& name);
 
+    // --- Menus ---
+    // Prepares every item of the menu (click handler, caption with its
+    // shortcut text); nothing for a nil menu.
+    void PrepareMenu(TMenu* menu);
+    void PrepareMenuItem(TMenuItem& item);
+    // Refreshes the items under the root (enabled, checked, visible, caption)
+    // before it opens. The menu decides what "main menu" rules apply.
+    void UpdateMenu(TMenuItem& root);
+    void UpdateMenu(TMenu* menu);
+    // Runs the command of the clicked item's Tag.
+    void MenuItemClick(TMenuItem* item);
+    // Frees leading, trailing and doubled separators among the children.
+    void TidyMenuSeparators(TMenuItem& item);
+    // Rebuild the generated lists of the menu when their dirty flag is set.
+    void UpdateFavouritesMenu(TMenu* menu);
+    void UpdateRecentFilesMenu(TMenu* menu);
+    void UpdateWindowsMenu(TMenu* menu);
+    // Insert a list into a submenu at a position.
+    void BuildFavouritesList(TMenuItem& parent, int index);
+    void BuildRecentFilesList(TMenuItem& parent, int index);
+    void BuildWindowsList(TMenuItem& parent, int index);
+    // Handlers of the list items.
+    void OpenFavourite(TMenuItem* item);
+    void OpenRecentFile(TMenuItem* item);
+    // Whether ShowHotKeys is on (the option; true without options).
+    std::function<bool()> ShowHotKeys;
+    // Fired when a favourite or recent file was opened from its menu.
+    static constexpr int32_t evDocumentOpenedFromList = 2020;
+
     // The handler of a block (nullptr removes it); the previous one is returned.
     // Paragraph, Character, Document, Window and Help have one handler each;
     // ToolControl is the control-command runner's.
@@ -236,6 +305,10 @@ private:
     bool ToolControlRule(TCommandId id, TDocument* doc);
     bool PastePossible();
     bool HandlerMissing(TCommandId id) const;
+    void RefreshItem(TMenuItem& item, bool mainMenu, bool trayMenu, TDocument* doc, const TCommandDocState& ds,
+                     const TCommandFrameState& fs);
+    void RebuildList(TMenuItem& level, TCommandId placeholder, TCommandId endMark,
+                     const std::function<void(TMenuItem&, int)>& build);
     TCommandHandler* FHandlers[10] = {};
     TCommandContext& FContext;
 };

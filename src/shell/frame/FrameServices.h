@@ -11,3 +11,5 @@ void FrameProgressStep(int32_t done);
 void FrameProgressEnd(bool showFull);
 void FrameResetStatusBar();
 void FrameUpdateLayout();
+// Asks for the frame's layout at its next idle pass.
+void FrameRequestLayout();

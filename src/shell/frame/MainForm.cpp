@@ -19,6 +19,7 @@
 #include "shell/options/OptionsHolder.h"
 
 #include <algorithm>
+#include <functional>
 
 TMainForm* MainForm = nullptr;
 
@@ -26,7 +27,6 @@ namespace {
 
 // Panel widths of the status bar; panels 4 and 6 are drawn by the frame.
 const int32_t kPanelWidths[8] = {130, 150, 55, 60, 95, 150, 35, 10000};
-const char* const kInsertModeTexts[3] = {"Insertion", "Refrappe", "Nouveau document"};
 
 constexpr uintptr_t kStatusMessageTimer = 6;
 constexpr uint32_t kStatusMessagePeriod = 5000;
@@ -84,10 +84,11 @@ TMainForm::TMainForm(TComponent* owner) : TEldravinCommandForm(owner)
         if (i == 4 || i == 6)
             panel.SetStyle(TStatusPanelStyle::psOwnerDraw);
     }
-    FStatusBar->Panels(3).SetText(kInsertModeTexts[0]);
     FStatusBar->OnDrawPanel = [this](TStatusBar* bar, TStatusPanel& panel, const TRect& rect) {
         StatusBarDrawPanel(bar, panel.Index(), rect);
     };
+    FStatusBar->OnMouseDown = [this](TControl*, TMouseButton, TShiftState, int32_t x, int32_t) { FStatusClickX = x; };
+    FStatusBar->OnDblClick = [this](TControl*) { StatusBarDblClick(FStatusClickX); };
 
     // The progress bar lives in the status bar, hidden until a progress starts.
     FProgressBar = new TProgressBar(this);
@@ -255,51 +256,36 @@ void TMainForm::UpdateDocumentCaptions()
 
 void TMainForm::UpdateFrameLayout()
 {
-    if (HasFlag(ffLayoutSuppressed))
+    if ((Application && Application->Terminated()) || EmergencySaveInProgress || HasFlag(ffLayoutSuppressed))
+        return;
+    TDocument* document = GetActiveDocument();
+    if (document && document->InOperation)
         return;
     Flags &= ~ffLayoutNeeded;
-    // The status bar's panels: the active document's name and the insert mode.
-    TDocument* document = GetActiveDocument();
-    FStatusBar->Panels(0).SetText(document ? ExtractFileName(document->FileName) : std::string());
-    FStatusBar->Panels(3).SetText(kInsertModeTexts[InsertMode < 3 ? InsertMode : 0]);
+    if (CommandManager) {
+        // The open windows changed (opened, closed, activated, renamed): the
+        // Window menu's list is rebuilt.
+        std::vector<std::string> windows = WindowCaptions();
+        windows.push_back(std::to_string(ActiveWindowIndex()));
+        if (windows != FLastWindowList) {
+            FLastWindowList = std::move(windows);
+            CommandManager->DirtyFlags |= TCommandManager::dfWindows;
+        }
+        CommandManager->UpdateFavouritesMenu(FMainMenu);
+        CommandManager->UpdateRecentFilesMenu(FMainMenu);
+        CommandManager->UpdateWindowsMenu(FMainMenu);
+        // The bar's own items follow their commands at once; their drop-downs
+        // are refreshed as they open.
+        if (FMainMenu)
+            for (int i = 0; i < FMainMenu->Items().Count(); ++i) {
+                TMenuItem* item = FMainMenu->Items().Items(i);
+                if (item->Tag != 0)
+                    item->Enabled = CommandManager->IsCommandEnabled(static_cast<TCommandId>(item->Tag));
+            }
+    }
+    UpdateStatusPanels();
     // The toolbars, the document bar and the clip library join this refresh
     // with their managers.
-}
-
-void TMainForm::StatusBarDrawPanel(TStatusBar* bar, int, const TRect& rect)
-{
-    // Panels 4 (spelling state) and 6 (keyboard state) show icons of the
-    // spelling and keyboard services; until they exist the panels stay plain.
-    TCanvas& canvas = bar->Canvas();
-    canvas.FillRect(rect);
-}
-
-void TMainForm::ApplicationIdle(bool& done)
-{
-    done = true;
-    if (StartupInProgress || EmergencySaveInProgress || !Application || Application->Terminated())
-        return;
-    // The deferred messages, one per pass.
-    for (TQueuedMessage& m : TakeQueuedMessages())
-        FDeferredMessages.push_back(std::move(m));
-    if (!FDeferredMessages.empty() && !HasFlag(ffDeferredMessageShown)) {
-        const TQueuedMessage m = FDeferredMessages.front();
-        FDeferredMessages.erase(FDeferredMessages.begin());
-        Flags |= ffDeferredMessageShown;
-        try {
-            if (m.Flag != NoMessagePreset)
-                ShowMessageDlgPreset(m.Text, m.Type, m.Flag);
-            else
-                ShowMessageDlg(m.Text, m.Type, m.Buttons);
-        } catch (...) {
-            Flags &= ~ffDeferredMessageShown;
-            throw;
-        }
-        Flags &= ~ffDeferredMessageShown;
-        done = FDeferredMessages.empty();
-    }
-    if (HasFlag(ffLayoutNeeded))
-        UpdateFrameLayout();
 }
 
 void TMainForm::HandleApplicationException(const std::exception& e)
@@ -420,4 +406,10 @@ void FrameUpdateLayout()
 {
     if (MainForm)
         MainForm->UpdateFrameLayout();
+}
+
+void FrameRequestLayout()
+{
+    if (MainForm)
+        MainForm->RequestLayout();
 }

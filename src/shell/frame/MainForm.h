@@ -13,6 +13,7 @@
 
 #include "foundation/MessageDlg.h"
 #include "shell/BaseForms.h"
+#include "shell/commands/CommandManager.h"
 
 class TDocument;
 class TMainMenu;
@@ -52,7 +53,7 @@ constexpr uint8_t smPanels = 0;
 constexpr uint8_t smTextWithProgress = 1;
 constexpr uint8_t smText = 2;
 
-class TMainForm : public TEldravinCommandForm {
+class TMainForm : public TEldravinCommandForm, public TCommandContext {
     ELDRAVIN_MESSAGE_MAP()
 public:
     explicit TMainForm(TComponent* owner);
@@ -95,9 +96,47 @@ public:
     // Idle work: one deferred message per pass, then the layout when asked for.
     void ApplicationIdle(bool& done);
     void HandleApplicationException(const std::exception& e);
+    // Sends the document window under the pointer a mouse move (so that it
+    // sets its cursor again), once the user has been still for 50 ms.
+    void ResendMouseMove();
 
     bool FullScreen = false;
     uint8_t InsertMode = 0;
+    // 0 normal editing, 1 hand scrolling, 2 format painter, 3 magnifier,
+    // 4 highlighter, 5 font colour, 6 format-palette painting.
+    uint8_t MouseMode = 0;
+    // The spelling-state animation's frame counter (0 to 5).
+    uint8_t SpellCycle = 0;
+
+    // --- The command manager's view of the frame (TCommandContext) ----------
+    TDocument* ActiveDocument() override { return GetActiveDocument(); }
+    void ReadDocumentState(TDocument& document, TCommandDocState& state) override;
+    void ReadFrameState(TCommandFrameState& state) override;
+    bool ReadClipboard(bool& pasteable) override;
+    bool HasInternalClip() override;
+    void RequestFrameLayout() override { RequestLayout(); }
+    void ReleaseHeldStatusMessage() override { ClearStatusMessage(); }
+    bool HasDocDispatcher() override;
+    std::vector<std::string> RecentFiles() override;
+    std::vector<std::string> WindowCaptions() override;
+    int32_t ActiveWindowIndex() override;
+    std::string FavouritesFolder() override;
+    std::string ShortenMenuFileName(const std::string& fileName) override;
+    bool OpenDocumentFile(const std::string& fileName, int32_t mode) override;
+    bool IsMainMenu(const TMenu* menu) override;
+    bool IsTrayMenu(const TMenu*) override { return false; }
+
+    // Binds the menus to the command manager once it exists: every item
+    // prepared, the main menu's drop-downs and the popups refreshed as they open.
+    void PrepareMenus();
+    TPopupMenu* DocBarPopup() const { return FDocBarPopup; }
+    TPopupMenu* StatusBarPopup() const { return FStatusBarPopup; }
+    // The status-bar panels from the active document (part of the layout).
+    void UpdateStatusPanels();
+    // A double click on a status-bar panel at a client x of the status bar.
+    void StatusBarDblClick(int32_t x);
+    // The idle pass's steps that ran last time (tests read it): bit N for step N.
+    uint32_t LastIdleSteps = 0;
 
 protected:
     void WMTimer(TMessage& m);
@@ -124,6 +163,13 @@ private:
     uint8_t FSavedStatusMode = smPanels;
     std::string FSavedStatusText;
     std::vector<TQueuedMessage> FDeferredMessages;
+    // The window list the Window menu was last built from.
+    std::vector<std::string> FLastWindowList;
+    int32_t FStatusClickX = 0;
+    // Idle steps (FrameIdle.cpp).
+    void CollectClipboard();
+    void FinishPendingScrolls();
+    void ShowDeferredMessage();
 };
 
 // The program's main frame; null before start-up makes it and after shutdown frees it.

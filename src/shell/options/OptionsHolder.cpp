@@ -9,6 +9,7 @@
 #include "foundation/settings/IniFile.h"
 #include "foundation/settings/RegistryEx.h"
 #include "foundation/settings/SettingsStorage.h"
+#include "formats/html/HtmlExport.h"
 #include "platform/runtime/DateTime.h"
 #include "platform/runtime/FileNames.h"
 #include "platform/runtime/Files.h"
@@ -620,6 +621,7 @@ void TOptionsHolder::Load(TSettingsStorage& store)
     key("Autocorrect");
     AutocorrectFileExts = ReplaceAll(store.ReadString("FileExts", ReplaceAll(DefaultFileExts(), "\n", "||")), "||", "\n");
     key("SaveAsWeb");
+    LoadWebExport(store);
     key("ClipLib");
     ClipLibFolder = LoadFolder(store, "Folder", "Collections d'inserts");
 
@@ -738,7 +740,9 @@ void TOptionsHolder::Save(TSettingsStorage& store)
     store.WriteString("Systems", systems);
     key("Autocorrect");
     store.WriteString("FileExts", ReplaceAll(AutocorrectFileExts, "\n", "||"));
+    SaveWebExport();
     key("SaveAsWeb");
+    store.WriteInteger("ImgCounter", WebExportSettings().PictureCounter);
     key("ClipLib");
     SaveFolder(store, "Folder", ClipLibFolder, "Collections d'inserts");
 
@@ -863,4 +867,33 @@ void SaveSettings(TOptionsHolder& holder)
         SaveSettingsToIniFile(holder, SettingsFileName());
     else
         SaveSettingsToRegistry(holder);
+}
+
+// --- The web-page export's settings ------------------------------------------------------
+
+void TOptionsHolder::LoadWebExport(TSettingsStorage& store)
+{
+    // The export works from its own record: it gets the values just read,
+    // and the picture counter kept beside them.
+    TWebExportSettings& web = WebExportSettings();
+    web.Keywords = Web_KWrds;
+    web.Author = Web_Author;
+    web.SeparateFolder = Web_SepFldr;
+    web.BackgroundColor = Web_BkClr;
+    web.BackgroundImage = Web_BkImg;
+    web.RestartNumbering = Web_RestartImgNum;
+    web.DefaultFormat = static_cast<uint8_t>(Web_DefImgFmt);
+    web.PictureCounter = store.ReadInteger("ImgCounter", 0, 0, 99999);
+}
+
+void TOptionsHolder::SaveWebExport()
+{
+    const TWebExportSettings& web = WebExportSettings();
+    Web_KWrds = web.Keywords;
+    Web_Author = web.Author;
+    Web_SepFldr = web.SeparateFolder;
+    Web_BkClr = web.BackgroundColor;
+    Web_BkImg = web.BackgroundImage;
+    Web_RestartImgNum = web.RestartNumbering;
+    Web_DefImgFmt = web.DefaultFormat;
 }

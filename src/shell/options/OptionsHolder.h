@@ -241,6 +241,10 @@ public:
     std::string Web_BkImg;
     bool Web_RestartImgNum = false;
     int32_t Web_DefImgFmt = 1;
+    // The export's own record follows these values when they are loaded and
+    // gives them back before they are saved; the picture counter lives there.
+    void LoadWebExport(TSettingsStorage& store);
+    void SaveWebExport();
 
     // --- "ClipLib" -------------------------------------------------------------
     std::string ClipLibFolder;

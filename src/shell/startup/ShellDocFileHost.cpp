@@ -2,6 +2,7 @@
 
 #include "formats/DocFileHost.h"
 #include "foundation/settings/FileList.h"
+#include "shell/commands/CommandManager.h"
 #include "shell/frame/FrameServices.h"
 #include "shell/options/OptionsHolder.h"
 
@@ -31,8 +32,13 @@ public:
 
 void TShellDocFileHost::AddRecentDocument(const std::string& fileName)
 {
-    if (OptionsHolder)
-        OptionsHolder->RecentDocs->AddFile(fileName);
+    if (!OptionsHolder)
+        return;
+    OptionsHolder->RecentDocs->AddFile(fileName);
+    // The File menu's list is rebuilt at the frame's next layout pass.
+    if (CommandManager)
+        CommandManager->DirtyFlags |= TCommandManager::dfRecentFiles;
+    FrameRequestLayout();
 }
 
 bool TShellDocFileHost::SaveCaretPos()
@@ -95,6 +101,13 @@ void TShellDocFileHost::UpdateFrameLayout()
 namespace {
 TShellDocFileHost* g_FileHost = nullptr;
 TDocFileHost* g_PreviousFileHost = nullptr;
+TFileListLimitQuery g_PreviousLimitQuery = nullptr;
+
+// The file lists keep as many entries as the options say.
+int32_t OptionsFileListLimit()
+{
+    return OptionsHolder ? OptionsHolder->DocsToKeep : DefaultFileListLimit;
+}
 }  // namespace
 
 void InstallShellDocFileHost()
@@ -103,6 +116,7 @@ void InstallShellDocFileHost()
         return;
     g_FileHost = new TShellDocFileHost;
     g_PreviousFileHost = SetDocFileHost(g_FileHost);
+    g_PreviousLimitQuery = SetFileListLimitQuery(&OptionsFileListLimit);
 }
 
 void RemoveShellDocFileHost()
@@ -110,6 +124,7 @@ void RemoveShellDocFileHost()
     if (!g_FileHost)
         return;
     SetDocFileHost(g_PreviousFileHost);
+    SetFileListLimitQuery(g_PreviousLimitQuery);
     delete g_FileHost;
     g_FileHost = nullptr;
 }

@@ -1,6 +1,9 @@
 #include "shell/startup/Startup.h"
 
+#include "docwindow/ClipboardManager.h"
 #include "docwindow/DocumentForm.h"
+#include "formats/DocFiler.h"
+#include "formats/html/HtmlExport.h"
 #include "formats/DocDispatcher.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/Paths.h"
@@ -21,6 +24,7 @@
 #include "proofing/SpellCheckSystem.h"
 #include "shell/BaseForms.h"
 #include "shell/ThemeServices.h"
+#include "shell/commands/CommandManager.h"
 #include "shell/commands/OptionalMessages.h"
 #include "shell/commands/ProgramEvents.h"
 #include "shell/about/AboutBox.h"
@@ -163,7 +167,9 @@ TStartResult TProgramRun::Start()
     InitializeTextTables();
     const std::vector<std::string> documents = CommandLineDocuments();
     Trace("command line");
-    // 5. The clipboard manager is made here once it exists.
+    // 5. The clipboard manager, on the application's window.
+    CreateClipboardManager(Application->Handle());
+    Trace("clipboard manager");
     // 6. The spelling settings.
     CreateSpellSettings();
     Trace("spelling settings");
@@ -222,6 +228,15 @@ TStartResult TProgramRun::Start()
         Application->SetMainForm(MainForm);
         InstallDocumentForms();
         Trace("main frame");
+        // The command manager reads the frame and its active document; the
+        // menus built next are bound to it. Edit messages reach it from the
+        // command forms (the frame) and the document windows only.
+        CreateCommandManager(*MainForm);
+        BaseFormServices().TranslateEditMessage = [](TMessage& message) {
+            return CommandManager && CommandManager->TranslateEditMessage(message);
+        };
+        SetDocumentEditMessageTranslator(BaseFormServices().TranslateEditMessage);
+        Trace("command manager");
 
         // 22. The stored menu layout and the last run's version.
         FStore->OpenKey("Internal\\Menus");
@@ -231,6 +246,7 @@ TStartResult TProgramRun::Start()
         OptionsHolder->LastRunVer = FStore->ReadInteger("LastRunVer", INT32_MIN, CurrentVersionNumber(), INT32_MAX);
         // 23. The menus.
         MainForm->BuildMenus();
+        MainForm->PrepareMenus();
         Trace("menus");
         // 24. The toolbar popups come with the toolbar manager.
 
@@ -238,6 +254,7 @@ TStartResult TProgramRun::Start()
         // and the format registry.
         DocDispatcher = new TDocDispatcher();
         CreateFormatRegistry();
+        CreateDocFiler();
         Trace("document dispatcher");
 
         // 26. All options; the store is freed.
@@ -268,7 +285,10 @@ TStartResult TProgramRun::Start()
             ShowFrame();
             Trace("frame shown");
         }
-        // 30. Full screen ("fs") runs command 7000 through the command manager once it exists.
+        // 30. Full screen ("fs"): command 7000 through the command manager
+        // (it does nothing while the view commands' handler is not there).
+        if (HasSwitch(clsFullScreen) && CommandManager)
+            CommandManager->ExecuteCommand(7000);
         // 31. In print mode the splash goes before the documents print.
         if (StartMode() == smPrintDocuments)
             ReleaseSplashWindow();
@@ -355,7 +375,19 @@ void TProgramRun::FreeAfterFailure()
         OptionsHolder = nullptr;
         Trace("free options holder");
     }
+    if (GetClipboardManager()) {
+        FreeClipboardManager();
+        Trace("free clipboard manager");
+    }
+    FreeDocFiler();
     SetDocumentViewFactory(nullptr);
+    // The command manager reads the frame: it goes first.
+    if (CommandManager) {
+        BaseFormServices().TranslateEditMessage = nullptr;
+        SetDocumentEditMessageTranslator(nullptr);
+        FreeCommandManager();
+        Trace("free command manager");
+    }
     if (MainForm) {
         if (Application && Application->MainForm() == MainForm)
             Application->SetMainForm(nullptr);

@@ -1,6 +1,7 @@
 // The options holder: every plain key with its default, its clamp and a damaged
 // value; the special values; saving and reading back through the registry and
 // an INI file; the choice of the store by switches and medium.
+#include "formats/html/HtmlExport.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/managers/ColorManager.h"
 #include "foundation/settings/CmdLineSwitches.h"
@@ -308,6 +309,11 @@ TEST_F(OptionsTest, SavedOptionsComeBackThroughBothStores)
         h.DateTimeFormats = {kept, dropped};
         h.FavFolder = ProgramFolder() + "Favoris";  // the default: stored empty
         h.RunCount = 4;
+        // The web-page export keeps its settings and picture counter in its own record.
+        WebExportSettings().Keywords = "rapport";
+        WebExportSettings().SeparateFolder = false;
+        WebExportSettings().DefaultFormat = ifJpeg;
+        WebExportSettings().PictureCounter = 42;
     };
     // The menu layout and the shortcut overrides are read by the start-up
     // sequence, not by Load.
@@ -335,6 +341,11 @@ TEST_F(OptionsTest, SavedOptionsComeBackThroughBothStores)
         EXPECT_EQ(h.FavFolder, ProgramFolder() + "Favoris");
         // Each save counts one more run; the version is this one's.
         EXPECT_EQ(h.RunCount, 5);
+        EXPECT_EQ(h.Web_KWrds, "rapport");
+        EXPECT_EQ(WebExportSettings().Keywords, "rapport");
+        EXPECT_FALSE(WebExportSettings().SeparateFolder);
+        EXPECT_EQ(WebExportSettings().DefaultFormat, ifJpeg);
+        EXPECT_EQ(WebExportSettings().PictureCounter, 42);
     };
 
     TOptionsHolder saved;
@@ -344,6 +355,7 @@ TEST_F(OptionsTest, SavedOptionsComeBackThroughBothStores)
     {
         std::unique_ptr<TSettingsStorage> store = OpenSettingsStorageForLoad();
         ASSERT_NE(dynamic_cast<TRegistryEx*>(store.get()), nullptr);
+        WebExportSettings() = TWebExportSettings{};
         TOptionsHolder loaded;
         loaded.Load(*store);
         check(loaded);
@@ -358,6 +370,7 @@ TEST_F(OptionsTest, SavedOptionsComeBackThroughBothStores)
     ASSERT_TRUE(FileExists(IniPath()));
     std::unique_ptr<TSettingsStorage> store = OpenSettingsStorageForLoad();
     ASSERT_NE(dynamic_cast<TIniFile*>(store.get()), nullptr);
+    WebExportSettings() = TWebExportSettings{};
     TOptionsHolder loaded;
     loaded.Load(*store);
     check(loaded);

@@ -165,8 +165,11 @@ TEST_F(StartupTest, ATextFileFromTheCommandLineOpensInItsWindowAndTheRunEndsClea
     EXPECT_LT(Step("version"), Step("command line"));
     EXPECT_LT(Step("command line"), Step("options holder"));
     EXPECT_LT(Step("options holder"), Step("shared managers"));
+    EXPECT_LT(Step("command line"), Step("clipboard manager"));
+    EXPECT_LT(Step("clipboard manager"), Step("options holder"));
     EXPECT_LT(Step("shared managers"), Step("main frame"));
-    EXPECT_LT(Step("main frame"), Step("menus"));
+    EXPECT_LT(Step("main frame"), Step("command manager"));
+    EXPECT_LT(Step("command manager"), Step("menus"));
     EXPECT_LT(Step("menus"), Step("document dispatcher"));
     EXPECT_LT(Step("document dispatcher"), Step("options loaded"));
     EXPECT_LT(Step("options loaded"), Step("frame shown"));
@@ -174,7 +177,9 @@ TEST_F(StartupTest, ATextFileFromTheCommandLineOpensInItsWindowAndTheRunEndsClea
     EXPECT_LT(Step("documents"), Step("settings saved"));
     EXPECT_LT(Step("settings saved"), Step("free document dispatcher"));
     EXPECT_LT(Step("free document dispatcher"), Step("free options holder"));
-    EXPECT_LT(Step("free options holder"), Step("free main frame"));
+    EXPECT_LT(Step("free options holder"), Step("free clipboard manager"));
+    EXPECT_LT(Step("free clipboard manager"), Step("free command manager"));
+    EXPECT_LT(Step("free command manager"), Step("free main frame"));
     EXPECT_LT(Step("free main frame"), Step("free shared managers"));
     EXPECT_LT(Step("free shared managers"), Step("free spelling and command line"));
     EXPECT_LT(Step("free spelling and command line"), Step("temporary files"));

@@ -520,6 +520,9 @@ void PlaceLevel(TMenuPopupWindow& w, TPoint p, int32_t flipLeftTo)
 TMenuItem* TMenuTracker::Run(TMenuItem* root, TPoint screenPoint, bool selectFirst)
 {
     const HWND previousFocus = GetFocus();
+    // A bar item's drop-down is a submenu opening; a popup menu had its OnPopup.
+    if (FBar && FMenu && FMenu->OnSubmenuOpen)
+        FMenu->OnSubmenuOpen(root);
     auto level = std::make_unique<TMenuPopupWindow>(*this, root, 0);
     level->Font().Assign(FBar ? FBar->Font() : level->Font());
     level->Layout();
@@ -558,6 +561,8 @@ void TMenuTracker::OpenSubmenu(TMenuPopupWindow& from, int index, bool selectFir
     CloseLevel(from.Level() + 1);
     from.Select(index);
     TMenuItem* item = from.ItemList().at(static_cast<size_t>(index));
+    if (FMenu && FMenu->OnSubmenuOpen)
+        FMenu->OnSubmenuOpen(item);
     auto level = std::make_unique<TMenuPopupWindow>(*this, item, from.Level() + 1);
     level->Font().Assign(from.Font());
     level->Layout();

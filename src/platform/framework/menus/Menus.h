@@ -141,6 +141,10 @@ public:
     // Items are drawn by their OnDrawItem/OnAdvancedDrawItem handlers (the
     // default look for items without one).
     bool OwnerDraw = false;
+    // Called with an item whose submenu is about to open (a bar item's drop-
+    // down or a nested submenu), before its items are laid out: the owner
+    // brings their states up to date there.
+    TMenuNotifyEvent OnSubmenuOpen;
 
     // The item (at any depth) whose shortcut is the key with these shifts, when enabled.
     TMenuItem* FindItemByShortCut(TShortCut shortCut);
