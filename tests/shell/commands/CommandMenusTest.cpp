@@ -149,8 +149,9 @@ TEST_F(CommandMenusTest, RefreshingFollowsTheDocumentState)
         EXPECT_EQ(Item(*Edit, 3440)->Enabled, row.SpikeEnabled);
         EXPECT_EQ(Item(*Edit, 3805)->Enabled, row.BodyOnlyEnabled);
         // Bookmarks: the go-to items show with a document that has some.
-        if (row.Doc)
+        if (row.Doc) {
             EXPECT_TRUE(Item(*Edit, 4510)->Visible);
+        }
         EXPECT_EQ(Item(*Edit, 7200)->Checked, row.HeaderChecked);
         EXPECT_EQ(Item(*Edit, 7300)->Enabled, row.Header);
         // Marks shown: checked in the main menu, never in a popup.

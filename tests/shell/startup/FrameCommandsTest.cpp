@@ -112,8 +112,9 @@ TEST_F(FrameCommandsTest, TheMenusRunThroughTheCommandManagerAndFollowTheActiveD
     copy->Click();
     EXPECT_EQ(edit.Ran.size(), 1u);
     // Nothing to undo yet.
-    if (TMenuItem* undo = MainMenuItem(3840))
+    if (TMenuItem* undo = MainMenuItem(3840)) {
         EXPECT_EQ(undo->Caption().rfind("Pas d'action \xE0 annuler", 0), 0u) << undo->Caption();
+    }
 
     // The Window menu lists the open document, checked.
     MainForm->RequestLayout();
