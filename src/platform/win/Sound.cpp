@@ -4,6 +4,7 @@
 #include "platform/runtime/FileHandles.h"
 #include "platform/runtime/FileStream.h"
 
+#include <algorithm>
 #include <cstring>
 
 TSoundSink& DesktopSoundSink();  // qt/QtSound.cpp
@@ -52,11 +53,11 @@ bool ParseWaveImage(const void* data, size_t size, TWaveSound& sound)
     const auto* p = static_cast<const uint8_t*>(data);
     if (!p || size < 12 || std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0)
         return false;
-    // The RIFF size may claim less than the image holds, never more.
+    // Writers get the RIFF size wrong now and then: the chunks are read up to
+    // the smaller of it and the image's end, and a chunk that does not fit
+    // there (a wave cut short) is refused.
     const uint64_t riffEnd = 8 + static_cast<uint64_t>(Get32(p + 4));
-    if (riffEnd > size)
-        return false;
-    const size_t end = static_cast<size_t>(riffEnd);
+    const size_t end = static_cast<size_t>(std::min<uint64_t>(riffEnd, size));
     bool haveFormat = false;
     size_t pos = 12;
     while (pos + 8 <= end) {

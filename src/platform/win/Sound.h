@@ -31,8 +31,8 @@ struct TWaveSound {
 
 // Reads a RIFF wave image: "RIFF", its size, "WAVE", then chunks, among them
 // "fmt " (PCM: format tag 1, 1 or 2 channels, 8 or 16 bits, a rate from 1 Hz
-// to 384 kHz) and "data". False for anything else: a truncated image, a chunk
-// that runs past the end, another encoding.
+// to 384 kHz) and "data". False for anything else: a chunk that runs past the
+// end of the image or of the RIFF size, another encoding.
 bool ParseWaveImage(const void* data, size_t size, TWaveSound& sound);
 
 // Where sounds go: the desktop's audio output, or a test's recorder.

@@ -100,21 +100,3 @@ extern TSoundManager* SoundManager;
 
 // The sound settings file the switches name, as a full path.
 std::string SoundSettingsFileName();
-
-// Brackets a piece of work during which events stay silent (nothing without
-// a sound manager).
-class TSoundSuspension {
-public:
-    TSoundSuspension()
-    {
-        if (SoundManager)
-            SoundManager->SuspendSounds();
-    }
-    ~TSoundSuspension()
-    {
-        if (SoundManager)
-            SoundManager->ResumeSounds();
-    }
-    TSoundSuspension(const TSoundSuspension&) = delete;
-    TSoundSuspension& operator=(const TSoundSuspension&) = delete;
-};
