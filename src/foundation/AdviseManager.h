@@ -1,7 +1,8 @@
 #pragma once
 // The tips of the tips window, from the program's "TIPS" resource: Windows-1252
 // text, one tip per line (lines end with a carriage return). A tip may end with
-// "#" and the decimal id of the command it is about. Tips are browsed back and
+// "#" and a decimal help context id: the help topic that explains the tip
+// further (the tips window's details button opens it). Tips are browsed back and
 // forth through the history of those shown since the program started; new ones
 // are drawn at random without repeating a tip before all were shown, except
 // over the first runs of the program, which show the first ten in order.
@@ -15,7 +16,7 @@
 
 struct TTipInfo {
     std::string Text;
-    // The command the tip is about; 0 when it names none.
+    // The help topic (help context id) of the tip; 0 when it names none.
     int32_t Number = 0;
 };
 

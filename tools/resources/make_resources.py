@@ -7,6 +7,8 @@
                      COMMANDHINTS.tbl (command captions and hints, id-indexed strings)
   cursors (drawn here) -> resources/eldravin/CURSOR/<Name>.cur
   the event-state strip (drawn here) -> resources/eldravin/BITMAP/MEGAPHONE.bmp
+  helpindex.txt   -> resources/eldravin/HELPINDEXTABLE/HELPINDEXTABLE.tbl (help pages by context id)
+  the tips' bulb (drawn here) -> resources/eldravin/BITMAP/TIPBULB.bmp
 
 Run it from anywhere after changing a source; the outputs are kept in the tree
 so that the build needs no Python.
@@ -342,6 +344,33 @@ def megaphone_strip():
             for i in range(14):
                 put(ox + 1 + i, 1 + i, red)  # crossed out: the event is off
                 put(ox + 2 + i, 1 + i, red)
+    return bmp24(px)
+
+
+def tip_bulb():
+    """The bulb of the tips window: 24 x 32, on a magenta ground that is drawn
+    transparent (the bottom-left pixel's colour)."""
+    w, h = 24, 32
+    ground, glass, rim, base, shine = (255, 0, 255), (255, 230, 80), (120, 90, 0), (128, 128, 128), (255, 255, 220)
+    px = [[ground] * w for _ in range(h)]
+    for y in range(h):
+        for x in range(w):
+            d = (x - 11.5) ** 2 + (y - 10.5) ** 2
+            if d <= 90:
+                px[y][x] = rim if d > 72 else glass
+            elif 18 <= y <= 22 and 7 <= x <= 16:
+                px[y][x] = glass if 8 <= x <= 15 else rim
+            elif 23 <= y <= 28 and 8 <= x <= 15:
+                px[y][x] = base if y % 2 else rim
+    for y in range(5, 10):
+        for x in range(7, 9):
+            px[y][x] = shine
+    return bmp24(px)
+
+
+def bmp24(px):
+    """A bottom-up 24-bit BMP of rows of (r, g, b)."""
+    h, w = len(px), len(px[0])
     row_bytes = (w * 3 + 3) & ~3
     pixels = bytearray()
     for y in range(h - 1, -1, -1):
@@ -372,6 +401,9 @@ def main():
     write(os.path.join(OUT, 'COMMANDHINTS', 'MENUCOMMANDS.tbl'), id_string_table(captions))
     write(os.path.join(OUT, 'COMMANDHINTS', 'COMMANDHINTS.tbl'), id_string_table(hints))
     write(os.path.join(OUT, 'BITMAP', 'MEGAPHONE.bmp'), megaphone_strip())
+    write(os.path.join(OUT, 'BITMAP', 'TIPBULB.bmp'), tip_bulb())
+    write(os.path.join(OUT, 'HELPINDEXTABLE', 'HELPINDEXTABLE.tbl'),
+          id_string_table(read_id_texts(os.path.join(HERE, 'helpindex.txt'))))
     for name, shape in CURSORS.items():
         write(os.path.join(OUT, 'CURSOR', name + '.cur'), cursor_file(shape))
 

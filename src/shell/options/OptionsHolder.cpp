@@ -283,6 +283,7 @@ std::vector<TOptionKey> OptionKeyTable(int32_t W, int32_t H)
     i(in, "SavePictDlgFilter", &O::SavePictDlgFilter, 1, 1, 7);
     s(in, "InitDir", &O::InitDir, GetCurrentDir());
     b(in, "AdviseAtStartUp", &O::AdviseAtStartUp, true);
+    i(in, "AdviseCounter", &O::AdviseCounter, 0, 0, MAX);
     i(in, "SavePict_Index", &O::SavePict_Index, 1, 1, 999);
     i(in, "SavePict_Web_Index", &O::SavePict_Web_Index, 1, 1, 99999);
     s(in, "InsSymbol_Font", &O::InsSymbol_Font, "Symbol");

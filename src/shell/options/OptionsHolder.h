@@ -73,6 +73,9 @@ public:
     int32_t SavePictDlgFilter = 1;
     std::string InitDir;
     bool AdviseAtStartUp = true;
+    // How many times the tips window has opened over the runs of the program:
+    // the first ten openings show the first ten tips in order.
+    int32_t AdviseCounter = 0;
     int32_t SavePict_Index = 1;
     int32_t SavePict_Web_Index = 1;
     std::string InsSymbol_Font = "Symbol";

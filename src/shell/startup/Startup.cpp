@@ -30,7 +30,10 @@
 #include "shell/about/AboutBox.h"
 #include "shell/about/VersionInfo.h"
 #include "shell/frame/MainForm.h"
+#include "shell/help/HelpManager.h"
+#include "shell/help/TipsForm.h"
 #include "shell/options/OptionsHolder.h"
+#include "shell/sound/SoundManager.h"
 #include "shell/startup/InstanceLock.h"
 #include "shell/startup/ProgramHosts.h"
 
@@ -162,7 +165,13 @@ TStartResult TProgramRun::Start()
     // 2. The version text.
     ReadVersionInfo();
     Trace("version");
-    // 3. The sound manager is made here once it exists.
+    // 3. The sound manager; help requests of the forms go to the help
+    // manager (made on first use) and their events to the event manager.
+    if (!SoundManager)
+        SoundManager = new TSoundManager();
+    BaseFormServices().ShowHelpTopic = [](int32_t topic) { GetHelpManager().ShowTopic(topic); };
+    BaseFormServices().FireProgramEvent = [](int32_t eventId) { FireEvent(eventId); };
+    Trace("sound manager");
     // 4. The command line: start mode and documents (with the text tables).
     InitializeTextTables();
     const std::vector<std::string> documents = CommandLineDocuments();
@@ -402,12 +411,25 @@ void TProgramRun::FreeAfterFailure()
     FreeSharedManagers();
     FreeStatusBarIcons();
     Trace("free shared managers");
-    // 43. Program event 220 (exit).
+    // 43. Program event 220 (exit), its sound played to its end.
+    if (SoundManager)
+        SoundManager->PlayAsync = false;
     FireEvent(220);
-    // 44. The spelling settings, the command-line documents.
+    if (SoundManager)
+        SoundManager->PlayAsync = true;
+    // 44. The spelling settings, the help manager, the tips, the command-line
+    // documents, the sound manager.
     FreeSpellGlobals();
+    BaseFormServices().ShowHelpTopic = nullptr;
+    FreeHelpManager();
+    FreeTipsData();
     FreeDocumentArgs();
     Trace("free spelling and command line");
+    if (SoundManager) {
+        delete SoundManager;
+        SoundManager = nullptr;
+        Trace("free sound manager");
+    }
 }
 
 void TProgramRun::EndOfRun()

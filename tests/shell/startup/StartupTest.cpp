@@ -26,6 +26,8 @@
 #include "shell/BaseForms.h"
 #include "shell/frame/MainForm.h"
 #include "shell/options/OptionsHolder.h"
+#include "shell/sound/SoundManager.h"
+#include "shell/sound/SoundTesting.h"
 #include "shell/startup/Startup.h"
 
 #include <gtest/gtest.h>
@@ -106,10 +108,17 @@ TEST_F(StartupTest, ATextFileFromTheCommandLineOpensInItsWindowAndTheRunEndsClea
             fontsAtLastWindow = GetFontManager() != nullptr;
     });
 
+    TRecordingSink sounds;
     TProgramRun run;
     ASSERT_EQ(run.Start(), TStartResult::Running);
     ASSERT_NE(MainForm, nullptr);
     EXPECT_TRUE(MainForm->Visible());
+    // The sound manager hears the events from start-up on; the exit sound is
+    // played to its end.
+    ASSERT_NE(SoundManager, nullptr);
+    const std::string exitWave = Dir + "/fin.wav";
+    WriteTestFile(exitWave, WaveImage("fin"));
+    SoundManager->Settings().Overrides = {{exitWave, 220}};
     EXPECT_EQ(Application->MainForm(), MainForm);
     EXPECT_EQ(Application->Title(), "Eldravin 1.5");
     EXPECT_FALSE(DeferredShow);
@@ -158,11 +167,16 @@ TEST_F(StartupTest, ATextFileFromTheCommandLineOpensInItsWindowAndTheRunEndsClea
     EXPECT_EQ(MainForm, nullptr);
     EXPECT_EQ(DocDispatcher, nullptr);
     EXPECT_EQ(OptionsHolder, nullptr);
+    EXPECT_EQ(SoundManager, nullptr);
+    ASSERT_FALSE(sounds.Played.empty());
+    EXPECT_EQ(sounds.Played.back().FileName, exitWave);
+    EXPECT_TRUE(sounds.Played.back().Waited);
     EXPECT_TRUE(fontsAtLastWindow);
     EXPECT_EQ(StoredRunCount(), 1);
 
     // Created before first use, freed after the last use, in the fixed order.
-    EXPECT_LT(Step("version"), Step("command line"));
+    EXPECT_LT(Step("version"), Step("sound manager"));
+    EXPECT_LT(Step("sound manager"), Step("command line"));
     EXPECT_LT(Step("command line"), Step("options holder"));
     EXPECT_LT(Step("options holder"), Step("shared managers"));
     EXPECT_LT(Step("command line"), Step("clipboard manager"));
@@ -182,7 +196,8 @@ TEST_F(StartupTest, ATextFileFromTheCommandLineOpensInItsWindowAndTheRunEndsClea
     EXPECT_LT(Step("free command manager"), Step("free main frame"));
     EXPECT_LT(Step("free main frame"), Step("free shared managers"));
     EXPECT_LT(Step("free shared managers"), Step("free spelling and command line"));
-    EXPECT_LT(Step("free spelling and command line"), Step("temporary files"));
+    EXPECT_LT(Step("free spelling and command line"), Step("free sound manager"));
+    EXPECT_LT(Step("free sound manager"), Step("temporary files"));
 }
 
 TEST_F(StartupTest, WithoutDocumentsTheFrameShowsAfterTheNewDocumentExists)
