@@ -167,6 +167,10 @@ bool SplitOrdinal(const std::string& text, bool romansAllowed, std::string& numb
     if (romansAllowed && !text.empty() && std::string_view("CDILMVX").find(text[0]) != std::string_view::npos) {
         while (i < text.size() && std::string_view("CDILMVX").find(text[i]) != std::string_view::npos)
             ++i;
+        // A lone C, D, L or M is the start of a word ("Le", "Les", "Ces",
+        // "Des", "Mes"), not the hundredth or fiftieth.
+        if (i == 1 && std::string_view("CDLM").find(text[0]) != std::string_view::npos)
+            return false;
         const int32_t value = RomanToInt(text.substr(0, i), -1);
         if (value <= 0)
             return false;

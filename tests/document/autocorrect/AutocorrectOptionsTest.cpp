@@ -115,7 +115,9 @@ TEST(AutocorrectOptionsTest, OrdinalsSplitAndMatch)
     } const matches[] = {
         {&english, "21st", 2},  {&english, "111th", 3}, {&english, "11st", -1}, {&english, "2ND", 1},
         {&english, "3rd", 1},   {&french, "1er", 1},    {&french, "IIe", 2},    {&french, "XIVe", 3},
-        {&french, "1ER", -1},   {&french, "mille", -1}, {&french, "21e", 2},
+        {&french, "1ER", -1},   {&french, "mille", -1}, {&french, "21e", 2},   {&french, "Ve", 1},
+        // A lone C, D, L or M starts a word: "Le" and "Les" are no ordinals.
+        {&french, "Le", -1},    {&french, "Les", -1},   {&french, "Ces", -1},  {&french, "LIe", 2},
     };
     for (const auto& c : matches) {
         int32_t start = 0, length = 0;
