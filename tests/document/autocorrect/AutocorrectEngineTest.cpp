@@ -233,3 +233,55 @@ TEST_F(AutocorrectTest, RangePassPutsFrenchSpacing)
 }
 
 }  // namespace
+
+namespace {
+
+// A double quote typed after a blank opens in each quote style, and one
+// typed after a letter closes; the French style puts its non-breaking spaces.
+TEST_F(AutocorrectTest, QuoteStyles)
+{
+    struct {
+        uint8_t Style;
+        const char* Expected;
+    } const cases[] = {
+        {0, "Un \x93mot\x94 "},
+        {1, "Un \xAB~mot~\xBB "},
+        {2, "Un \x84mot\x93 "},
+        {3, "Un \xBB~mot~\xAB "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.Style));
+        NewDocument(FrenchFR);
+        GetAutocorrectLangOptionsManager().GetLangOptions(FrenchFR).Quotes = c.Style;
+        TypeAll("un \"mot\" ");
+        EXPECT_EQ(Render(*Doc, 0), c.Expected);
+    }
+    // Without the space rules the French quotes come alone.
+    GetAutocorrectLangOptionsManager().Switches.SpaceRules = false;
+    GetAutocorrectLangOptionsManager().GetLangOptions(FrenchFR).Quotes = 1;
+    NewDocument(FrenchFR);
+    TypeAll("un \"mot\" ");
+    EXPECT_EQ(Render(*Doc, 0), "Un \xABmot\xBB ");
+}
+
+// A web address becomes a hyperlink after a blank, not after another
+// character, and is no sentence start to capitalise.
+TEST_F(AutocorrectTest, WebAddresses)
+{
+    NewDocument(EnglishUS);
+    TypeAll("www.example.com");
+    TypeChar('x');
+    EXPECT_TRUE(Doc->RangeObjects().empty());
+    EXPECT_EQ(Render(*Doc, 0), "www.example.comx");
+
+    NewDocument(EnglishUS);
+    TypeAll("www.example.com ");
+    EXPECT_EQ(Render(*Doc, 0).substr(0, 15), "www.example.com");
+    ASSERT_EQ(Doc->RangeObjects().size(), 1u);
+    EXPECT_EQ(Doc->RangeObjects()[0]->Type, 88);  // HYPERLINK
+    Undo().Undo();
+    EXPECT_TRUE(Doc->RangeObjects().empty());
+    EXPECT_EQ(Render(*Doc, 0), "www.example.com");
+}
+
+}  // namespace
