@@ -572,7 +572,6 @@ private:
             const int style = std::clamp<int>(Options.Quotes, 0, 3);
             const uint8_t quote = table[style][(typed == '"' ? 0 : 2) + (opening ? 0 : 1)];
             std::string text(1, static_cast<char>(quote));
-            bool spaceBefore = false;
             if (GetAutocorrectLangOptionsManager().Switches.SpaceRules) {
                 uint8_t look = quote;
                 if (style == 3 && (quote == 0xAB || quote == 0xBB))
@@ -584,14 +583,12 @@ private:
                     text += space;
                 else if (!opening && typed == '"' && !Options.RightAdjSep[look] && at > 0 && !IsBlank(raw)) {
                     text.insert(text.begin(), space);
-                    spaceBefore = true;
                 }
             }
             Replace(at, at + 1, text);
             AutocorrectLast().TypedQuote = typed;
             AutocorrectLast().NewQuote = quote;
             Pos.Offset += static_cast<int32_t>(text.size()) - 1;
-            (void)spaceBefore;
             return;
         }
         // An opening quote before a number ("'98") becomes an apostrophe.
@@ -796,7 +793,6 @@ private:
         if (Options.IsOtherException(text) || D.FindRangeAt(url.Position, 255, 13) != nullptr)
             return;
         AutocorrectLast().Word = text;
-        const TTextSelection keep = D.Selection();
         D.SetSelection(Pos.Paragraph, url.Position.Offset, Pos.Paragraph, url.Position.Offset + url.Length);
         TUpdateRange local;
         const std::string target = text.find("://") == std::string::npos && text.rfind("www", 0) == 0
@@ -804,8 +800,9 @@ private:
                                        : text;
         D.InsertHyperlink(BuildHyperlinkField(target, ""), text, local, Op);
         Merge(local);
+        // The inserted field leaves the address as it was: the typing point
+        // keeps its offset.
         D.SetSelection(Pos.Paragraph, Pos.Offset, Pos.Paragraph, Pos.Offset);
-        (void)keep;
     }
 
     // Kinds 11 to 13: the rules of single languages.
