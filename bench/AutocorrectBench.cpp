@@ -43,6 +43,9 @@ void BM_TypeWithAutocorrect(benchmark::State& state)
     // of a document without a window.
     SetUserDefaultLCID(0x040C);
     GetAutocorrectLangOptionsManager().GetLangOptions(0x040C);
+    uint32_t seed = 1;
+    const std::string sample = MakeFrenchParagraph(seed);
+    const std::string mark = sample.substr(sample.size() - InlineControlSize);
     TMemory key;
     key.SetSize(1);
     uint8_t flags = 0;
@@ -50,6 +53,8 @@ void BM_TypeWithAutocorrect(benchmark::State& state)
         state.PauseTiming();
         auto document = std::make_unique<TDocument>(true);
         document->NoUndo = 0;
+        // An empty paragraph: only its mark.
+        document->Paragraphs(0).SetText(mark.data(), static_cast<int32_t>(mark.size()));
         document->SetSelection(0, 0, 0, 0);
         state.ResumeTiming();
         for (const char c : typed) {
