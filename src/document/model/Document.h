@@ -1008,6 +1008,22 @@ public:
     bool IsSentenceStart(const TTextPosition& position);
     void GetSentenceAt(const TTextPosition& position, TTextRange& range);
 
+    // --- Autocorrection (document/editing/Autocorrect.cpp) ------------------------
+    // Runs the correction kinds of the mask (one bit a kind) at the position,
+    // under the options of the language; mode 2 while typing, 1 for a pass on
+    // request. The position moves with the changes before it. Every change is
+    // a step of op; update receives their ranges.
+    void ApplyAutocorrectRules(TTextPosition& position, uint16_t kinds, TUpdateRange& update, TOperation* op,
+                               uint16_t language, uint8_t mode);
+    // Operation 31: the corrections after a character typed before the caret,
+    // joined to the typing operation so that one undo takes both back.
+    void AutocorrectTypedChar(const TTextPosition& caret, uint8_t typed, TOperation* op, TUpdateRange& update);
+    // Operation 32: the corrections of the kinds at the range's start, under
+    // the language of the text there.
+    void ApplyAutocorrectToRange(const TTextRange& range, uint16_t kinds, TOperation* op, TUpdateRange& update);
+    // An autocorrection changed the document.
+    uint8_t Autocorrected = 0;
+
     // --- Spacing context ---------------------------------------------------------
     // The spacing context at a position, under the autocorrection options
     // given (null: those of the language of the character at the position).

@@ -343,6 +343,18 @@ void RunRemoveFieldRecord(TDocument& document, TOperationParams params, TOperati
         document.RemoveRangeObject(field, update, op);
 }
 
+// P0: the typed character (byte), P1: the caret position after it.
+void RunAutocorrectTypedChar(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.AutocorrectTypedChar(ParamRefAs<TTextPosition>(params, 1), ParamByte(params, 0), op, update);
+}
+
+// P0: the range, P1: the kind mask (uint16_t, one bit a correction kind).
+void RunAutocorrectRange(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.ApplyAutocorrectToRange(ParamRefAs<TTextRange>(params, 0), ParamRefAs<uint16_t>(params, 1), op, update);
+}
+
 // The last recorded operation joins the one before it: one undo takes both.
 void JoinLastOperation(TDocument& document)
 {
@@ -581,8 +593,10 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 29 */ {42, nullptr, RunChangeDefaultLanguage, "TDocument.ChangeDefaultLanguage", false, false, false, false,
               RestartSpellCheckAfter, nullptr},
     /* 30 */ {43, nullptr, RunClickAndType, "TDocument.ClickAndType", false, false, false, false, nullptr, nullptr},
-    /* 31 */ {44, nullptr, nullptr, "TDocument.AutocorrectTypedChar", false, false, false, false, nullptr, nullptr},
-    /* 32 */ {44, nullptr, nullptr, "TDocument.ApplyAutocorrectToRange", false, false, false, false, nullptr, nullptr},
+    /* 31 */ {44, nullptr, RunAutocorrectTypedChar, "TDocument.AutocorrectTypedChar", false, false, false, false,
+              nullptr, nullptr},
+    /* 32 */ {44, nullptr, RunAutocorrectRange, "TDocument.ApplyAutocorrectToRange", false, false, false, false,
+              nullptr, nullptr},
     /* 33 */ {45, nullptr, RunFormatSections, "TDocument.FormatSections", false, false, false, false, nullptr, nullptr},
     /* 34 */ {46, nullptr, RunInsertBookmark, "TDocument.InsertBookmark", false, false, false, false, nullptr,
               nullptr},

@@ -17,6 +17,7 @@
 #include "platform/runtime/StringList.h"
 #include "platform/runtime/SysUtils.h"
 #include "platform/win/Windows.h"
+#include "proofing/AutocorrectLangOptions.h"
 #include "shell/BaseForms.h"
 #include "shell/about/VersionInfo.h"
 
@@ -640,7 +641,23 @@ void TOptionsHolder::Load(TSettingsStorage& store)
         info.Lang = store.ReadInteger("Lang", 0, 0, INT32_MAX);
         DateTimeFormats.push_back(std::move(info));
     }
+    ApplyAutocorrectSwitches();
     ApplyUpgradeFixes();
+}
+
+void TOptionsHolder::ApplyAutocorrectSwitches() const
+{
+    TAutocorrectSwitches& switches = GetAutocorrectLangOptionsManager().Switches;
+    switches.AsYouType = AsYouType;
+    switches.InitialCaps = IniCaps;
+    switches.SentenceCaps = CapSent;
+    switches.CapsLock = CapsLock;
+    switches.SpaceRules = RmvSpcs;
+    switches.ReplaceText = ReplTxt;
+    switches.RaiseOrdinals = SuperscriptOrdinals;
+    switches.Fractions = ScriptFract;
+    switches.UrlToHyperlink = FmtURL;
+    switches.AddSpellReplacements = SplChkrAdds;
 }
 
 void TOptionsHolder::Save(TSettingsStorage& store)
@@ -766,8 +783,9 @@ void TOptionsHolder::Save(TSettingsStorage& store)
             overrides += (k ? "||" : "") + info.Overrides[k];
         store.WriteString("Overrides", overrides);
     }
-    // The autocorrection and hyphenation managers save their own settings
-    // here once they exist.
+    // The autocorrection options of the languages that changed; the
+    // hyphenation manager saves its own here once it is wired.
+    GetAutocorrectLangOptionsManager().SaveToStorage(store);
 }
 
 void TOptionsHolder::ApplyUpgradeFixes()

@@ -62,6 +62,9 @@ public:
     void SaveViewProfile(const TViewProfile& profile, TSettingsStorage& store, bool withMouseMode);
     // Corrections that depend on the version of the previous run.
     void ApplyUpgradeFixes();
+    // Hands the autocorrection switches to the autocorrection engine (after
+    // loading, and after the options dialogs changed them).
+    void ApplyAutocorrectSwitches() const;
 
     // --- "Internal" --------------------------------------------------------
     int32_t RunCount = 0;

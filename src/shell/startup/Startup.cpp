@@ -21,6 +21,7 @@
 #include "platform/runtime/Host.h"
 #include "platform/runtime/Processes.h"
 #include "platform/runtime/StringList.h"
+#include "proofing/AutocorrectLangOptions.h"
 #include "proofing/SpellCheckSystem.h"
 #include "shell/BaseForms.h"
 #include "shell/ThemeServices.h"
@@ -207,6 +208,9 @@ TStartResult TProgramRun::Start()
         OptionsHolder = new TOptionsHolder();
         InstallProgramHosts();
         FStore = OpenSettingsStorageForLoad();
+        // A language's autocorrection options are read from the same store
+        // when the language is first asked for.
+        GetAutocorrectLangOptionsManager().SetStoreSource([] { return OpenSettingsStorageForLoad(); });
         FStore->OpenKey("General");
         OptionsHolder->ShowSplash = FStore->ReadBool("ShowSplash", true);
         // The shortcut overrides wait in the holder for the shortcut manager.
