@@ -4,10 +4,13 @@
 #include "docwindow/DocumentWindowFixture.h"
 
 #include "document/model/DocObject.h"
+#include "docwindow/ObjectResize.h"
 #include "document/model/Paragraph.h"
 #include "layout/CaretDisplay.h"
 #include "layout/LayoutLine.h"
 #include "layout/LinePainter.h"
+
+#include <cmath>
 
 namespace {
 
@@ -193,6 +196,51 @@ TEST_F(HitTestTest, PointsOverATwoSectionDocumentGiveTheAreaAndThePlaceUnderThem
         EXPECT_EQ(hit.ObjectHandle, 8);
         const TPoint top = window.DocumentToClient({(r.Left + r.Right) / 2, r.Top + 3});
         EXPECT_EQ(window.HitTest(top.X, top.Y).ObjectHandle, 2);
+
+        // Its bottom-right handle dragged with the proportions kept: 48
+        // pixels wider and only 10 lower gives a frame half as big again
+        // both ways, and the scale shown follows.
+        TDocObject& object = *hit.Object;
+        TObjectResize resize;
+        ASSERT_TRUE(BeginObjectResize(resize, object, 8, r, {8, 8}, {600, 600}, true));
+        ResizeObjectFrame(resize, {r.Right + 48, r.Bottom + 10});
+        EXPECT_EQ(resize.Frame, (TRect{r.Left, r.Top, r.Right + 48, r.Bottom + 48}));
+        const int32_t percent = static_cast<int32_t>(std::lround(144.0 * 15 * 100 / object.Width));
+        EXPECT_EQ(ObjectScaleText(resize, *document),
+                  "Échelle : largeur = " + std::to_string(percent) + "%, hauteur = " + std::to_string(percent) + "%");
+        // Not below the minimum: the left edge stays 8 pixels from the right.
+        ASSERT_TRUE(BeginObjectResize(resize, object, 4, r, {8, 8}, {600, 600}, false));
+        ResizeObjectFrame(resize, {r.Right + 100, r.Top});
+        EXPECT_EQ(resize.Frame, (TRect{r.Right - 8, r.Top, r.Right, r.Bottom}));
+    }
+}
+
+TEST_F(HitTestTest, AnObjectWithoutAStoredSizeOrScaleCannotBeResized)
+{
+    TDocument* document = OpenRtf("essai.rtf", TestDocumentRtf());
+    ASSERT_NE(document, nullptr);
+    const int32_t pictured = FindParagraph(*document, "Image");
+    TDocObject* object = document->GetObjectAt({pictured, 6, 0, 0, 0, 0});
+    ASSERT_NE(object, nullptr);
+    struct TCase {
+        const char* What;
+        int32_t TDocObject::*Field;
+    };
+    const TCase cases[] = {
+        {"no stored width", &TDocObject::Width},
+        {"no stored height", &TDocObject::Height},
+        {"no horizontal scale", &TDocObject::ScaleX},
+        {"no vertical scale", &TDocObject::ScaleY},
+    };
+    const TRect rect{100, 100, 196, 196};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        const int32_t value = object->*c.Field;
+        object->*c.Field = 0;
+        TObjectResize resize;
+        EXPECT_FALSE(BeginObjectResize(resize, *object, 8, rect, {8, 8}, {600, 600}, true));
+        object->*c.Field = value;
+        EXPECT_TRUE(BeginObjectResize(resize, *object, 8, rect, {8, 8}, {600, 600}, true));
     }
 }
 

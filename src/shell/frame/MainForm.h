@@ -14,6 +14,7 @@
 #include "foundation/MessageDlg.h"
 #include "shell/BaseForms.h"
 
+class TButtonBar;
 class TDocument;
 class TMainMenu;
 class TPopupMenu;
@@ -86,6 +87,12 @@ public:
     // The frame's refresh: document captions, the status bar, the MDI area.
     void UpdateFrameLayout();
     void UpdateDocumentCaptions();
+    // The document bar: its buttons brought in line with the open documents
+    // (in the order of opening) and the active one down; shown while a
+    // document is active outside full-screen mode.
+    TButtonBar* ButtonBar() const { return FButtonBar; }
+    void SyncButtonBar();
+
     // The progress bar's last step shown (0 to 24).
     int32_t ProgressLastStep() const { return FProgressLastStep; }
 
@@ -117,6 +124,7 @@ private:
     TPopupMenu* FStatusBarPopup = nullptr;
     TStatusBar* FStatusBar = nullptr;
     TProgressBar* FProgressBar = nullptr;
+    TButtonBar* FButtonBar = nullptr;
     uint8_t FStatusMode = smPanels;
     int32_t FProgressTotal = 0;
     int32_t FProgressLastStep = 0;
