@@ -11,6 +11,7 @@
 #include "foundation/Paths.h"
 #include "foundation/managers/Style.h"
 #include "document/styles/StyleOperations.h"
+#include "layout/CaretDisplay.h"
 #include "layout/PageGrid.h"
 #include "platform/framework/controls/ExtCtrls.h"
 #include "platform/framework/controls/Ranges.h"
@@ -378,6 +379,33 @@ void TDocumentForm::ShowCaret()
 {
     if (HandleAllocated())
         ::ShowCaret(FHandle);
+}
+
+bool TDocumentForm::UpdateCaretAllowed() const
+{
+    return CanHandleInput() && HandleAllocated() && GetFocus() == FHandle && !FDocument->HasSelection();
+}
+
+void TDocumentForm::RecreateCaret()
+{
+    if (!CanHandleInput() || FDocument->InOperation)
+        return;
+    const bool focused = HandleAllocated() && GetFocus() == FHandle;
+    if (focused && (WindowFlags & dwfCaretShown)) {
+        ::HideCaret(FHandle);
+        WindowFlags &= ~dwfCaretShown;
+    }
+    if (focused)
+        DestroyCaret();
+    UpdateCaretShape(*FDocument);
+    if (!focused)
+        return;
+    CreateDocumentCaret(*FDocument, FHandle);
+    PlaceDocumentCaret(*FDocument);
+    if (UpdateCaretAllowed()) {
+        ::ShowCaret(FHandle);
+        WindowFlags |= dwfCaretShown;
+    }
 }
 
 void TDocumentForm::RestoreAndActivate()

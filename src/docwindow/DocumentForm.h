@@ -67,6 +67,10 @@ public:
     void RestoreAndActivate() override;
     void DocumentDestroyed(bool now) override;
     void SelectBookmarkTab(const std::string& name) override;
+    // When focused: the caret made again in the document's caret shape and
+    // put at its place, shown when nothing is selected.
+    void RecreateCaret() override;
+    bool UpdateCaretAllowed() const override;
 
     // The caption: the document's file name, or "Nouveau document".
     void UpdateCaption();
