@@ -2,14 +2,23 @@
 
 #include "document/model/Document.h"
 #include "document/model/DocumentView.h"
-#include "formats/DocumentFile.h"
+#include "document/operations/Operation.h"
+#include "document/operations/OperationManager.h"
 #include "layout/PageGrid.h"
 #include "layout/PagePainter.h"
 #include "platform/gdi/Gdi.h"
 
-bool DocumentModified(const TDocument& document)
+namespace {
+
+// The operation kind of the header and footer command.
+constexpr uint8_t HeaderFooterOperationKind = 54;
+
+}  // namespace
+
+bool DocumentChangedOnlyByHeaderFooterCommand(const TDocument& document)
 {
-    return document.IsModified();
+    const TOperationManager& undo = document.UndoManager();
+    return undo.Count() == 1 && undo.Operations(0).Kind == HeaderFooterOperationKind;
 }
 
 void PaintDocumentInWindow(TDocument& document, HWND window, int32_t clientWidth, int32_t clientHeight)
@@ -31,15 +40,4 @@ void RelayoutDocumentWindow(TDocument& document)
         UpdatePageLayout(document);
         document.View()->Repaint();
     }
-}
-
-bool SaveDocument(TDocument& document, const std::string& newFileName)
-{
-    if (!newFileName.empty()) {
-        document.FileName = newFileName;
-        document.Format = ciRtf;
-    }
-    TDocWriteParams params;
-    params.Coding = document.Format;
-    return WriteToFile(document, params) == wrWritten;
 }

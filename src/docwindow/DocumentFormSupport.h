@@ -1,8 +1,6 @@
 #pragma once
-// What the document window asks of its document, kept apart from the window
-// classes: the framework's component-notification enumeration and the
-// document model's operation class share the name TOperation, so no source
-// file includes both the framework's forms and the document model.
+// What the document window asks of its document and of the page painter,
+// kept apart from the window class.
 #include "platform/win/Windows.h"
 
 #include <cstdint>
@@ -10,11 +8,11 @@
 
 class TDocument;
 
-bool DocumentModified(const TDocument& document);
+// The only change of the document is the one operation of the header and
+// footer command (entering header and footer editing made the missing
+// headers): closing it asks nothing.
+bool DocumentChangedOnlyByHeaderFooterCommand(const TDocument& document);
 // Paints what the window's update region holds of the document.
 void PaintDocumentInWindow(TDocument& document, HWND window, int32_t clientWidth, int32_t clientHeight);
 // Lays the page grid out again for the window's new size, when the document has pages.
 void RelayoutDocumentWindow(TDocument& document);
-// Saves the document in its format, under newFileName (as RTF) when one is
-// given; true when it was written.
-bool SaveDocument(TDocument& document, const std::string& newFileName);

@@ -8,6 +8,8 @@
 #include "foundation/Paths.h"
 #include "layout/PageGrid.h"
 #include "platform/runtime/FileNames.h"
+#include "foundation/MessageDlg.h"
+#include "platform/framework/dialogs/CommonDialogs.h"
 
 TDocDispatcher* DocDispatcher = nullptr;
 
@@ -109,4 +111,56 @@ void CreateFormatRegistry()
 void FreeFormatRegistry()
 {
     FreeCodingManager();
+}
+
+// --- Saving ---------------------------------------------------------------------------
+// What closing a changed document needs of the save commands: the document's
+// own file, or a name asked for with the save dialog.
+
+int32_t TDocument::Save()
+{
+    if (FileState.ReadOnly) {
+        ShowMessageDlg("Le document \"" + ExtractFileName(FileName) + "\" a été ouvert en lecture seule.", mtInformation,
+                       mbOK);
+        return SaveAs(FileName, true);
+    }
+    if (FileName.empty())
+        return SaveAs(std::string(), true);
+    TDocWriteParams params;
+    params.Coding = Format;
+    return WriteToFile(*this, params) == wrWritten ? srSaved : srFailed;
+}
+
+int32_t TDocument::SaveAs(const std::string& name, bool showDialog)
+{
+    std::string target = name.empty() ? MakeUntitledName() : name;
+    int32_t coding = Format;
+    if (showDialog) {
+        TSaveDialog dialog(nullptr);
+        dialog.Title = "Enregistrer sous";
+        dialog.Filter = "Documents RTF (*.rtf)|*.rtf|Tous les fichiers (*.*)|*.*";
+        dialog.DefaultExt = "rtf";
+        dialog.FileName = target;
+        dialog.Options |= ofOverwritePrompt;
+        if (!dialog.Execute())
+            return srNotSaved;
+        target = dialog.FileName;
+        // A new name without a known extension is written as RTF.
+        if (FileName.empty() || ExtractFileExt(target).empty())
+            coding = ciRtf;
+    }
+    const std::string oldName = FileName;
+    const int32_t oldFormat = Format;
+    const uint8_t oldReadOnly = FileState.ReadOnly;
+    FileName = target;
+    Format = coding;
+    FileState.ReadOnly = 0;
+    TDocWriteParams params;
+    params.Coding = coding;
+    if (WriteToFile(*this, params) == wrWritten)
+        return srSaved;
+    FileName = oldName;
+    Format = oldFormat;
+    FileState.ReadOnly = oldReadOnly;
+    return srFailed;
 }

@@ -15,6 +15,7 @@
 #include "platform/runtime/Exception.h"
 #include "platform/runtime/FileNames.h"
 #include "shell/ThemeServices.h"
+#include "shell/frame/ButtonBar.h"
 #include "shell/frame/FrameServices.h"
 #include "shell/options/OptionsHolder.h"
 
@@ -74,6 +75,16 @@ TMainForm::TMainForm(TComponent* owner) : TEldravinCommandForm(owner)
     SetCaption(Application ? Application->Title() : std::string());
     SetClientSize(592, 434);
     OnCloseQuery = [this](TForm*, bool& canClose) { FormCloseQuery(canClose); };
+
+    // The document bar, at the top until the options say otherwise.
+    FButtonBar = new TButtonBar(this);
+    FButtonBar->SetAlign(TAlign::alTop);
+    FButtonBar->SetParent(this);
+    FButtonBar->OnActivateDocument = [](TButtonBarButton* button) {
+        if (button->Window)
+            if (auto* view = dynamic_cast<TDocumentView*>(button->Window))
+                view->RestoreAndActivate();
+    };
 
     FStatusBar = new TStatusBar(this);
     FStatusBar->SetName("StatusBar");
@@ -284,8 +295,28 @@ void TMainForm::UpdateFrameLayout()
             }
     }
     UpdateStatusPanels();
-    // The toolbars, the document bar and the clip library join this refresh
-    // with their managers.
+    SyncButtonBar();
+    // The toolbars and the clip library join this refresh with their managers.
+}
+
+void TMainForm::SyncButtonBar()
+{
+    TDocument* active = GetActiveDocument();
+    if (FullScreen || !active || !DocDispatcher) {
+        FButtonBar->Hide();
+        return;
+    }
+    // Buttons of closed documents go; new documents join at the end.
+    for (int32_t i = FButtonBar->ButtonCount() - 1; i >= 0; --i)
+        if (DocDispatcher->IndexOf(FButtonBar->Buttons(i)->Document) < 0)
+            FButtonBar->RemoveDocument(i);
+    for (int32_t i = 0; i < DocDispatcher->Count(); ++i) {
+        TDocument* document = DocDispatcher->Documents(i);
+        if (FButtonBar->IndexOfDocument(document) < 0)
+            FButtonBar->AddDocument(dynamic_cast<TForm*>(document->View()), document);
+    }
+    FButtonBar->SetActiveIndex(FButtonBar->IndexOfDocument(active), true);
+    FButtonBar->Show();
 }
 
 void TMainForm::HandleApplicationException(const std::exception& e)

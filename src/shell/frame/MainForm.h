@@ -15,6 +15,7 @@
 #include "shell/BaseForms.h"
 #include "shell/commands/CommandManager.h"
 
+class TButtonBar;
 class TDocument;
 class TMainMenu;
 class TPopupMenu;
@@ -87,6 +88,12 @@ public:
     // The frame's refresh: document captions, the status bar, the MDI area.
     void UpdateFrameLayout();
     void UpdateDocumentCaptions();
+    // The document bar: its buttons brought in line with the open documents
+    // (in the order of opening) and the active one down; shown while a
+    // document is active outside full-screen mode.
+    TButtonBar* ButtonBar() const { return FButtonBar; }
+    void SyncButtonBar();
+
     // The progress bar's last step shown (0 to 24).
     int32_t ProgressLastStep() const { return FProgressLastStep; }
 
@@ -156,6 +163,7 @@ private:
     TPopupMenu* FStatusBarPopup = nullptr;
     TStatusBar* FStatusBar = nullptr;
     TProgressBar* FProgressBar = nullptr;
+    TButtonBar* FButtonBar = nullptr;
     uint8_t FStatusMode = smPanels;
     int32_t FProgressTotal = 0;
     int32_t FProgressLastStep = 0;

@@ -275,7 +275,8 @@ TEST_F(StartupTest, ClosingAndTheEndOfTheSessionAskAboutEveryChangedDocument)
     PostMessage(MainForm->Handle(), WM_CLOSE, 0, 0);
     ASSERT_TRUE(RunUntil([&] { return Messages.Texts.size() == 1; }));
     RunPending();
-    EXPECT_EQ(Messages.Texts[0], "Le document \"" + path + "\" a chang\xE9. Voulez-vous enregistrer les modifications ?");
+    // The question names the file as the program shows file names: without its folder.
+    EXPECT_EQ(Messages.Texts[0], "Le document \"note.txt\" a chang\xE9. Voulez-vous enregistrer les modifications ?");
     EXPECT_FALSE(Application->Terminated());
     EXPECT_EQ(DocDispatcher->Count(), 1);
 
