@@ -1,0 +1,135 @@
+#pragma once
+// What the format dialog tests share: a document built from texts (the
+// editing fixture), the application, the copied paragraph format, typing on
+// the French keyboard, clicks, page changes and grabs of the dialogs into
+// test-output.
+#include "document/FormattingFixtures.h"
+#include "foundation/SharedManagers.h"
+#include "foundation/managers/ColorManager.h"
+#include "foundation/managers/TabManager.h"
+#include "layout/DocumentLayoutService.h"
+#include "layout/LineLayoutService.h"
+#include "platform/framework/Bitmap.h"
+#include "platform/framework/controls/Edits.h"
+#include "platform/framework/controls/Lists.h"
+#include "platform/framework/controls/Tabs.h"
+#include "platform/testing/Testing.h"
+#include "shell/ShellTesting.h"
+
+#include <gtest/gtest.h>
+
+class DialogTest : public EditingTest {
+protected:
+    void SetUp() override
+    {
+        InitApplication();
+        CreateParFormatingStateClipboard();
+    }
+    void TearDown() override
+    {
+        Application->OnIdle = nullptr;
+        RunPending();
+        FreeParFormatingStateClipboard();
+        if (FLayout) {
+            Doc.reset();
+            FreeDocumentLayout();
+            FreeLineLayout();
+            FreeSharedManagers();
+            DefaultCharFormat()[cfFont] = FSavedFonts[0];
+            PresetCharFormat()[cfFont] = FSavedFonts[1];
+            PresetBoldCharFormat()[cfFont] = FSavedFonts[2];
+        }
+    }
+    // The program's managers (fonts, colours, measurements) and the real
+    // layout, with a document made under them.
+    void EnableLayout()
+    {
+        FSavedFonts[0] = DefaultCharFormat()[cfFont];
+        FSavedFonts[1] = PresetCharFormat()[cfFont];
+        FSavedFonts[2] = PresetBoldCharFormat()[cfFont];
+        CreateSharedManagers();
+        GetColorManager()->UseDefaultPalette();
+        CreateLineLayout();
+        CreateDocumentLayout();
+        FLayout = true;
+        Doc = std::make_unique<TDocument>(false);
+    }
+    // Types into the focused control: letters, digits (on the numeric pad),
+    // blanks, "-", ",", "." (numeric pad) and "\"".
+    void Type(const std::string& text)
+    {
+        for (char c : text) {
+            if (c >= 'a' && c <= 'z')
+                Keys.Tap(std::string(1, static_cast<char>(c - 'a' + 'A')));
+            else if (c >= 'A' && c <= 'Z')
+                Keys.Chord({"Shift"}, std::string(1, c));
+            else if (c >= '0' && c <= '9')
+                Keys.Tap("Num" + std::string(1, c));
+            else if (c == ' ')
+                Keys.Tap("Space");
+            else if (c == '-')
+                Keys.Tap("6");
+            else if (c == ',')
+                Keys.Tap(",");
+            else if (c == '.')
+                Keys.Tap("Num.");
+            else if (c == '"')
+                Keys.Tap("3");
+        }
+    }
+    void Focus(TWinControl& control)
+    {
+        control.SetFocus();
+        ASSERT_TRUE(RunUntil([&] { return control.Focused(); }));
+    }
+    // Replaces an edit's text by typing.
+    void Retype(TCustomEdit& edit, const std::string& text)
+    {
+        Focus(edit);
+        edit.SelectAll();
+        Keys.Tap("Del");
+        Type(text);
+    }
+    void Click(TControl& control)
+    {
+        Mouse.Click(static_cast<TWinControl&>(control).Handle(), {control.Width() / 2, control.Height() / 2});
+    }
+    // Moves a closed drop-down list to an item with the arrow keys.
+    void ChooseItem(TComboBox& combo, int32_t item)
+    {
+        Focus(combo);
+        for (int guard = 0; guard < 64 && combo.ItemIndex() != item; ++guard)
+            Keys.Tap(combo.ItemIndex() < item ? "Down" : "Up");
+        ASSERT_EQ(combo.ItemIndex(), item);
+    }
+    void ChooseListItem(TListBox& list, int32_t item)
+    {
+        Focus(list);
+        if (list.ItemIndex() < 0)
+            Keys.Tap("Down");
+        for (int guard = 0; guard < 256 && list.ItemIndex() != item; ++guard)
+            Keys.Tap(list.ItemIndex() < item ? "Down" : "Up");
+        ASSERT_EQ(list.ItemIndex(), item);
+    }
+    void ShowPage(TPageControl& pages, int32_t index)
+    {
+        const TRect tab = pages.TabRect(index);
+        Mouse.Click(pages.Handle(), {(tab.Left + tab.Right) / 2, (tab.Top + tab.Bottom) / 2});
+        ASSERT_TRUE(RunUntil([&] { return pages.ActivePageIndex() == index; }));
+    }
+    void Snapshot(TForm& form, const std::string& name)
+    {
+        RunPending();
+        TBitmap grab;
+        ASSERT_TRUE(RunUntil([&] { return GrabWindow(form.Handle(), grab) && grab.Width() > 0; }));
+        EXPECT_TRUE(WriteBitmapPng(grab, TestOutputDir() + "/" + name));
+    }
+
+    TTestMouse Mouse;
+    TTestKeyboard Keys;
+    TScriptedAnswers Answers;
+
+private:
+    bool FLayout = false;
+    int32_t FSavedFonts[3] = {};
+};
