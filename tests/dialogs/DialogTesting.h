@@ -90,9 +90,14 @@ protected:
         Keys.Tap("Del");
         Type(text);
     }
+    // A click in the middle of a control (a graphic control through its parent).
     void Click(TControl& control)
     {
-        Mouse.Click(static_cast<TWinControl&>(control).Handle(), {control.Width() / 2, control.Height() / 2});
+        if (auto* window = dynamic_cast<TWinControl*>(&control))
+            Mouse.Click(window->Handle(), {control.Width() / 2, control.Height() / 2});
+        else
+            Mouse.Click(control.Parent()->Handle(),
+                        {control.Left() + control.Width() / 2, control.Top() + control.Height() / 2});
     }
     // Moves a closed drop-down list to an item with the arrow keys.
     void ChooseItem(TComboBox& combo, int32_t item)
