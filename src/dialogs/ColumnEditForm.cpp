@@ -289,7 +289,7 @@ void TColumnEditForm::GetDataFromControls(TComponent*)
 void TColumnEditForm::ColCountUpDownEditValueChanged()
 {
     TDlgFormManager& m = *DlgFormManager;
-    if (!m.Active || Trim(ColCountUpDownEdit->Text()).empty())
+    if (!m.Active || Trim(ColCountUpDownEdit->Text()).empty() || !m.EditTouched(ColCountUpDownEdit))
         return;
     if (!ColCountUpDownEdit->IsValueValid()) {
         ColCountUpDownEdit->ReportInvalidValue();
@@ -330,7 +330,8 @@ void TColumnEditForm::WidthEditChanged(int32_t row)
 {
     TUpDownEdit* edit = WidthEdits[row];
     const int32_t count = ColumnCount();
-    if (!DlgFormManager->Active || !edit->IsValueValid() || count == NotSet)
+    // Only the user's changes count: the shown text, rounded to the unit, is not read back.
+    if (!DlgFormManager->Active || !edit->IsValueValid() || count == NotSet || !DlgFormManager->EditTouched(edit))
         return;
     const int32_t twips = LengthEditTwips(*edit, FUnit);
     if (FSettings[ssEqualColumns] != 1)
@@ -345,7 +346,8 @@ void TColumnEditForm::WidthEditChanged(int32_t row)
 void TColumnEditForm::SpacingEditChanged(int32_t row)
 {
     TUpDownEdit* edit = SpacingEdits[row];
-    if (!DlgFormManager->Active || !edit->IsValueValid() || ColumnCount() == NotSet)
+    if (!DlgFormManager->Active || !edit->IsValueValid() || ColumnCount() == NotSet ||
+        !DlgFormManager->EditTouched(edit))
         return;
     const int32_t twips = LengthEditTwips(*edit, FUnit);
     if (FSettings[ssEqualColumns] != 1)

@@ -102,6 +102,11 @@ bool TDlgFormManager::IsBlank(const TValidationEdit* edit) const
 
 void TDlgFormManager::WriteValue(TValidationEdit* edit, int32_t value)
 {
+    // Text that already stands for the value ("1,", "2,5", "1 pouce") stays as typed.
+    if (!edit->Empty() && edit->IsValueValid() && edit->Value() == value && !Trim(edit->Text()).empty()) {
+        FWritten[edit] = edit->Text();
+        return;
+    }
     const bool events = edit->ChangeEventsEnabled;
     const bool range = edit->RangeCheck;
     edit->ChangeEventsEnabled = false;

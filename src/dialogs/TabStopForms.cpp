@@ -216,8 +216,8 @@ void TEditTabsForm::SelectPosition(int32_t position)
 void TEditTabsForm::AddTabStopBtnClick()
 {
     if (FTable.Count() >= MaxTabStops) {
-        ShowWarning(Format("Le nombre de taquets de tabulation dans une table de tabulations ne peut pas dépasser %d.",
-                           {std::to_string(MaxTabStops)}));
+        ShowWarning("Le nombre de taquets de tabulation dans une table de tabulations ne peut pas dépasser " +
+                    std::to_string(MaxTabStops) + ".");
         return;
     }
     int32_t stop = NotSet;

@@ -29,7 +29,7 @@ protected:
 
 TEST_F(ColumnsDialogTest, CountAndWidthsAppliedUndoneAndRedone)
 {
-    const std::string before = DumpAll(*Doc);
+    const std::string before = State();
     DuringNextModal([&](TForm& form) {
         auto& f = dynamic_cast<TColumnEditForm&>(form);
         EXPECT_EQ(f.Caption(), "Colonnes");
@@ -40,7 +40,7 @@ TEST_F(ColumnsDialogTest, CountAndWidthsAppliedUndoneAndRedone)
         EXPECT_TRUE(f.WidthEdits[0]->Enabled());
         EXPECT_FALSE(f.WidthEdits[1]->Enabled());
         EXPECT_FALSE(f.ColumnsScrollBar->Enabled());
-        Click(*f.EqualWidthChkBx);
+        Press(*f.EqualWidthChkBx);
         EXPECT_EQ(f.Settings()[ssEqualColumns], 0);
         EXPECT_TRUE(f.WidthEdits[1]->Enabled());
         EXPECT_TRUE(f.ColumnsScrollBar->Visible());
@@ -66,11 +66,11 @@ TEST_F(ColumnsDialogTest, CountAndWidthsAppliedUndoneAndRedone)
                  (c < 4 ? Settings()[TSectionSettings::ColumnValue(c, crSpacing)] : 0);
     EXPECT_NEAR(total, 16000, 5);
     EXPECT_EQ(Settings()[ssBreakKind], DefaultSectionSettings()[ssBreakKind]);
-    const std::string after = DumpAll(*Doc);
+    const std::string after = State();
     Undo().Undo();
-    EXPECT_EQ(DumpAll(*Doc), before);
+    EXPECT_EQ(State(), before);
     Undo().Redo();
-    EXPECT_EQ(DumpAll(*Doc), after);
+    EXPECT_EQ(State(), after);
 }
 
 // Equal widths over 16000 twips of text and 3 columns: a first column of
@@ -96,11 +96,15 @@ TEST_F(ColumnsDialogTest, TypedWidthGivesEqualColumnsTheirSpacing)
 // "Droite" is framed; a click on "Deux" takes its layout.
 TEST_F(ColumnsDialogTest, PresetsMatchAndApply)
 {
+    // A text width whose thirds are whole twips, so that the widths fill it.
+    TPageParams& page = Doc->Sections(0).PageParams;
+    page[ppPaperWidth] = 18020;
+    page[ppTextWidth] = 16020;
     Settings()[ssColumnCount] = 2;
     Settings()[ssEqualColumns] = 0;
-    Settings()[TSectionSettings::ColumnValue(0, crWidth)] = (16000 - 720) * 2 / 3;
+    Settings()[TSectionSettings::ColumnValue(0, crWidth)] = (16020 - 720) * 2 / 3;
     Settings()[TSectionSettings::ColumnValue(0, crSpacing)] = 720;
-    Settings()[TSectionSettings::ColumnValue(1, crWidth)] = (16000 - 720) / 3;
+    Settings()[TSectionSettings::ColumnValue(1, crWidth)] = (16020 - 720) / 3;
     Settings()[TSectionSettings::ColumnValue(1, crSpacing)] = 0;
     DuringNextModal([&](TForm& form) {
         auto& f = dynamic_cast<TColumnEditForm&>(form);

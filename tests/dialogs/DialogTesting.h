@@ -18,18 +18,34 @@
 
 #include <gtest/gtest.h>
 
+// The shell's side of message boxes, as far as the dialogs need it: the
+// optional messages offer Yes and No.
+class TTestMessageHost : public TMessageDlgHost {
+public:
+    bool ApplicationTerminating() override { return false; }
+    std::string ApplicationTitle() override { return "Eldravin"; }
+    void BeginMessage() override {}
+    void EndMessage() override {}
+    TMsgDlgButtons PresetButtons(uint8_t) override { return mbYesNo; }
+    bool PresetSilenced(uint8_t) override { return false; }
+    void FireProgramEvent(int32_t) override {}
+    void MessageShown() override {}
+};
+
 class DialogTest : public EditingTest {
 protected:
     void SetUp() override
     {
         InitApplication();
         CreateParFormatingStateClipboard();
+        FPreviousHost = SetMessageDlgHost(&FHost);
     }
     void TearDown() override
     {
         Application->OnIdle = nullptr;
         RunPending();
         FreeParFormatingStateClipboard();
+        SetMessageDlgHost(FPreviousHost);
         if (FLayout) {
             Doc.reset();
             FreeDocumentLayout();
@@ -134,7 +150,24 @@ protected:
     TTestKeyboard Keys;
     TScriptedAnswers Answers;
 
+    // The document as the dump shows it, laid out first (pagination fills
+    // values of the page parameters that the dump shows).
+    std::string State()
+    {
+        if (FLayout)
+            Doc->PaginateAll();
+        return DumpAll(*Doc);
+    }
+    // Checks or clears a check box, or chooses a radio button, with the space bar.
+    void Press(TWinControl& button)
+    {
+        Focus(button);
+        Keys.Tap("Space");
+    }
+
 private:
+    TTestMessageHost FHost;
+    TMessageDlgHost* FPreviousHost = nullptr;
     bool FLayout = false;
     int32_t FSavedFonts[3] = {};
 };

@@ -38,7 +38,7 @@ TEST_F(ParFormatDialogTest, MixedSelectionEditedAppliedUndoneAndRedone)
     for (int32_t p = 0; p < 2; ++p)
         SetFormat(p, {{pfLeftIndent, 1440}, {pfFirstIndent, -360}, {pfSpaceBefore, 25}, {pfAlignment, p * 2}});
     Select(0, 2, 1, 3);
-    const std::string before = DumpAll(*Doc);
+    const std::string before = State();
     DuringNextModal([&](TForm& form) {
         auto& f = dynamic_cast<TParFormatForm&>(form);
         EXPECT_EQ(f.Caption(), "Paragraphe");
@@ -63,7 +63,7 @@ TEST_F(ParFormatDialogTest, MixedSelectionEditedAppliedUndoneAndRedone)
         Retype(*f.LineSpacingValueUpDownEdit, "14,5");
         Retype(*f.ParRightIndentUpDownEdit, "0");
         ShowPage(*f.PageControl, 1);
-        Click(*f.KeepWithNextCheckBox);
+        Press(*f.KeepWithNextCheckBox);
         EXPECT_TRUE(f.KeepWithNextCheckBox->Checked());
         Snapshot(f, "paragraph-dialog.png");
         Keys.Tap("Enter");
@@ -80,11 +80,11 @@ TEST_F(ParFormatDialogTest, MixedSelectionEditedAppliedUndoneAndRedone)
         EXPECT_EQ(f[pfLineRule], 0) << p;
         EXPECT_EQ(f[pfKeepWithNext], 1) << p;
     }
-    const std::string after = DumpAll(*Doc);
+    const std::string after = State();
     Undo().Undo();
-    EXPECT_EQ(DumpAll(*Doc), before);
+    EXPECT_EQ(State(), before);
     Undo().Redo();
-    EXPECT_EQ(DumpAll(*Doc), after);
+    EXPECT_EQ(State(), after);
 }
 
 // Values the user leaves alone return exactly as they came, though the

@@ -38,12 +38,12 @@ protected:
 
 TEST_F(TabStopDialogsTest, TableEditedAppliedUndoneAndRedone)
 {
-    Build({"Un\tdeux" + std::string(kMark), "Trois\tquatre" + std::string(kMark)});
+    Build({"Un deux" + std::string(kMark), "Trois quatre" + std::string(kMark)});
     const int32_t table = TableOf({PackTabStop(1440, tkLeft, 0), PackTabStop(2880, tkRight, 1)});
     for (int32_t p = 0; p < 2; ++p)
         Doc->Paragraphs(p).Format[pfTabTable] = table;
     Select(0, 1, 1, 2);
-    const std::string before = DumpAll(*Doc);
+    const std::string before = State();
     DuringNextModal([&](TForm& form) {
         auto& f = dynamic_cast<TEditTabsForm&>(form);
         EXPECT_EQ(f.Caption(), "Tabulations");
@@ -56,10 +56,10 @@ TEST_F(TabStopDialogsTest, TableEditedAppliedUndoneAndRedone)
         EXPECT_TRUE(f.RightAlignmentRadioBtn->Checked());
         EXPECT_TRUE(f.DotsLeaderRadioBtn->Checked());
         // A bar stop shows no leader; back to a left stop it has its old one.
-        Click(*f.BarAlignmentRadioBtn);
+        Press(*f.BarAlignmentRadioBtn);
         EXPECT_FALSE(f.DotsLeaderRadioBtn->Enabled());
         EXPECT_FALSE(f.DotsLeaderRadioBtn->Checked());
-        Click(*f.LeftAlignmentRadioBtn);
+        Press(*f.LeftAlignmentRadioBtn);
         EXPECT_TRUE(f.DotsLeaderRadioBtn->Checked());
         // A stop where one stands adds nothing and selects it.
         AskPosition(*f.AddTabStopBtn, "1 pouce");
@@ -83,12 +83,12 @@ TEST_F(TabStopDialogsTest, TableEditedAppliedUndoneAndRedone)
     ASSERT_NE(result, nullptr);
     EXPECT_EQ(result->StopList(), (std::vector<TTabStop>{PackTabStop(1440, tkLeft, 0), PackTabStop(2880, tkLeft, 1)}));
     EXPECT_EQ(Doc->Paragraphs(1).Format[pfTabTable], Doc->Paragraphs(0).Format[pfTabTable]);
-    const std::string after = DumpAll(*Doc);
+    const std::string after = State();
     Undo().Undo();
-    EXPECT_EQ(DumpAll(*Doc), before);
+    EXPECT_EQ(State(), before);
     EXPECT_EQ(Doc->TabManager().DefaultInterval(), 720);
     Undo().Redo();
-    EXPECT_EQ(DumpAll(*Doc), after);
+    EXPECT_EQ(State(), after);
 }
 
 // Fifty stops: "Ajouter..." names the limit and opens nothing.
@@ -133,6 +133,7 @@ TEST_F(TabStopDialogsTest, EmptiedTableWithHiddenInterval)
         EXPECT_FALSE(f.NoneLeaderRadioBtn->Enabled());
         EXPECT_FALSE(f.EditTabStopBtn->Enabled());
         EXPECT_FALSE(f.DeleteTabStopBtn->Enabled());
+        Focus(*f.TabStopListBox);
         Keys.Tap("Enter");
     });
     ASSERT_TRUE(ExecuteEditTabsDialog(record, Doc->TabManager(), NotSet, true));
