@@ -74,6 +74,8 @@ const std::map<std::string, TTestKeyDef>& KeyTable()
                 t[std::string(1, c)] = {starts[r] + i, Qt::Key_A + (c - 'A'), lower[c - 'A'].c_str(),
                                         Qt::Key_A + (c - 'A'), upper[c - 'A'].c_str(), 0, u""};
             }
+        // The key right of N: the comma, the question mark with Shift.
+        t[","] = {50, Qt::Key_Comma, u",", Qt::Key_Question, u"?", 0, u""};
         t["E"].AltGrKey = 0x20AC;
         t["E"].AltGrText = u"\u20AC";
         struct TTop {

@@ -22,7 +22,8 @@ void RunPending();
 // on it: "A".."Z" (letters), "1".."0" (the top row), "F1".."F12", "Shift",
 // "Ctrl", "Alt", "AltGr", "Left", "Right", "Up", "Down", "Home", "End",
 // "PgUp", "PgDn", "Ins", "Del", "Enter", "Esc", "Tab", "Back", "Space",
-// "Apps", "CapsLock", "NumLock", "Dead^" (the circumflex dead key), "Num0" to
+// "Apps", "CapsLock", "NumLock", "Dead^" (the circumflex dead key), "," (the
+// comma, "?" with Shift), "Num0" to
 // "Num9", "Num.", "Num+", "Num-", "Num*", "Num/", "NumEnter". Events go to the
 // window with the focus. Num Lock starts on.
 class TTestKeyboard {

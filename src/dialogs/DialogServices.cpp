@@ -1,0 +1,7 @@
+#include "dialogs/DialogServices.h"
+
+TDialogServices& DialogServices()
+{
+    static TDialogServices services;
+    return services;
+}
