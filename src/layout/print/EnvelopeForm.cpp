@@ -16,6 +16,7 @@
 #include "foundation/managers/MeasurementsManager.h"
 #include "foundation/managers/PaperSizes.h"
 #include "foundation/managers/Style.h"
+#include "layout/print/addressbook/AddressChooser.h"
 #include "platform/framework/Canvas.h"
 #include "platform/framework/controls/Buttons.h"
 #include "platform/framework/controls/Edits.h"
@@ -114,9 +115,9 @@ bool TEnvelopeHost::RunEnvelopePrintDialog(TEnvelopePrintChoices& choices)
     return true;
 }
 
-bool TEnvelopeHost::SelectAddresses(bool /*multiple*/, TEnvAddressList& /*list*/)
+bool TEnvelopeHost::SelectAddresses(bool multiple, TEnvAddressList& list)
 {
-    return false;
+    return ::SelectAddresses(multiple, list);
 }
 
 void TEnvelopeHost::OfferToAddAddress(const std::string& /*address*/) {}
@@ -141,7 +142,7 @@ TEnvelopeForm::TEnvelopeForm(TComponent* owner, TDocument* active) : TForm(owner
     SetCaption("Enveloppes");
     SetBorderStyle(TFormBorderStyle::bsDialog);
     Position = TPosition::poScreenCenter;
-    SetClientSize(620, 482);
+    SetClientSize(620, 480);
     TEnvelopeSettings& settings = EnvelopeSettings();
 
     AddresseeRadBtn1 = Make<TRadioButton>(this, this, "AddresseeRadBtn1", 10, 8, 300, 18,
@@ -159,12 +160,14 @@ TEnvelopeForm::TEnvelopeForm(TComponent* owner, TDocument* active) : TForm(owner
     MailListEdt->ReadOnly = true;
     ChooseMailListSpdBtn = Make<TButton>(this, this, "ChooseMailListSpdBtn", 276, 201, 26, 24, "...");
     MailListCountLbl = MakeLabel(this, this, 10, 228, 292, "");
-    MakeLabel(this, this, 10, 244, 292, "Les adresses sélectionnées seront utilisées pour imprimer les enveloppes");
+    // The note takes two lines in the width of the address fields.
+    MakeLabel(this, this, 10, 242, 292, "Les adresses sélectionnées seront utilisées");
+    MakeLabel(this, this, 10, 256, 292, "pour imprimer les enveloppes");
 
-    MakeLabel(this, this, 10, 268, 200, "&Expéditeur :");
-    OmitChkBx = Make<TCheckBox>(this, this, "OmitChkBx", 210, 266, 90, 18, "&Omettre");
-    RetAddrMemo = Make<TMemo>(this, this, "RetAddrMemo", 10, 286, 262, 84);
-    SelectRetAddrSpdBtn = Make<TButton>(this, this, "SelectRetAddrSpdBtn", 276, 286, 26, 24, "...");
+    MakeLabel(this, this, 10, 280, 200, "&Expéditeur :");
+    OmitChkBx = Make<TCheckBox>(this, this, "OmitChkBx", 210, 278, 90, 18, "&Omettre");
+    RetAddrMemo = Make<TMemo>(this, this, "RetAddrMemo", 10, 298, 262, 84);
+    SelectRetAddrSpdBtn = Make<TButton>(this, this, "SelectRetAddrSpdBtn", 276, 298, 26, 24, "...");
 
     OptionsGrp = Make<TGroupBox>(this, this, "OptionsGrp", 312, 8, 300, 250, "Options");
     MakeLabel(OptionsGrp, this, 10, 22, 70, "&Format :");
@@ -200,7 +203,7 @@ TEnvelopeForm::TEnvelopeForm(TComponent* owner, TDocument* active) : TForm(owner
     PreviewPaintBx = Make<TPaintBox>(this, this, "PreviewPaintBx", 312, 290, 164, 110);
     PreviewPaintBx->OnPaint = [this](TControl*) { PaintPreview(); };
 
-    FeedPanel = Make<TPanel>(this, this, "FeedPanel", 10, 378, 466, 60);
+    FeedPanel = Make<TPanel>(this, this, "FeedPanel", 10, 410, 466, 60);
     MakeLabel(FeedPanel, this, 4, 4, 90, "Alimentation :");
     static const char* const feedNames[6] = {"Feed1LstBx", "Feed2LstBx", "Feed3LstBx",
                                              "Feed4LstBx", "Feed5LstBx", "Feed6LstBx"};
@@ -215,7 +218,7 @@ TEnvelopeForm::TEnvelopeForm(TComponent* owner, TDocument* active) : TForm(owner
 
     PrintBtn = Make<TButton>(this, this, "PrintBtn", 496, 300, 116, 26, "I&mprimer");
     AddToDocBtn = Make<TButton>(this, this, "AddToDocBtn", 496, 332, 116, 26, "&Joindre au document");
-    CloseBtn = Make<TButton>(this, this, "CloseBtn", 496, 410, 116, 26, "Fermer");
+    CloseBtn = Make<TButton>(this, this, "CloseBtn", 496, 440, 116, 26, "Fermer");
     CloseBtn->Cancel = true;
     PrintBtn->SetDefault(true);
     for (TButton* b : {PrintBtn, AddToDocBtn, CloseBtn})
@@ -370,7 +373,7 @@ void TEnvelopeForm::UpdateControls()
                                                         RetAddrMemo, SelectRetAddrSpdBtn, OmitChkBx, PreviewSpdBtn,
                                                         PreviewPaintBx, AddToDocBtn})
         c->SetVisible(!reprint);
-    SetClientSize(620, reprint ? 120 : 482);
+    SetClientSize(620, reprint ? 120 : 480);
     if (reprint) {
         PrintBtn->SetTop(10);
         CloseBtn->SetTop(42);
@@ -378,7 +381,7 @@ void TEnvelopeForm::UpdateControls()
         return;
     }
     PrintBtn->SetTop(300);
-    CloseBtn->SetTop(410);
+    CloseBtn->SetTop(440);
     MailListCountLbl->SetCaption(Format("%d adresse(s) sélectionnée(s)", {static_cast<int32_t>(Addresses.size())}));
     std::string names;
     for (const TEnvAddress& a : Addresses)

@@ -2,7 +2,7 @@
 // recipient typed and joined to the document (undone after), the size list
 // with its custom entry, the distance labels, the validation messages and
 // the reprint mode chosen when the caret stands in an envelope; a picture of
-// the dialog in the test output.
+// the dialog in the test output; addresses chosen in the address books.
 #include "PrintFixtures.h"
 
 #include "../../platform/framework/ModalTesting.h"
@@ -14,11 +14,15 @@
 #include "foundation/managers/MeasurementsManager.h"
 #include "foundation/managers/SharedManagersHost.h"
 #include "layout/print/EnvelopeForm.h"
+#include "layout/print/addressbook/AddressChooser.h"
+#include "platform/runtime/Folders.h"
 #include "platform/framework/Bitmap.h"
 #include "platform/framework/controls/Buttons.h"
 #include "platform/framework/controls/Edits.h"
 #include "platform/framework/controls/Lists.h"
 #include "platform/testing/WindowTesting.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -227,4 +231,61 @@ TEST_F(EnvelopeFormTest, CaretInAnEnvelopeChoosesTheReprint)
     EXPECT_TRUE(reprint);
     EXPECT_EQ(caret, Doc->StoryLast(stBody));
     EXPECT_EQ(PlainText(Doc->Paragraphs(0)), "Lettre");
+}
+
+// Several addresses chosen from the desktop's vCard store for the
+// envelopes, which are then joined to the document one section each.
+TEST_F(EnvelopeFormTest, AddressesChosenFromTheBooksMakeOneEnvelopeEach)
+{
+    namespace fs = std::filesystem;
+    const std::string data = GetUserFolder(TUserFolder::ufData);
+    AddressBookSettings().HostFolder = TestOutputDir() + "/chooser-books";
+    fs::remove_all(AddressBookSettings().HostFolder);
+    fs::create_directories(AddressBookSettings().HostFolder);
+    fs::create_directories(data + "/contacts");
+    SaveAddressBook(AddressBookSettings().HostFolder + "/Famille.txt", {{"Mamie", "Lucie Martin\r\n29200 Brest"}});
+    WriteTestFile(data + "/contacts/p.vcf",
+                  "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Fran\xC3\xA7ois P\xC3\xA9rez\r\n"
+                  "ADR;TYPE=HOME:;;7 rue de l'\xC3\x89glise;Rennes;;35000;\r\n"
+                  "ADR;TYPE=WORK:;;2 place de la Gare;Rennes;;35000;\r\nEND:VCARD\r\n");
+
+    TEnvAddressList chosen;
+    std::vector<std::string> books, titles;
+    DuringNextModal([&](TForm& form) {
+        auto& chooser = dynamic_cast<TEditAddrBookFrm&>(form);
+        EXPECT_EQ(chooser.Caption(), "Choisir des adresses");
+        for (int32_t i = 0; i < chooser.BookCmbBx->Items().Count(); ++i)
+            books.push_back(chooser.BookCmbBx->Items().Strings(i));
+        chooser.BookCmbBx->SetItemIndex(1);
+        chooser.LoadBook(1);
+        for (int32_t i = 0; i < chooser.AddrLstBx->Items().Count(); ++i)
+            titles.push_back(chooser.AddrLstBx->Items().Strings(i));
+        chooser.AddrLstBx->SetSelected(0, true);
+        chooser.AddrLstBx->SetSelected(1, true);
+        Picture(form, "address-chooser");
+        Click(chooser.OkBtn);
+    });
+    ASSERT_TRUE(SelectAddresses(true, chosen));
+    EXPECT_EQ(books, (std::vector<std::string>{"Famille", "Contacts (vCard)"}));
+    EXPECT_EQ(titles, (std::vector<std::string>{"François Pérez (domicile)", "François Pérez (travail)"}));
+    ASSERT_EQ(chosen.size(), 2u);
+    EXPECT_EQ(chosen[1].Address, "François Pérez\r\n2 place de la Gare\r\n35000 Rennes");
+    EXPECT_EQ(AddressBookSettings().LastAddrBook, data + "/contacts");
+
+    Para("Lettre" + kMark);
+    DuringNextModal([&](TForm& form) {
+        TEnvelopeForm& f = Form(form);
+        f.Addresses = chosen;
+        Click(f.AddresseeRadBtn2);
+        f.UpdateControls();
+        EXPECT_EQ(f.MailListCountLbl->Caption(), "2 adresse(s) sélectionnée(s)");
+        Click(f.OmitChkBx);
+        Click(f.AddToDocBtn);
+    });
+    ShowEnvelopeForm(Doc.get());
+    EXPECT_EQ(Doc->SectionCount(), 3);
+    Doc->PaginateAll();
+    EXPECT_EQ(Doc->CountEnvelopePages(), 2);
+    fs::remove_all(data + "/contacts");
+    AddressBookSettings() = {};
 }
