@@ -636,6 +636,22 @@ public:
     // symbol font becomes a "Symbole" field.
     void InsertSymbol(uint8_t character, const std::string& fontName, TUpdateRange& update, TOperation* op,
                       int32_t charset);
+    // Operation 50: an envelope as a section of its own at the caret (a new
+    // section unless the caret stands in the empty first paragraph of its
+    // section and either keepSection is set or the document has more than one
+    // section), sized and laid out from the envelope settings; an empty
+    // returnAddress leaves the sender out.
+    void InsertEnvelope(const std::string& address, const std::string& returnAddress, TUpdateRange& update,
+                        TOperation* op, bool keepSection);
+    // The pages at the end of the document, from the last down to the second,
+    // that hold a paragraph in one of the two envelope styles.
+    int32_t CountEnvelopePages();
+    // One address block of an envelope at the caret, in the style of that
+    // standard number with the template's full character format; height
+    // receives its height in twips (space before included).
+    void AddEnvelopeBlock(const std::string& text, int32_t standardId, int32_t leftIndent, int32_t& height,
+                          bool isAddress, int32_t spaceBefore, TDocument& fonts, TUpdateRange& update,
+                          TOperation* op);
     // Sets both scale percentages of the object so that it fits the column
     // and the page (never above 100).
     void FitPictureSize(TDocObject& object);

@@ -525,6 +525,12 @@ void RunDuplicateText(TDocument& document, TOperationParams params, TOperation* 
                            ParamByte(params, 3), *target);
 }
 
+void RunInsertEnvelope(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
+{
+    document.InsertEnvelope(ParamRefAs<std::string>(params, 0), ParamRefAs<std::string>(params, 1), update, op,
+                            ParamByte(params, 2) != 0);
+}
+
 void RunInsertSymbol(TDocument& document, TOperationParams params, TOperation* op, TUpdateRange& update)
 {
     document.InsertSymbol(ParamByte(params, 0), ParamRefAs<std::string>(params, 1), update, op, ParamInt(params, 2));
@@ -625,7 +631,7 @@ constexpr TDispatchEntry DispatchTable[DocOperationCodeCount] = {
     /* 48 */ {16, nullptr, RunInsertSymbol, "TDocument.InsertSymbol", false, false, false, false, nullptr, nullptr},
     /* 49 */ {56, nullptr, RunFormatPageNumbers, "TDocument.FormatPageNumbers", false, false, false, false,
               UpdatePageNumberFields, nullptr},
-    /* 50 */ {57, nullptr, nullptr, "TDocument.InsertEnvelope", false, false, false, false, nullptr, nullptr},
+    /* 50 */ {57, nullptr, RunInsertEnvelope, "TDocument.InsertEnvelope", false, false, false, false, nullptr, nullptr},
     /* 51 */ {60, nullptr, RunChangeHyphenationOptions, "TDocument.ChangeHyphenationOptions", false, false, false,
               false, nullptr, nullptr},
 };
