@@ -14,6 +14,7 @@
 #include "platform/runtime/FileHandles.h"
 #include "platform/runtime/FileNames.h"
 #include "platform/runtime/Files.h"
+#include "platform/runtime/Folders.h"
 #include "platform/runtime/SysUtils.h"
 
 TDocDispatcher* DocDispatcher = nullptr;
@@ -249,7 +250,7 @@ void TDocDispatcher::OfferRecoveryCopies()
     for (const std::string& copy : copies) {
         if (ExtractFileName(copy).rfind("~", 0) != 0)
             continue;
-        const std::string kept = GetUniqueKeptTempFileName(".ead");
+        const std::string kept = GetTempFileName(ExtractFilePath(copy), "Eldrav", ".ead");
         if (!kept.empty() && !MoveFile(copy, kept, true))
             DeleteFile(kept);
     }
