@@ -7,6 +7,7 @@
 #include "document/model/Page.h"
 #include "document/model/Paragraph.h"
 #include "formats/DocDispatcher.h"
+#include "formats/SaveCommands.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/Paths.h"
 #include "foundation/managers/Style.h"
@@ -648,7 +649,7 @@ void TDocumentForm::FormCloseQuery(bool& canClose)
     }
     if (answer != mrYes)
         return;
-    canClose = FDocument->Save() == srSaved;
+    canClose = ::Save(*FDocument) == srSaved;
 }
 
 void TDocumentForm::FormClose(TCloseAction& action)

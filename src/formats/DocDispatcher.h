@@ -13,7 +13,13 @@
 #include <string>
 #include <vector>
 
+class TDocObject;
 class TDocument;
+
+constexpr int32_t MaxOpenDocuments = 50;
+// OpenDocument flags.
+constexpr uint32_t odRecovery = 0x2;
+constexpr uint32_t odNoRecentList = 0x4;
 
 class TDocDispatcher {
 public:
@@ -28,23 +34,66 @@ public:
     // The list entry of a document, or -1.
     int32_t IndexOf(const TDocument* document) const;
 
-    // Opens a file: a document already open under that name is brought to the
-    // front; otherwise a new document is read through the file road and laid
-    // out. Null when the file could not be read (the road has told the user).
-    TDocument* OpenDocument(const std::string& fileName);
+    // Opens a file for the command line, drops and recent lists: nothing at
+    // the document limit; a picture becomes a new document holding it.
+    TDocument* OpenFile(const std::string& fileName);
+    // Opens a document: one already open under that name is brought to the
+    // front and, unless the request says not to ask, the user may go back to
+    // the file's version (revert); otherwise a new document is read through
+    // the file road and laid out. Null when nothing was opened (the road has
+    // told the user why). Flags: odRecovery, odNoRecentList.
+    TDocument* OpenDocument(const std::string& fileName, int32_t coding = 7, uint32_t flags = 0);
     // A new empty RTF document.
     TDocument* NewDocument();
-    // Frees a document and its window.
+    // Frees a document and its window (its recovery copy goes with it).
     void CloseDocument(TDocument* document);
     // Frees every document, from the last to the first.
     void CloseAll();
+    // Saves every modified document in list order; false when one was not
+    // saved (the rest are left alone).
+    bool SaveAll();
 
-    // The start-up documents: the command line's are opened (in print mode as
-    // well: printing from the command line comes with the print service); with
-    // none named and createNew set, a new document is made.
+    // The most recently opened document of that file name (ignoring case),
+    // expanded to a full path first when asked; null when none.
+    TDocument* FindOpenDocument(const std::string& fileName, bool expand) const;
+    bool IsDocumentOpen(const std::string& fileName) const { return FindOpenDocument(fileName, true) != nullptr; }
+    // True while fewer than MaxOpenDocuments are open; else the user is told.
+    bool CheckDocumentLimit() const;
+
+    // The open flags of the request in progress (DocFileHost.h), read by the
+    // file road during a load.
+    uint32_t OpenFlags = 0;
+
+    // Decoded pictures of all documents: the bound is reached, and making
+    // room before a picture is decoded (see TPictureMemory).
+    bool IsPictureMemoryFull() const;
+    bool ReleaseOldestPicture(TDocObject* picture);
+
+    // The recovery copies an earlier run left in the temporary folder (the
+    // program's own when folder is empty): held files are skipped, empty ones
+    // deleted.
+    void CollectRecoveryCopies(const std::string& folder = {});
+    const std::vector<std::string>& RecoveryCopies() const { return FRecoveryCopies; }
+    // Offers the collected recovery copies: accepted ones are opened as
+    // recovered documents (their files are now those documents' recovery
+    // files). Declined ones are deleted only when the user confirms it;
+    // otherwise they are kept for the next start.
+    void OfferRecoveryCopies();
+    // Writes the recovery copy of every open document that needs one.
+    void SaveRecoveryCopies();
+
+    // The start-up documents: the collected recovery copies are offered, the
+    // command line's are opened (in print mode as well: printing from the
+    // command line comes with the print service); when no document is open
+    // then and createNew is set, a new document is made.
     void HandleStartupDocuments(const std::vector<std::string>& fileNames, bool createNew);
 
 private:
+    // The start-up's untitled document, replaced by the first document opened
+    // while it is untouched.
+    TDocument* FStartupDocument = nullptr;
+    int32_t FOpenedSinceStart = 0;
+    std::vector<std::string> FRecoveryCopies;
     std::vector<std::unique_ptr<TDocument>> FDocuments;
 };
 

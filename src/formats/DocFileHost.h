@@ -18,6 +18,19 @@ constexpr uint32_t ofKeepFinalMark = 0x0040;
 constexpr uint32_t ofCopyWithoutAsking = 0x0080;
 constexpr uint32_t ofDropFinalMark = 0x0100;
 
+// The backup options of the settings (section LoadSave), as indexes into the
+// tables of BackupCopies.h where they are indexes.
+struct TBackupOptions {
+    bool CreateBackup = false;
+    // The folder in use; empty: no backups can be made.
+    std::string Folder;
+    int32_t MaxFiles = 5;
+    bool SepFolders = true;
+    int32_t MinDiff = 2;
+    // Megabytes.
+    int32_t MaxAmount = 10;
+};
+
 // A template document: an open document of the dispatcher (not owned), or one
 // loaded for the occasion (owned, freed with this record).
 struct TTemplateDocument {
@@ -59,6 +72,15 @@ public:
     virtual bool CipherStrength() { return true; }
     // UsrName, the author written into RTF and encrypted documents.
     virtual std::string UserName() { return {}; }
+    // DefDocFmt: the coding proposed when a document must change its format.
+    virtual int32_t DefaultCoding() { return 0; }
+    // GetFileNameFromDoc: an unnamed document's save dialog proposes its title.
+    virtual bool FileNameFromDocument() { return true; }
+    // The backup options; the folder-size limit raised by a backup.
+    virtual TBackupOptions BackupOptions() { return {}; }
+    virtual void SetBackupMaxAmount(int32_t /*megabytes*/) {}
+    // Opens the backup options dialog (the user chose to review them).
+    virtual void ShowBackupOptions() {}
     // The clip-library folder (empty: none).
     virtual std::string ClipLibraryFolder() { return {}; }
 

@@ -125,6 +125,12 @@ struct TDocWriteParams {
     TMemory* Memory = nullptr;
     // The write is the document's recovery copy.
     uint8_t RecoveryCopy = 0;
+    // A file write to this file instead of the document's own (a copy, the
+    // recovery copy): the document's kept file is left alone, and the new
+    // file is closed after the write, or handed to the caller when NewHandle
+    // is given.
+    std::string OtherFile;
+    THandle* NewHandle = nullptr;
 
     // The web page of an export (flag wfHtml): its file, title and pictures.
     const THtmlExportParams* Html = nullptr;

@@ -95,8 +95,12 @@ bool RetryWrite(const std::string& fileName)
 // document that keeps none, by a handle of the same kind taken for the save.
 class TSafeSave {
 public:
-    explicit TSafeSave(TDocument& document)
-        : FDocument(document), FTarget(GetFinalPathName(ExpandFileName(document.FileName)))
+    // otherFile: the file written instead of the document's own; its new
+    // handle goes to newHandle (closed when that is null).
+    TSafeSave(TDocument& document, const std::string& otherFile, THandle* newHandle)
+        : FDocument(document),
+          FTarget(GetFinalPathName(ExpandFileName(otherFile.empty() ? document.FileName : otherFile))),
+          FOther(!otherFile.empty()), FNewHandle(newHandle)
     {
     }
     ~TSafeSave()
@@ -114,7 +118,7 @@ public:
     // Holds the target and makes the new file; false when the user cancelled.
     bool Prepare()
     {
-        if (FDocument.FileState.Handle == 0 && FileExists(FTarget)) {
+        if ((FOther || FDocument.FileState.Handle == 0) && FileExists(FTarget)) {
             for (;;) {
                 FGuard = CreateFile(FTarget, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_EXISTING);
                 if (FGuard != INVALID_HANDLE_VALUE)
@@ -151,6 +155,14 @@ public:
         while (!ReplaceFile(FTarget, FTempName))
             if (!RetryWrite(FDocument.FileName))
                 return false;
+        if (FOther) {
+            if (FNewHandle)
+                *FNewHandle = FTemp;
+            else
+                FileClose(FTemp);
+            FTemp = 0;
+            return true;
+        }
         FDocument.CloseFile();
         if (IsRemovableDrive(FTarget))
             FileClose(FTemp);
@@ -163,6 +175,8 @@ public:
 private:
     TDocument& FDocument;
     std::string FTarget;
+    bool FOther = false;
+    THandle* FNewHandle = nullptr;
     THandle FGuard = 0;
     std::string FTempName;
     THandle FTemp = 0;
@@ -305,7 +319,7 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
         return wrFailed;
     }
     const bool toFile = params.Target == wtDocumentFile;
-    if (toFile && document.FileName.empty())
+    if (toFile && document.FileName.empty() && params.OtherFile.empty())
         throw EInternalError("Document sans nom de fichier à enregistrer");
     if (!toFile && !params.Memory)
         throw EInternalError("Écriture en mémoire sans mémoire cible");
@@ -335,9 +349,10 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
         if (toFile) {
             if (!params.RecoveryCopy && !(params.Flags & wfCopy))
                 document.Properties.LastSaved = Now();
-            TSafeSave save(document);
+            TSafeSave save(document, params.OtherFile, params.NewHandle);
             if (save.Prepare()) {
-                TOutputFile output(document, params.Coding, save.Output(), document.FileName);
+                TOutputFile output(document, params.Coding, save.Output(),
+                               params.OtherFile.empty() ? document.FileName : params.OtherFile);
                 output.NoColors = noColor;
                 written = RunWriter(output, params) == 0 && save.Commit();
             }
@@ -361,7 +376,7 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
     // fails the check cannot be trusted to open again, so the document is
     // not counted as saved: it stays modified and closing it asks to save.
     bool checksumFailed = false;
-    if (toFile && written && params.Coding == ciEncrypted &&
+    if (toFile && written && params.Coding == ciEncrypted && params.OtherFile.empty() &&
         !CheckDocumentFileCrc(document.FileState.Handle, ExpandFileName(document.FileName),
                               document.FileState.Password)) {
         checksumFailed = true;
@@ -370,7 +385,7 @@ int32_t WriteToFile(TDocument& document, TDocWriteParams params)
                   "avec le mot de passe originel.||||Nous vous recommendons fortement de réenregistrer ce fichier "
                   "dans un autre format de document.");
     }
-    if (toFile && written && !checksumFailed && !(params.Flags & wfCopy))
+    if (toFile && written && !checksumFailed && !(params.Flags & wfCopy) && params.OtherFile.empty())
         MarkSaved(document, params.Coding);
     if (toFile)
         host.ProgressEnd(written && !checksumFailed);

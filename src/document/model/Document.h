@@ -133,10 +133,6 @@ enum TCodingIndex : int32_t {
     ciAnsiText = 5,
     ciDosText = 6,
 };
-// Results of TDocument::Save and SaveAs.
-constexpr int32_t srSaved = 0;
-constexpr int32_t srNotSaved = 1;
-constexpr int32_t srFailed = 2;
 // The file name extension of a coding, without the dot ("rtf" for codings
 // outside the list).
 std::string DefaultDocumentExtension(int32_t coding);
@@ -529,13 +525,6 @@ public:
     TDocFileState FileState;
     // Closes the kept file, if any.
     void CloseFile() { FileState.CloseFile(); }
-    // Saving (defined with the document dispatcher, in the formats layer):
-    // Save writes the document to its file, or asks for a name (Save As with
-    // the dialog) when it has none or was opened read-only; SaveAs writes it
-    // under a name, asked for first when showDialog is set. Both give
-    // srSaved, srNotSaved (cancelled or refused) or srFailed.
-    int32_t Save();
-    int32_t SaveAs(const std::string& name, bool showDialog);
     TDocProperties Properties;
     uint8_t PropertiesChanged = 0;
     TNoteNumbering FootnoteNumbering{1, 0, 1};

@@ -30,6 +30,7 @@ namespace {
 const int32_t kPanelWidths[8] = {130, 150, 55, 60, 95, 150, 35, 10000};
 
 constexpr uintptr_t kStatusMessageTimer = 6;
+constexpr uintptr_t kRecoveryTimer = 9;
 constexpr uint32_t kStatusMessagePeriod = 5000;
 constexpr int32_t kProgressMax = 24;
 
@@ -124,6 +125,7 @@ TMainForm::~TMainForm()
     BeginDestroy();
     if (HandleAllocated())
         KillTimer(FHandle, kStatusMessageTimer);
+    StopRecoveryTimer();
     if (Application) {
         Application->OnIdle = nullptr;
         Application->OnException = nullptr;
@@ -240,6 +242,26 @@ void TMainForm::ProgressEnd(bool showFull)
     Flags &= ~ffProgressShown;
 }
 
+void TMainForm::UpdateRecoveryTimer(int32_t minutes)
+{
+    if (minutes == FRecoveryMinutes)
+        return;
+    StopRecoveryTimer();
+    if (minutes > 0 && HandleAllocated()) {
+        SetTimer(FHandle, kRecoveryTimer, static_cast<uint32_t>(minutes) * 60000u);
+        Flags |= ffRecoveryTimerRuns;
+    }
+    FRecoveryMinutes = minutes;
+}
+
+void TMainForm::StopRecoveryTimer()
+{
+    if (HasFlag(ffRecoveryTimerRuns) && HandleAllocated())
+        KillTimer(FHandle, kRecoveryTimer);
+    Flags &= ~ffRecoveryTimerRuns;
+    FRecoveryMinutes = 0;
+}
+
 void TMainForm::HoldStatusMessage()
 {
     if (HandleAllocated())
@@ -344,6 +366,10 @@ void TMainForm::WMTimer(TMessage& m)
     switch (m.WParam) {
     case kStatusMessageTimer:
         ClearStatusMessage();
+        break;
+    case kRecoveryTimer:
+        if (DocDispatcher)
+            DocDispatcher->SaveRecoveryCopies();
         break;
     default:
         // Repagination, spelling, recovery copies and cache trimming start

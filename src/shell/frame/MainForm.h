@@ -97,6 +97,11 @@ public:
     // The progress bar's last step shown (0 to 24).
     int32_t ProgressLastStep() const { return FProgressLastStep; }
 
+    // Timer 9, the recovery copies: restarted when the interval (minutes, 0:
+    // off) differs from the one it runs with; stopped.
+    void UpdateRecoveryTimer(int32_t minutes);
+    void StopRecoveryTimer();
+
     // The deferred messages not shown yet.
     const std::vector<TQueuedMessage>& DeferredMessages() const { return FDeferredMessages; }
 
@@ -167,6 +172,7 @@ private:
     uint8_t FStatusMode = smPanels;
     int32_t FProgressTotal = 0;
     int32_t FProgressLastStep = 0;
+    int32_t FRecoveryMinutes = 0;
     int32_t FStatusDepth = 0;
     uint8_t FSavedStatusMode = smPanels;
     std::string FSavedStatusText;

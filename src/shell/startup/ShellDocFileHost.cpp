@@ -1,6 +1,9 @@
 #include "shell/startup/ProgramHosts.h"
 
+#include "formats/DocDispatcher.h"
 #include "formats/DocFileHost.h"
+#include "formats/PasswordForms.h"
+#include "shell/commands/CommandManager.h"
 #include "foundation/settings/FileList.h"
 #include "shell/commands/CommandManager.h"
 #include "shell/frame/FrameServices.h"
@@ -24,11 +27,78 @@ public:
     void ProgressEnd(bool showFull) override;
     void ResetStatusBar() override;
     void UpdateFrameLayout() override;
+    uint32_t OpenFlags() override;
+    int32_t DefaultCoding() override;
+    bool FileNameFromDocument() override;
+    TBackupOptions BackupOptions() override;
+    void SetBackupMaxAmount(int32_t megabytes) override;
+    void ShowBackupOptions() override;
+    bool AskPasswordForOpening(const std::string& fileName, std::string& password) override;
+    std::string RememberedPassword(const std::string& fileName) override;
+    bool AskPasswordForSaving(const std::string& fileName, std::string& password) override;
 };
 
 }  // namespace
 
 // --- the document file road -------------------------------------------------------------
+
+uint32_t TShellDocFileHost::OpenFlags()
+{
+    return DocDispatcher ? DocDispatcher->OpenFlags : 0;
+}
+
+int32_t TShellDocFileHost::DefaultCoding()
+{
+    return OptionsHolder ? OptionsHolder->DefDocFmt : TDocFileHost::DefaultCoding();
+}
+
+bool TShellDocFileHost::FileNameFromDocument()
+{
+    return OptionsHolder ? OptionsHolder->GetFileNameFromDoc : TDocFileHost::FileNameFromDocument();
+}
+
+TBackupOptions TShellDocFileHost::BackupOptions()
+{
+    TBackupOptions options;
+    if (!OptionsHolder)
+        return options;
+    options.CreateBackup = OptionsHolder->CreateBackup;
+    options.Folder = OptionsHolder->BackupFolder;
+    options.MaxFiles = OptionsHolder->Backup_MaxFiles;
+    options.SepFolders = OptionsHolder->Backup_SepFolders;
+    options.MinDiff = OptionsHolder->Backup_MinDiff;
+    options.MaxAmount = OptionsHolder->Backup_MaxAmount;
+    return options;
+}
+
+void TShellDocFileHost::SetBackupMaxAmount(int32_t megabytes)
+{
+    if (OptionsHolder)
+        OptionsHolder->Backup_MaxAmount = megabytes;
+}
+
+void TShellDocFileHost::ShowBackupOptions()
+{
+    // Command 123: the backup options dialog.
+    if (CommandManager)
+        CommandManager->ExecuteCommand(123);
+}
+
+bool TShellDocFileHost::AskPasswordForOpening(const std::string&, std::string& password)
+{
+    return ::AskPasswordForOpening(password);
+}
+
+std::string TShellDocFileHost::RememberedPassword(const std::string&)
+{
+    const TPasswordSession& session = PasswordSession();
+    return session.TryOpeningForAll ? session.OpeningPassword : std::string();
+}
+
+bool TShellDocFileHost::AskPasswordForSaving(const std::string&, std::string& password)
+{
+    return ::AskPasswordForSaving(password);
+}
 
 void TShellDocFileHost::AddRecentDocument(const std::string& fileName)
 {

@@ -285,12 +285,14 @@ TStartResult TProgramRun::Start()
         MainForm->SetWindowState(OptionsHolder->MainWnd_State == 2   ? TWindowState::wsMaximized
                                  : OptionsHolder->MainWnd_State == 1 ? TWindowState::wsMinimized
                                                                      : TWindowState::wsNormal);
+        MainForm->UpdateRecoveryTimer(OptionsHolder->AutoSave);
         Trace("options loaded");
         // 27. The toolbars are built here once the toolbar manager exists.
 
-        // 28. Backup copies of an earlier run are collected by the backup
-        // service; none are offered until it exists.
-        const bool backupsFound = false;
+        // 28. Recovery copies an earlier run left behind are collected; the
+        // dispatcher offers them with the start-up documents.
+        DocDispatcher->CollectRecoveryCopies();
+        const bool backupsFound = !DocDispatcher->RecoveryCopies().empty();
         // 29. Shown now, or only after the start-up documents.
         const bool reloadList = OptionsHolder->ReloadDocs && !OptionsHolder->DocsToReload.empty();
         DeferredShow = systemTray || (!backupsFound && !reloadList && StartMode() == smNoDocuments);
@@ -306,8 +308,9 @@ TStartResult TProgramRun::Start()
         if (StartMode() == smPrintDocuments)
             ReleaseSplashWindow();
 
-        // 32. The start-up documents. Reopening the documents of the last
-        // run comes with the dispatcher's reopen list.
+        // 32. The start-up documents, after the offer of the recovery copies.
+        // Reopening the documents of the last run comes with the dispatcher's
+        // reopen list.
         DocDispatcher->HandleStartupDocuments(documents,
                                               !HasSwitch(clsDontCreateNewDoc) && OptionsHolder->NewDocAtStartUp);
         MainForm->UpdateDocumentCaptions();

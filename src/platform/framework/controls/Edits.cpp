@@ -166,15 +166,23 @@ void TCustomEdit::WMKillFocus(TMessage& m)
     Invalidate();
 }
 
+std::string TCustomEdit::ShownText() const
+{
+    if (PasswordChar == 0 || MultiLine())
+        return FCaption;
+    return std::string(FCaption.size(), PasswordChar);
+}
+
 TPoint TCustomEdit::PointOf(int32_t offset)
 {
     TCanvas& c = Canvas();
     c.Font().Assign(Font());
-    const auto lines = SplitLines(FCaption, MultiLine());
+    const std::string shown = ShownText();
+    const auto lines = SplitLines(shown, MultiLine());
     for (size_t i = 0; i < lines.size(); ++i) {
         const TLineSpan& l = lines[i];
         if (offset <= l.Start + l.Length || i + 1 == lines.size()) {
-            const int32_t x = c.TextWidth(std::string_view(FCaption).substr(static_cast<size_t>(l.Start),
+            const int32_t x = c.TextWidth(std::string_view(shown).substr(static_cast<size_t>(l.Start),
                                                                              static_cast<size_t>(offset - l.Start)));
             return {Margin + x, Margin + static_cast<int32_t>(i) * FLineHeight};
         }
@@ -186,13 +194,14 @@ int32_t TCustomEdit::OffsetAt(int32_t x, int32_t y)
 {
     TCanvas& c = Canvas();
     c.Font().Assign(Font());
-    const auto lines = SplitLines(FCaption, MultiLine());
+    const std::string shown = ShownText();
+    const auto lines = SplitLines(shown, MultiLine());
     const int32_t row = std::clamp((y - Margin) / std::max(1, FLineHeight), 0, static_cast<int32_t>(lines.size()) - 1);
     const TLineSpan& l = lines[static_cast<size_t>(row)];
     for (int32_t i = 0; i < l.Length; ++i) {
-        const int32_t left = c.TextWidth(std::string_view(FCaption).substr(static_cast<size_t>(l.Start), static_cast<size_t>(i)));
+        const int32_t left = c.TextWidth(std::string_view(shown).substr(static_cast<size_t>(l.Start), static_cast<size_t>(i)));
         const int32_t right =
-            c.TextWidth(std::string_view(FCaption).substr(static_cast<size_t>(l.Start), static_cast<size_t>(i + 1)));
+            c.TextWidth(std::string_view(shown).substr(static_cast<size_t>(l.Start), static_cast<size_t>(i + 1)));
         if (x - Margin < (left + right) / 2)
             return l.Start + i;
     }
@@ -218,12 +227,13 @@ void TCustomEdit::Paint()
     FLineHeight = c.TextHeight("Ag");
     if (!Enabled())
         c.Font().SetColor(clGrayText);
-    const auto lines = SplitLines(FCaption, MultiLine());
+    const std::string shown = ShownText();
+    const auto lines = SplitLines(shown, MultiLine());
     const TRect inner{2, 2, Width() - 2, Height() - 2};
     for (size_t i = 0; i < lines.size(); ++i) {
         const TLineSpan& l = lines[i];
         const int32_t y = Margin + static_cast<int32_t>(i) * FLineHeight;
-        const std::string_view line = std::string_view(FCaption).substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
+        const std::string_view line = std::string_view(shown).substr(static_cast<size_t>(l.Start), static_cast<size_t>(l.Length));
         c.Brush().SetStyle(TBrushStyle::bsClear);
         c.TextRect(inner, Margin, y, line);
         // The selection, in the highlight colours, when the edit has the focus.

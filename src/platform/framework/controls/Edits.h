@@ -34,6 +34,8 @@ public:
     void SetSelText(const std::string& text);
     bool ReadOnly = false;
     int32_t MaxLength = 0;  // 0: no limit
+    // Not 0: every character is shown as this one (a password).
+    char PasswordChar = 0;
     bool Modified = false;
     TNotifyEvent OnChange;
 
@@ -52,6 +54,8 @@ protected:
     int32_t OffsetAt(int32_t x, int32_t y);
     TPoint PointOf(int32_t offset);
     void PlaceCaret();
+    // The text as drawn: the password character in place of each character.
+    std::string ShownText() const;
     void SetSelection(int32_t anchor, int32_t caret);
 
     int32_t FSelStart = 0, FSelEnd = 0;
