@@ -13,6 +13,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev python3
   hyphen-fr hyphen-en-us hyphen-de
   libqt6printsupport6 poppler-utils
+  libqt6network6
 )
 
 missing=()
