@@ -24,9 +24,12 @@ public:
     TQtHttpRequest(const std::string& url, const THttpOptions& options)
         : FTimeoutMs(options.TimeoutMs), FCancelled(options.Cancelled)
     {
+        const QUrl address(QString::fromLatin1(url.data(), static_cast<qsizetype>(url.size())));
+        // Preconfigured: the application's proxy settings, which follow the
+        // desktop's; direct: none at all.
         if (options.Access == THttpAccess::Direct)
             FManager.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
-        QNetworkRequest request(QUrl(QString::fromLatin1(url.data(), static_cast<qsizetype>(url.size()))));
+        QNetworkRequest request(address);
         // Never follow a redirection from https down to plain http.
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
         // The body is written to a file byte for byte: no transparent decoding.

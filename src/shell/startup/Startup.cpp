@@ -173,31 +173,31 @@ TStartResult TProgramRun::Start()
 
     FStarted = true;
     try {
-        // 8 to 11. The one-shot switches do their work and end the run,
-        // in this order. The spelling systems switch has no handler in this
+        // 8 to 11. The one-shot switches do their work, in this order, and
+        // end the run. The spelling systems switch has no handler in this
         // version: a run asked for it must not look done. The setup program
         // starts these runs with nobody at the desktop to answer a box, so
         // that refusal goes to the error output and the run ends with a
-        // failure code.
-        if (HasSwitch(clsInstallSpellChecker)) {
-            std::fprintf(stderr, "Eldravin : le commutateur \"%s\" n'est pas pris en charge par cette version.\n",
-                         CmdLineSwitchShortNames[clsInstallSpellChecker]);
-            FreeAfterFailure();
-            return TStartResult::Failed;
-        }
+        // failure code (after the other switches did their work).
         bool quit = false;
+        bool refused = false;
         if (HasSwitch(clsAssociate)) {
             HandleAssociateSwitch(GetSwitchValue(clsAssociate, ""));
             quit = true;
+        }
+        if (HasSwitch(clsInstallSpellChecker)) {
+            std::fprintf(stderr, "Eldravin : le commutateur \"%s\" n'est pas pris en charge par cette version.\n",
+                         CmdLineSwitchShortNames[clsInstallSpellChecker]);
+            refused = true;
         }
         if (HasSwitch(clsUninstall)) {
             Application->SetTitle("Désinstallation d'Eldravin");
             UninstallProgram();
             quit = true;
         }
-        if (quit) {
+        if (quit || refused) {
             FreeAfterFailure();
-            return TStartResult::Quit;
+            return refused ? TStartResult::Failed : TStartResult::Quit;
         }
         // 12. With "st", an instance already in the tray ends this start.
         if (HasSwitch(clsSystemTray) && IsTrayInstanceRunning()) {

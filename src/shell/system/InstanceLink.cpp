@@ -127,7 +127,7 @@ int32_t WMInstanceCommand(uint8_t code, const std::string& text)
         return 0;
     switch (code) {
     case icRestore:
-        MainForm->Flags &= ~ffInSystemTray;
+        // Coming back from the tray is the tray icon's business once it exists.
         if (MainForm->WindowState() == TWindowState::wsMinimized)
             MainForm->SetWindowState(TWindowState::wsNormal);
         Application->Restore();

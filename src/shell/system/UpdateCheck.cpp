@@ -20,6 +20,7 @@
 #include "shell/frame/MainForm.h"
 #include "shell/options/OptionsHolder.h"
 #include "shell/system/HttpDownload.h"
+#include "shell/system/WrappedLabel.h"
 
 #include <algorithm>
 #include <cctype>
@@ -55,67 +56,6 @@ const char* const IntroText =
 const char* const NewVersionFormat =
     "Une %s d'Eldravin - la version %s - est disponible. Comparée à la version dont vous disposez actuellement, "
     "cette toute dernière version d'Eldravin comprend les changements suivants :";
-
-std::vector<std::string> SplitText(const std::string& text, char separator)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (;;) {
-        const size_t end = text.find(separator, start);
-        parts.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
-        if (end == std::string::npos)
-            return parts;
-        start = end + 1;
-    }
-}
-
-// A label whose text is broken into lines at "\r" and between words so that
-// it fits its width.
-class TWrappedLabel : public TLabel {
-public:
-    using TLabel::TLabel;
-
-protected:
-    void Paint() override
-    {
-        TCanvas& c = Canvas();
-        if (!Transparent) {
-            c.Brush().SetColor(Color());
-            c.FillRect({0, 0, Width(), Height()});
-        }
-        c.Font().Assign(Font());
-        c.Brush().SetStyle(TBrushStyle::bsClear);
-        const int32_t lineHeight = c.TextHeight("Ag");
-        int32_t y = 0;
-        for (const std::string& paragraph : SplitText(Caption(), '\r')) {
-            std::string line;
-            size_t pos = 0;
-            auto flush = [&] {
-                const int32_t w = c.TextWidth(line);
-                const int32_t x = Alignment == TAlignment::taCenter ? (Width() - w) / 2 : 0;
-                c.TextRect({0, y, Width(), y + lineHeight}, x, y, line);
-                y += lineHeight;
-                line.clear();
-            };
-            while (pos <= paragraph.size()) {
-                size_t end = paragraph.find(' ', pos);
-                if (end == std::string::npos)
-                    end = paragraph.size();
-                const std::string word = paragraph.substr(pos, end - pos);
-                const std::string candidate = line.empty() ? word : line + " " + word;
-                if (!line.empty() && c.TextWidth(candidate) > Width()) {
-                    flush();
-                    line = word;
-                } else {
-                    line = candidate;
-                }
-                pos = end + 1;
-            }
-            flush();
-        }
-        c.Brush().SetStyle(TBrushStyle::bsSolid);
-    }
-};
 
 TLabel* MakeLabel(TForm* form, const std::string& name, const std::string& caption, const TRect& r)
 {
@@ -482,9 +422,15 @@ void TCheckUpdateForm::UpdateButtonClick()
     CloseAllowed = false;
     // Named after the update file the server offers; kept out of the clean-up
     // of temporary files, since it outlives the run.
-    const std::string name = UpdateURL.substr(UpdateURL.find_last_of('/') + 1);
+    std::string name = UpdateURL.substr(UpdateURL.find_last_of('/') + 1);
+    name = name.substr(0, name.find_first_of("?#"));
     const size_t dot = name.find_last_of('.');
-    const std::string extension = dot == std::string::npos ? std::string(".bin") : name.substr(dot);
+    std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    bool plain = extension.size() >= 2 && extension.size() <= 9;
+    for (size_t i = 1; i < extension.size(); ++i)
+        plain = plain && std::isalnum(static_cast<unsigned char>(extension[i]));
+    if (!plain)
+        extension = ".bin";
     InstallerFile = GetUniqueKeptTempFileName(extension);
     UiRequest.Position = 0;
     UiRequest.Maximum = -1;

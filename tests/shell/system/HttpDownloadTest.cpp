@@ -161,7 +161,7 @@ TEST_F(HttpDownloadTest, AWorkerHandsItsQuestionToTheUserInterfaceThreadAndGoesO
     TLocalHttpServer server;
     TServedResource r;
     r.Body = body;
-    r.CutAfter = 1500;
+    r.CutAfter = 1;
     server.Set("big.bin", r);
     const std::string file = MakeTestDir("download-worker") + "/big.bin";
 

@@ -5,6 +5,12 @@
 // installer did not write, whatever the install log says.
 #include "shell/ShellTesting.h"
 #include "shell/system/ShellRegistration.h"
+#include "shell/system/AssociateForm.h"
+
+#include "platform/framework/Bitmap.h"
+#include "platform/framework/controls/Buttons.h"
+#include "platform/framework/controls/Lists.h"
+#include "platform/runtime/StringList.h"
 
 #include "platform/runtime/Files.h"
 #include "platform/testing/Testing.h"
@@ -214,4 +220,51 @@ TEST_F(ShellRegistrationTest, TheUninstallerDeletesNothingOutsideTheInstallation
     EXPECT_FALSE(UninstallProgramFrom((Root / "nowhere").string(), (Root / "nowhere/eldravin").string()));
     ASSERT_EQ(answers.Texts.size(), 1u);
     EXPECT_EQ(answers.Texts[0].rfind("Impossible d'ouvrir le fichier d'installation", 0), 0u);
+}
+
+TEST_F(ShellRegistrationTest, TheDialogAssociatesAndDissociatesAndListsOnlyWhatTheProgramHolds)
+{
+    RegisterFileAssociation("txt", true);
+    RegisterFileAssociation("doc", true);
+    // Another program's class on the extension: the dialog leaves it out.
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_CLASSES_ROOT);
+        reg.OpenKey("\\.doc", false);
+        reg.WriteString("", "Writer.Document");
+    }
+    TScriptedAnswers answers;
+    auto form = std::make_unique<TAssociateForm>(nullptr);
+    form->Show();
+    ASSERT_EQ(form->FileExt2CmbBx->Items().Count(), 1);
+    EXPECT_EQ(form->FileExt2CmbBx->Items().Strings(0), "txt");
+    EXPECT_TRUE(form->UnAssocBtn->Enabled());
+
+    form->FileExt1CmbBx->SetText("");
+    form->AssocBtnClick();
+    ASSERT_EQ(answers.Texts.size(), 1u);
+    EXPECT_EQ(answers.Texts[0], "S'il vous plaît, veuillez préciser une extension de fichier.");
+
+    answers.Script = {mrYes, mrOk};
+    form->FileExt1CmbBx->SetText("wri");
+    form->AssocBtnClick();
+    EXPECT_EQ(answers.Texts.back(),
+              "Opération terminée. Eldravin est désormais associé par défaut aux fichiers d'extension \"wri\".");
+    EXPECT_EQ(form->FileExt2CmbBx->Items().Count(), 2);
+    EXPECT_EQ(Default(ExpectedType(".wri")), std::string(AssociationDesktopId) + ";");
+    TBitmap grab;
+    ASSERT_TRUE(RunUntil([&] { return GrabWindow(form->Handle(), grab) && grab.Width() > 0; }));
+    EXPECT_TRUE(WriteBitmapPng(grab, TestOutputDir() + "/associate-dialog.png"));
+
+    // No keeps the association.
+    answers.Script = {mrNo};
+    form->FileExt2CmbBx->SetItemIndex(form->FileExt2CmbBx->Items().IndexOf("wri"));
+    form->UnAssocBtnClick();
+    EXPECT_EQ(form->FileExt2CmbBx->Items().Count(), 2);
+    answers.Script = {mrYes, mrOk};
+    form->FileExt2CmbBx->SetItemIndex(form->FileExt2CmbBx->Items().IndexOf("wri"));
+    form->UnAssocBtnClick();
+    EXPECT_EQ(form->FileExt2CmbBx->Items().Count(), 1);
+    EXPECT_EQ(Default(ExpectedType(".wri")), "");
+    EXPECT_EQ(RecordedAssociations(), ".txt .doc ");
 }
