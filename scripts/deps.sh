@@ -14,6 +14,7 @@ PACKAGES=(
   hyphen-fr hyphen-en-us hyphen-de
   libqt6printsupport6 poppler-utils
   qt6-multimedia-dev libqt6multimedia6
+  libqt6network6
 )
 
 missing=()

@@ -299,6 +299,9 @@ std::vector<TOptionKey> OptionKeyTable(int32_t W, int32_t H)
     i(in, "Highlight_Color", &O::Highlight_Color, 6, 0, 16);
     i(in, "Font_Color", &O::Font_Color, 2, 0, 16);
     i(in, "LastChkForUpd", &O::LastChkForUpd, DayIndexOfToday(), 0, MAX);
+    // The same day as a true day count (days since 30 December 1899), which the
+    // "every 30 days" test compares; 0 when an older version stored only the index.
+    i(in, "LastChkForUpdDay", &O::LastChkForUpdDay, 0, 0, MAX);
     b(in, "ChkForUpdts", &O::ChkForUpdts, true);
     b(in, "FloatFmtPlt", &O::FloatFmtPlt, false);
     b(in, "FloatFmtPltVsbl", &O::FloatFmtPltVsbl, true);

@@ -92,6 +92,7 @@ public:
     int32_t Highlight_Color = 6;
     int32_t Font_Color = 2;
     int32_t LastChkForUpd = 0;
+    int32_t LastChkForUpdDay = 0;
     bool ChkForUpdts = true;
     bool FloatFmtPlt = false;
     bool FloatFmtPltVsbl = true;

@@ -37,11 +37,13 @@
 #include "shell/sound/SoundManager.h"
 #include "shell/startup/InstanceLock.h"
 #include "shell/startup/ProgramHosts.h"
+#include "shell/system/InstanceLink.h"
+#include "shell/system/ShellRegistration.h"
+#include "shell/system/UpdateCheck.h"
 
 #include <algorithm>
 #include <cstdio>
 
-std::string PendingInstallerCommandLine;
 bool DeferredShow = false;
 
 namespace {
@@ -187,22 +189,46 @@ TStartResult TProgramRun::Start()
 
     FStarted = true;
     try {
-        // 8 to 11. The one-shot switches do their work and end the run. Their
-        // handlers (file types, spelling systems, uninstall) belong to the
-        // shell registration; a run asked for one of them must not look done.
-        // The setup program starts these runs with nobody at the desktop to
-        // answer a box, so the refusal goes to the error output and the run
-        // ends with a failure code.
-        for (TCmdLineSwitch sw : {clsAssociate, clsInstallSpellChecker, clsUninstall})
-            if (HasSwitch(sw)) {
-                std::fprintf(stderr, "Eldravin : le commutateur \"%s\" n'est pas pris en charge par cette version.\n",
-                             CmdLineSwitchShortNames[sw]);
-                FreeAfterFailure();
-                return TStartResult::Failed;
-            }
-        // 12 to 14. The single-instance link (the tray instance, handing the
-        // command line to a running instance) joins here.
+        // 8 to 11. The one-shot switches do their work, in this order, and
+        // end the run. The spelling systems switch has no handler in this
+        // version: a run asked for it must not look done. The setup program
+        // starts these runs with nobody at the desktop to answer a box, so
+        // that refusal goes to the error output and the run ends with a
+        // failure code (after the other switches did their work).
+        bool quit = false;
+        bool refused = false;
+        if (HasSwitch(clsAssociate)) {
+            HandleAssociateSwitch(GetSwitchValue(clsAssociate, ""));
+            quit = true;
+        }
+        if (HasSwitch(clsInstallSpellChecker)) {
+            std::fprintf(stderr, "Eldravin : le commutateur \"%s\" n'est pas pris en charge par cette version.\n",
+                         CmdLineSwitchShortNames[clsInstallSpellChecker]);
+            refused = true;
+        }
+        if (HasSwitch(clsUninstall)) {
+            Application->SetTitle("Désinstallation d'Eldravin");
+            UninstallProgram();
+            quit = true;
+        }
+        if (quit || refused) {
+            FreeAfterFailure();
+            return refused ? TStartResult::Failed : TStartResult::Quit;
+        }
+        // 12. With "st", an instance already in the tray ends this start.
+        if (HasSwitch(clsSystemTray) && IsTrayInstanceRunning()) {
+            FreeAfterFailure();
+            return TStartResult::Quit;
+        }
+        // 13. The session name.
         g_SessionName = GetSessionName();
+        // 14. Without "st", a running instance may take this start's work.
+        if (!HasSwitch(clsSystemTray) && HandOffToRunningInstance()) {
+            FreeAfterFailure();
+            return TStartResult::Quit;
+        }
+        // This instance answers later starts from now on.
+        StartInstanceLink();
 
         // 15. The options holder and the store to load from.
         OptionsHolder = new TOptionsHolder();
@@ -441,10 +467,12 @@ void TProgramRun::FreeAfterFailure()
 
 void TProgramRun::EndOfRun()
 {
-    // 45. The installer the update check downloaded.
-    if (!PendingInstallerCommandLine.empty()) {
-        WinExec(PendingInstallerCommandLine);
-        PendingInstallerCommandLine.clear();
+    // 45. The update the update check downloaded is shown to the user (in
+    // the desktop's file manager, for the package manager); a downloaded
+    // program is never run from here.
+    if (!PendingInstaller.empty()) {
+        ShellOpen(ExtractFilePath(PendingInstaller));
+        PendingInstaller.clear();
     }
     // 46. The program's temporary files, unless another instance still runs.
     DeleteOldTempFiles();
@@ -452,6 +480,7 @@ void TProgramRun::EndOfRun()
     if (!FModulesUp)
         return;
     FModulesUp = false;
+    StopInstanceLink();
     SetOtherInstanceQuery(nullptr);
     ReleaseInstanceLock();
     if (g_InstalledSystemBox) {

@@ -3,7 +3,7 @@
 // managers in a fixed order, handles the switches that end the run, loads the
 // settings, creates and shows the main frame and opens the command-line
 // documents; the message loop runs; shutdown saves the settings and frees
-// everything in the reverse order; the end of run starts a pending installer
+// everything in the reverse order; the end of run shows a downloaded update
 // and deletes the program's temporary files.
 #include <cstdint>
 #include <functional>
@@ -32,7 +32,7 @@ public:
     void RunMessageLoop();
     // Saves the settings and frees everything, in the shutdown order.
     void Shutdown();
-    // Starts the pending installer, deletes the temporary files and ends the
+    // Shows the downloaded update, deletes the temporary files and ends the
     // framework's modules. Runs after every kind of run.
     void EndOfRun();
 
@@ -53,8 +53,6 @@ std::vector<std::string>& StartupTrace();
 // failure of that step (tests use it to fail a run at a chosen step).
 void SetStartupObserver(std::function<void(const std::string& step)> observer);
 
-// Left by the update check when the user accepted a downloaded installer.
-extern std::string PendingInstallerCommandLine;
 // The frame is shown only after the start-up documents were handled.
 extern bool DeferredShow;
 // The session name of the switch "sn".
