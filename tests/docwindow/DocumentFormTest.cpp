@@ -348,11 +348,13 @@ TEST_F(DocumentFormTest, ClosingAsksAboutEveryChangedDocumentAndDoesWhatTheAnswe
             EXPECT_EQ(answers.Texts[0], "Le document \"" + name + "\" a changé. Voulez-vous enregistrer les modifications ?");
         }
         EXPECT_EQ(dialogOpened, dialogExpected);
-        if (c.State == ReadOnly && dialogOpened)
+        if (c.State == ReadOnly && dialogOpened) {
             EXPECT_EQ(answers.Texts[1], "Le document \"doc" + std::to_string(n) + ".rtf\" a été ouvert en lecture seule.");
+        }
         const std::string target = c.State == ChangedSaved ? path : saveAs;
-        if (c.Written)
+        if (c.Written) {
             EXPECT_TRUE(TestPathExists(target));
+        }
         if (c.State == ChangedSaved)
             EXPECT_EQ(ReadTestFile(path) != original, c.Written);
         else

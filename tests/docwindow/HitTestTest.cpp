@@ -106,7 +106,6 @@ TEST_F(HitTestTest, PointsOverATwoSectionDocumentGiveTheAreaAndThePlaceUnderThem
     const int32_t firstMiddle = page0.Top + firstLine.Geometry.Top + firstLine.Geometry.BandHeight / 2;
     const int32_t firstEnd = document->Paragraphs(first).GetCharCount() - 1;
     const TLinePlace secondLine = PlaceOf(*document, second, 0);
-    const int32_t secondEnd = document->Paragraphs(second).GetCharCount() - 1;
     const int32_t lien = static_cast<int32_t>(document->GetTextRun(linked, 0, 200).find("lien"));
     const int32_t picture = static_cast<int32_t>(document->GetTextRun(pictured, 0, 200).find(' ')) + 1;
     ASSERT_GT(lien, 0);
@@ -147,11 +146,13 @@ TEST_F(HitTestTest, PointsOverATwoSectionDocumentGiveTheAreaAndThePlaceUnderThem
         EXPECT_EQ(hit.Kind, c.Kind);
         if (c.Paragraph >= 0) {
             EXPECT_EQ(hit.Position.Paragraph, c.Paragraph);
-            if (c.Offset >= 0)
+            if (c.Offset >= 0) {
                 EXPECT_EQ(hit.Position.Offset, c.Offset);
+            }
         }
-        if (c.Kind == hkOutside)
+        if (c.Kind == hkOutside) {
             EXPECT_EQ(hit.Position.Page, -1);
+        }
     }
     (void)bottomMargin;
 

@@ -102,8 +102,9 @@ TEST(BackupNamesTest, StampNamesAndTheirInverse)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Path);
         EXPECT_EQ(HasBackupTimeStamp(c.Path), c.Stamped);
-        if (c.Document)
+        if (c.Document) {
             EXPECT_EQ(RemoveBackupTimeStamp(c.Path), c.Document);
+        }
     }
 }
 

@@ -123,8 +123,9 @@ TEST(AutocorrectOptionsTest, OrdinalsSplitAndMatch)
         int32_t start = 0, length = 0;
         const bool found = c.Options->MatchOrdinal(c.Word, start, length);
         EXPECT_EQ(found ? start : -1, c.Start) << c.Word;
-        if (found)
+        if (found) {
             EXPECT_EQ(start + length, static_cast<int32_t>(std::string(c.Word).size())) << c.Word;
+        }
     }
 }
 

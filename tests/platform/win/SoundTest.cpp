@@ -92,8 +92,9 @@ TEST(Sound, WaveImagesAreCheckedBeforeTheyPlay)
         SCOPED_TRACE(c.Name);
         TWaveSound wave;
         EXPECT_EQ(ParseWaveImage(c.Image.data(), c.Image.size(), wave), c.Plays);
-        if (c.Plays)
+        if (c.Plays) {
             EXPECT_EQ(std::string(wave.Samples.begin(), wave.Samples.end()), c.Samples);
+        }
     }
 }
 
