@@ -290,7 +290,11 @@ TEST_F(WizardTest, InstallsTheBuiltPayloadAndUninstallsItFromTheLog)
     ASSERT_TRUE(UndoInstallLog(dir + "/Install.log"));
     EXPECT_FALSE(fs::exists(dir));
     EXPECT_TRUE(ListTreeFiles(User + "/desktop").empty());
-    EXPECT_FALSE(fs::exists(apps));
+    // The installer's own entries go; the file types the program registered
+    // when the installer ran it with "-assoc" are the program's uninstall's
+    // business ("-ui"), tested with the registration.
+    EXPECT_FALSE(fs::exists(apps + "/Eldravin.desktop"));
+    EXPECT_FALSE(fs::exists(apps + "/Eldravin x"));
 }
 
 TEST_F(WizardTest, FirstRunDefaultsAndTheRefusalsOfTheFirstPages)

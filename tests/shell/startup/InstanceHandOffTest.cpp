@@ -14,6 +14,7 @@
 #include "shell/options/OptionsHolder.h"
 #include "shell/startup/Startup.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -87,7 +88,8 @@ TEST(InstanceHandOffTest, ASecondStartHandsItsDocumentToTheRunningInstance)
     ASSERT_TRUE(done) << "the second start did not end";
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    ASSERT_EQ(DocDispatcher->Count(), before + 1);
+    // The untouched new document of the start gives way to the file.
+    ASSERT_EQ(DocDispatcher->Count(), std::max(before, 1));
     TDocument* opened = DocDispatcher->Documents(DocDispatcher->Count() - 1);
     EXPECT_EQ(ParagraphText(*opened, 0).rfind("Rapport annuel", 0), 0u);
     EXPECT_TRUE(messages.Texts.empty());

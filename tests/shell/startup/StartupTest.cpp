@@ -227,7 +227,9 @@ TEST_F(StartupTest, AFileThatCannotBeReadIsReportedAndTheFrameStillComesUp)
     Args({Dir + "/absent.txt", "-sn", "abc"});
     TProgramRun run;
     ASSERT_EQ(run.Start(), TStartResult::Running);
-    EXPECT_EQ(DocDispatcher->Count(), 0);
+    // Nothing could be opened: a new, untitled document stands in.
+    ASSERT_EQ(DocDispatcher->Count(), 1);
+    EXPECT_TRUE(DocDispatcher->Documents(0)->FileName.empty());
     ASSERT_EQ(Messages.Texts.size(), 1u);
     EXPECT_NE(Messages.Texts[0].find("absent.txt"), std::string::npos);
     EXPECT_TRUE(MainForm->Visible());
@@ -254,7 +256,9 @@ TEST_F(StartupTest, ARelativeNameMeansTheFolderTheProgramStartedIn)
     TProgramRun run;
     ASSERT_EQ(run.Start(), TStartResult::Running);
     SetCurrentDir(startFolder);
-    EXPECT_EQ(DocDispatcher->Count(), 0);
+    // Nothing could be opened: a new, untitled document stands in.
+    ASSERT_EQ(DocDispatcher->Count(), 1);
+    EXPECT_TRUE(DocDispatcher->Documents(0)->FileName.empty());
     ASSERT_EQ(Messages.Texts.size(), 1u);
     EXPECT_NE(Messages.Texts[0].find(Dir + "/memo.txt"), std::string::npos) << Messages.Texts[0];
     CloseAndShutDown(run);
