@@ -26,33 +26,14 @@
 #include "platform/runtime/StringList.h"
 #include "platform/runtime/SysUtils.h"
 
+#include "layout/print/PrintFormControls.h"
+
+using namespace print_forms;
+
 namespace {
 
 TEnvelopeHost g_DefaultHost;
 TEnvelopeHost* g_Host = nullptr;
-
-template <class T>
-T* Make(TWinControl* parent, TComponent* owner, const char* name, int32_t x, int32_t y, int32_t w, int32_t h,
-        const std::string& caption = std::string())
-{
-    auto* c = new T(owner);
-    c->SetName(name);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, h);
-    if (!caption.empty())
-        c->SetCaption(caption);
-    return c;
-}
-
-TLabel* MakeLabel(TWinControl* parent, TComponent* owner, int32_t x, int32_t y, int32_t w, const std::string& caption)
-{
-    auto* label = new TLabel(owner);
-    label->SetAutoSize(false);
-    label->SetParent(parent);
-    label->SetBounds(x, y, w, 15);
-    label->SetCaption(caption);
-    return label;
-}
 
 uint8_t CurrentUnit()
 {
