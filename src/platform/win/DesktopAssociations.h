@@ -46,6 +46,6 @@ bool RemoveMimePackage(const std::string& packageName);
 void RefreshDesktopDatabases();
 void SetDesktopRefreshEnabled(bool enabled);
 
-// A desktop entry's Exec argument quoted as the specification of desktop
-// entries wants it.
+// A desktop entry's Exec argument, quoted the way desktop entries require
+// (in double quotes, reserved characters escaped, "%" doubled).
 std::string QuoteDesktopExecArgument(const std::string& argument);
