@@ -155,6 +155,12 @@ private:
     void BulletCheck();
     void TrailingHyphen();
     bool TryHyphenate(int32_t atChar);
+    // The manual hyphenation run probes this line: the document's probe is
+    // on for its paragraph, and the line starts at or before the probed
+    // character (the last such line holds it).
+    bool Probed() const;
+    // Records the word the line would be cut in, for the probe.
+    void ProbeCandidate(int32_t atChar);
     void EndLine(TLineBuildState& state);
     int32_t X() const { return FLine.GetCharPosition(FLine.CharCount); }
     int32_t Width(uint8_t ch) const;
@@ -177,6 +183,7 @@ private:
     bool FHung = false;        // a space or tab hangs past the right limit
     bool FOverflowAccepted = false;
     bool FPointsKnown = false;
+    bool FProbed = false;
     bool FZoneAllows = true;
     bool FBulletChecked = false;
     bool FExact = false;
@@ -265,7 +272,10 @@ void TLineBuilder::Run(TLineBuildState& state)
     FState.Format = state.Format;
     FExact = ExactSpacing(FFormat);
 
-    // Set-up.
+    // Set-up. A line probed for the manual hyphenation run starts with no
+    // word found.
+    if (Probed())
+        FDocument.HyphFound = 0;
     line.HyphenEnd = 0;
     line.CharCount = 0;
     line.ByteLength = 0;
@@ -843,10 +853,51 @@ void TLineBuilder::TrailingHyphen()
     }
 }
 
+bool TLineBuilder::Probed() const
+{
+    return FDocument.HyphProbing == 1 && FParagraph.Index == FDocument.HyphParagraph &&
+           FLine.FirstChar <= FDocument.HyphProbeOffset;
+}
+
+void TLineBuilder::ProbeCandidate(int32_t atChar)
+{
+    THyphProbeCandidate candidate;
+    if (!FindProbeCandidate(FParagraph, FLine, atChar, FLastBreak, candidate))
+        return;
+    // Within the hyphenation zone the line is not cut in a word.
+    const int32_t zone = FDocument.HyphenationZone;
+    if (zone != 0 && FLastBreak > 0) {
+        const int32_t room = FLine.RightLimit - FLine.GetCharPosition(FLastBreak);
+        if (FUnits.FromViewY(FDocument.LayoutToTwips(room)) <= zone)
+            return;
+    }
+    // The breaks that fit the line with their hyphen.
+    const uint8_t* plain = FParagraph.GetPlainChars().Data();
+    const int32_t hyphen = Width('-');
+    std::vector<int32_t> fitting;
+    for (int32_t point : candidate.Points) {
+        int32_t offset = candidate.WordStart;
+        for (int32_t letters = 0; letters < point; ++offset)
+            if (plain[offset] != scOptionalHyphen)
+                ++letters;
+        const int32_t inLine = offset - FLine.FirstChar;
+        if (inLine > 0 && inLine <= FLine.CharCount &&
+            int64_t{FLine.GetCharPosition(inLine)} + hyphen <= FLine.RightLimit)
+            fitting.push_back(point);
+    }
+    candidate.Points = std::move(fitting);
+    FDocument.HyphCandidate = std::move(candidate);
+    FDocument.HyphFound = 1;
+}
+
 bool TLineBuilder::TryHyphenate(int32_t atChar)
 {
     if (FPointsKnown || !FUnits.Wrap)
         return false;
+    if (Probed() && !FProbed) {
+        FProbed = true;
+        ProbeCandidate(atChar);
+    }
     THyphenationCandidate candidate;
     if (!FindHyphenationPoints(FParagraph, FLine, atChar, FLastBreak, candidate, FState.HyphenationPoints))
         return false;

@@ -7,6 +7,7 @@
 
 class TLayoutLine;
 class TParagraph;
+struct THyphProbeCandidate;
 
 // The word being hyphenated.
 struct THyphenationCandidate {
@@ -23,3 +24,14 @@ struct THyphenationCandidate {
 // hyphenated or the word has no point.
 bool FindHyphenationPoints(TParagraph& paragraph, const TLayoutLine& line, int32_t atChar, int32_t lastBreak,
                            THyphenationCandidate& candidate, std::vector<int32_t>& points);
+
+// The probe of the manual hyphenation run: the word that the line would be
+// cut in at atChar, whatever the document's automatic hyphenation, its limit
+// of consecutive hyphenated lines, or the conditional hyphens the word holds
+// already (the run replaces them). The word must start behind the line's
+// last break point (or the line have none) and have a language with
+// hyphenation data. Fills the candidate with the word's break positions that
+// lie behind the part of it on earlier lines and before the characters left
+// out; false when there is no such word.
+bool FindProbeCandidate(TParagraph& paragraph, const TLayoutLine& line, int32_t atChar, int32_t lastBreak,
+                        THyphProbeCandidate& candidate);

@@ -5,7 +5,11 @@
 #include "shell/proofing/ManualHyphForm.h"
 
 #include "document/FormattingFixtures.h"
+#include "foundation/managers/FontManager.h"
+#include "foundation/managers/KerningPairsManager.h"
 #include "foundation/managers/MeasurementsManager.h"
+#include "layout/LineLayoutService.h"
+#include "layout/RunFont.h"
 #include "foundation/settings/RegistryEx.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/StringList.h"
@@ -13,6 +17,7 @@
 #include "platform/win/RegistryStore.h"
 #include "proofing/HyphManager.h"
 #include "shell/ShellTesting.h"
+#include "shell/startup/ProgramHosts.h"
 
 #include <gtest/gtest.h>
 
@@ -434,4 +439,82 @@ TEST_F(HyphDialogTest, ManualRunOverTheWordsOfAParagraph)
     EXPECT_NE(hyphenated.find("correcteur"), std::string::npos);
     EXPECT_NE(hyphenated.find("dispo-nibles"), std::string::npos);
     EXPECT_TRUE(French().Modified);
+}
+
+// The manual run started from the options dialog, through the program's
+// document host: the word the line would be cut in (laid out by the real
+// line layout) comes up in the manual dialog with the breaks that fit the
+// line, the last of them selected; Enter writes it into the text as a
+// conditional hyphen, and the run ends with its message. One undo takes the
+// word back, the next one the options.
+TEST_F(HyphDialogTest, ManualRunFromTheOptionsDialog)
+{
+    CreateFontManager();
+    CreateKerningPairsManager();
+    CreateLineLayout();
+    Build({"{21:1036}Une combinaison" + std::string(kMark)});
+    // The text width holds "Une combinai" in 12 pt Times: "Une combi-" fits,
+    // "Une combinai-" does not.
+    TCharFormat format = DefaultCharFormat();
+    format[cfFont] = GetFontManager()->IndexOfFont("Times New Roman");
+    format[cfSize] = 24 * 8;
+    SelectRunFont(*Doc, format, rfLineBuilding);
+    int32_t width = 0;
+    for (char c : std::string("Une combinai"))
+        width += LayoutWorkingState().Font->Widths[static_cast<uint8_t>(c)];
+    TPageParams& page = Doc->GetPageSection(0).PageParams;
+    page[ppTextWidth] = width * 1440 / 768 + 2;
+    page[ppPaperWidth] = page[ppTextWidth] + page[ppLeftMargin] + page[ppRightMargin];
+    Doc->AutoHyphenation = 1;
+    const std::string before = DumpAll(*Doc);
+
+    InstallShellDocumentHost();
+    int words = 0;
+    DuringNextModal([&](TForm& form) {
+        auto& options = dynamic_cast<THyphOptForm&>(form);
+        // Automatic hyphenation is on: the user confirms it goes off.
+        Answers.Script = {mrYes, mrOk};
+        Click(*options.ManualBtn);
+        // The options dialog closes; the run opens the manual dialog.
+        DuringNextModal([&](TForm& inner) {
+            auto* manual = dynamic_cast<TManualHyphForm*>(&inner);
+            if (!manual) {
+                ADD_FAILURE() << "not the manual hyphenation dialog";
+                inner.SetModalResult(mrCancel);
+                return;
+            }
+            TManualHyphForm& f = *manual;
+            ++words;
+            EXPECT_EQ(f.Box->Word, "combinaison");
+            EXPECT_EQ(f.Box->Points, (std::vector<int32_t>{3, 5}));
+            EXPECT_EQ(f.Box->Selection(), 5);
+            // The word asked about is selected in the document.
+            EXPECT_EQ(Doc->Selection().Start.Offset, 4);
+            EXPECT_EQ(Doc->Selection().End.Offset, 15);
+            Snapshot(f, "hyphenation-run-word.png");
+            Keys.Tap("Enter");
+        });
+    });
+    EXPECT_EQ(ShowDocumentHyphenationOptions(*Doc, kFrench), hoResultManual);
+    RemoveShellDocumentHost();
+
+    EXPECT_EQ(words, 1);
+    ASSERT_EQ(Answers.Texts.size(), 2u);
+    EXPECT_EQ(Answers.Texts[1], "La coupe de mots est terminée.");
+    EXPECT_EQ(Doc->AutoHyphenation, 0);
+    EXPECT_EQ(DumpParagraphText(Doc->Paragraphs(0)), "{21:1036}Une combi{22:14}naison{22:2}");
+    const std::string after = DumpAll(*Doc);
+    Undo().Undo();
+    EXPECT_EQ(DumpParagraphText(Doc->Paragraphs(0)), "{21:1036}Une combinaison{22:2}");
+    EXPECT_EQ(Doc->AutoHyphenation, 0);
+    Undo().Undo();
+    EXPECT_EQ(DumpAll(*Doc), before);
+    EXPECT_EQ(Doc->AutoHyphenation, 1);
+    Undo().RedoAll();
+    EXPECT_EQ(DumpAll(*Doc), after);
+
+    Doc.reset();
+    FreeLineLayout();
+    FreeKerningPairsManager();
+    FreeFontManager();
 }

@@ -214,6 +214,23 @@ int32_t ScaleRoundHalfUp(int64_t value, int64_t multiplier, int64_t divisor);
 // twips, plus d. Any other slot: v + d.
 int32_t StepCharAttributeValue(int32_t slot, int32_t value, int32_t delta);
 
+// The word of a line that the line breaker would cut, as it records it
+// while the hyphenation pass probes a line (see TDocument::HyphProbing).
+struct THyphProbeCandidate {
+    // The word's first character in the paragraph and its length in
+    // characters (its conditional hyphens included).
+    int32_t WordStart = 0;
+    int32_t WordLength = 0;
+    // The word without its conditional hyphens, and how many characters at
+    // its end are no part of it for hyphenation (an English "'s").
+    std::string Text;
+    int32_t Excluded = 0;
+    int32_t Language = 0;
+    // The break positions (characters of Text before the break) that the
+    // hyphenation data gives and that fit the line.
+    std::vector<int32_t> Points;
+};
+
 class TDocument {
 public:
     explicit TDocument(bool hidden);
@@ -854,6 +871,27 @@ public:
     void ChangeDefaultLanguage(int32_t language, TUpdateRange& update, TOperation* op);
     void ChangeHyphenationOptions(const THyphenationOptions& options, TUpdateRange& update, TOperation* op);
     void FormatPageNumbers(const int32_t (&settings)[2], TUpdateRange& update, TOperation* op);
+    // The manual hyphenation run over the selection, or over the part being
+    // edited: the settings recorded first (operation 51), then, line by line,
+    // the word the line breaker would cut offered to the user, whose choice
+    // becomes the word's only conditional hyphen (each word one undoable
+    // action). Paragraphs that are not to be hyphenated are skipped and
+    // counted in the closing message.
+    void HyphenateDocument(const THyphenationOptions& options);
+    // One paragraph from the character from to the character to; false when
+    // the user stopped the run.
+    bool HyphenateParagraphRange(int32_t paragraph, int32_t from, int32_t to);
+    // The pass's state, read and filled by the line breaker: the paragraph
+    // being hyphenated; while HyphProbing is 1, the line of that paragraph
+    // that holds the character HyphProbeOffset records the word it would cut
+    // in HyphCandidate and sets HyphFound.
+    int32_t HyphParagraph = -1;
+    int32_t HyphProbeOffset = 0;
+    uint8_t HyphProbing = 0;
+    uint8_t HyphFound = 0;
+    THyphProbeCandidate HyphCandidate;
+    // Paragraphs of the run skipped for their no-hyphenation attribute.
+    int32_t HyphSkipped = 0;
     // The paragraphs whose sections a page-numbering change concerns, from
     // offset 0 of the first to the end of the last.
     TTextRange PageNumberingScope();

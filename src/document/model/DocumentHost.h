@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TDocument;
 
@@ -133,6 +134,17 @@ public:
     // Dialogs: the document properties dialog; true when the user confirmed
     // with OK, the edited properties written back.
     virtual bool ExecuteDocPropertiesDialog(TDocProperties& /*properties*/) { return false; }
+    // The manual hyphenation dialog for one word of the hyphenation run: the
+    // word, its language, the suggested break positions, and the breaks
+    // allowed (after more than minBefore characters, leaving at least
+    // minAfter). False when the user stopped the run (and without the
+    // dialog); otherwise true with the chosen break, -1 for none.
+    virtual bool ExecuteManualHyphenation(const std::string& /*word*/, int32_t /*language*/,
+                                          const std::vector<int32_t>& /*points*/, int32_t /*minBefore*/,
+                                          int32_t /*minAfter*/, int32_t& /*chosen*/)
+    {
+        return false;
+    }
 
     // Editing options: undo takes runs of typing back together; typing over a
     // selection replaces it; the main window is in overtype mode.

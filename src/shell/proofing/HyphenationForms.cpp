@@ -220,8 +220,11 @@ int32_t ShowDocumentHyphenationOptions(TDocument& document, int32_t languageId)
     options.Zone = document.HyphenationZone;
     options.ConsecutiveLimit = document.HyphenationLimit;
     const int32_t result = ShowHyphenationOptions(options, languageId);
-    // Manual hyphenation switches automatic hyphenation off first.
-    if (result != hoResultCancelled)
+    // The manual run records the options itself (automatic hyphenation off)
+    // before it goes over the text.
+    if (result == hoResultManual)
+        document.HyphenateDocument(options);
+    else if (result != hoResultCancelled)
         document.ExecuteOperation(docChangeHyphenationOptions, {&options});
     return result;
 }

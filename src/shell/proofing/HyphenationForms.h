@@ -61,8 +61,9 @@ int32_t ShowHyphenationOptions(THyphenationOptions& options, int32_t languageId)
 
 // What the shell's command does: the options of the document for the language
 // at its caret, applied on OK as the document's operation (undoable). The
-// result of the dialog; on hoResultManual the options are applied as well and
-// the caller starts the manual run.
+// result of the dialog; on hoResultManual the manual hyphenation run goes over
+// the selection (or the part being edited) with the options, which it applies
+// first.
 int32_t ShowDocumentHyphenationOptions(TDocument& document, int32_t languageId);
 
 class TCustomizeAutoHyphForm : public TEldravinForm {

@@ -132,6 +132,7 @@ void InstallProgramHosts()
     g_Hosts = new THosts;
     g_Hosts->PreviousMessages = SetMessageDlgHost(&g_Hosts->Messages);
     InstallShellDocFileHost();
+    InstallShellDocumentHost();
     g_Hosts->PreviousManagers = SetSharedManagersHost(&g_Hosts->Managers);
 }
 
@@ -141,6 +142,7 @@ void RemoveProgramHosts()
         return;
     SetMessageDlgHost(g_Hosts->PreviousMessages);
     RemoveShellDocFileHost();
+    RemoveShellDocumentHost();
     SetSharedManagersHost(g_Hosts->PreviousManagers);
     delete g_Hosts;
     g_Hosts = nullptr;

@@ -6,7 +6,7 @@
 // installs them right after the options holder exists; shutdown removes
 // them after the frame is freed.
 
-// Installs the three hosts (once); RemoveProgramHosts puts the previous ones back.
+// Installs the hosts (once); RemoveProgramHosts puts the previous ones back.
 void InstallProgramHosts();
 void RemoveProgramHosts();
 
@@ -14,3 +14,8 @@ void RemoveProgramHosts();
 // model and the framework's forms never meet in one file).
 void InstallShellDocFileHost();
 void RemoveShellDocFileHost();
+
+// The document model's host (the dialogs a document asks for, such as the
+// manual hyphenation dialog of the hyphenation run).
+void InstallShellDocumentHost();
+void RemoveShellDocumentHost();
