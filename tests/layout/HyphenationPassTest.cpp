@@ -237,9 +237,26 @@ TEST_F(HyphenationPassTest, TheDialogGetsTheBreaksThatFitTheLine)
     EXPECT_EQ(asked.MinAfter, 0);
     EXPECT_EQ(asked.Selection.Start.Offset, 4);
     EXPECT_EQ(asked.Selection.End.Offset, 4 + 11);
-    // Automatic hyphenation was off for the run: the line is not cut.
-    EXPECT_EQ(Doc->Paragraphs(0).GetLineCount(), 2);
-    EXPECT_EQ(Doc->Paragraphs(0).GetLine(1).FirstChar, 4);
+}
+
+// A word longer than a line: its part on earlier lines keeps its hyphen and
+// is not offered again (the dialog allows only breaks behind it), and the
+// new break counts the word's characters without that hyphen.
+TEST_F(HyphenationPassTest, AWordOverSeveralLinesKeepsItsEarlierBreak)
+{
+    Build({kFrench + "anticonstitutionnellement" + kMark}, "Une combinai");
+    Host.Answers = {8, 16};
+    TMessageAnswers answers;
+    answers.Expect("La coupe de mots est terminée.", mrOk);
+    Run();
+    ASSERT_EQ(Host.Asked.size(), 2u);
+    EXPECT_EQ(Host.Asked[0].Word, "anticonstitutionnellement");
+    EXPECT_EQ(Host.Asked[0].MinBefore, 0);
+    EXPECT_EQ(Host.Asked[1].Word, "anticonstitutionnellement");
+    EXPECT_EQ(Host.Asked[1].MinBefore, 8);
+    for (int32_t point : Host.Asked[1].Points)
+        EXPECT_GT(point, 8);
+    EXPECT_EQ(Text(0), kFrench + "anticons" + kHyphen + "titution" + kHyphen + "nellement" + kMark);
 }
 
 // Paragraphs not to be hyphenated are left alone and counted; stopping ends
