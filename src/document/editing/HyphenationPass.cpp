@@ -89,7 +89,11 @@ bool TDocument::HyphenateParagraphRange(int32_t index, int32_t from, int32_t to)
     while (from < to) {
         Probe(*this, index, from);
         TParagraph& paragraph = Paragraphs(index);
-        const int32_t lineIndex = paragraph.FindLineOfChar(from, 0, false);
+        // The line that holds the character: the last one starting at or
+        // before it, as the line breaker chose it for the probe.
+        int32_t lineIndex = -1;
+        for (int32_t i = 0; i < paragraph.GetLineCount() && paragraph.GetLine(i).FirstChar <= from; ++i)
+            lineIndex = i;
         if (lineIndex < 0)
             break;
         const int32_t lineStart = paragraph.GetLine(lineIndex).FirstChar;
