@@ -160,6 +160,10 @@ private:
     void DeleteRecordAt(int32_t byteOffset);
     void RemoveLines(int32_t firstLine);
     TParagraphLayout& Layout();
+    // What the spelling checker knew of the text is dropped, or, after a
+    // change of from..to by delta characters, kept where the text is the same.
+    void ForgetSpelling() noexcept;
+    void ShiftSpelling(int32_t from, int32_t to, int32_t delta) noexcept;
 
     bool FNormalized = false;
     bool FLaidOut = false;
