@@ -148,12 +148,13 @@ void TDocumentForm::PopupContextMenu(const TTextPosition& position)
         }
         InsertBefore(menu, kSuggestionsPlace, replace);
         InsertBefore(menu, kAutocorrectPlace, autocorrect);
+        // The recently used languages, and the word's own.
         TLanguageManager& languages = GetLanguageManager();
         std::vector<int32_t> shown;
-        for (const TLanguageName& entry : languages.Names()) {
+        for (int32_t language : languages.History()) {
             if (static_cast<int>(shown.size()) >= MaxMenuLanguages)
                 break;
-            shown.push_back(entry.Language);
+            shown.push_back(language);
         }
         if (std::find(shown.begin(), shown.end(), finding.Language) == shown.end())
             shown.push_back(finding.Language);
