@@ -22,6 +22,7 @@
 #include "platform/runtime/Processes.h"
 #include "platform/runtime/StringList.h"
 #include "proofing/AutocorrectLangOptions.h"
+#include "layout/PaintSettings.h"
 #include "proofing/SpellCheckSystem.h"
 #include "shell/proofing/SpellCheckManager.h"
 #include "shell/BaseForms.h"
@@ -308,6 +309,8 @@ TStartResult TProgramRun::Start()
         }
         ProgramSpellSettings().Flags = static_cast<uint16_t>(OptionsHolder->Spell_Flags);
         ProgramSpellSettings().SuggestQuality = static_cast<uint8_t>(OptionsHolder->SuggestQuality);
+        PaintSettings().CheckAsYouType = (ProgramSpellSettings().Flags & scCheckAsYouType) != 0;
+        PaintSettings().ShowSpellingErrors = (ProgramSpellSettings().Flags & scUnderlineMisspellings) != 0;
         const TSize screen = GetScreenSize();
         MainForm->SetBounds(OptionsHolder->MainWnd_x, OptionsHolder->MainWnd_y,
                             std::min(OptionsHolder->MainWnd_cx, screen.cx), std::min(OptionsHolder->MainWnd_cy, screen.cy));

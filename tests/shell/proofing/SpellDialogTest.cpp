@@ -147,7 +147,7 @@ TEST_F(SpellDialogTest, ChangeAddAndWrapToTheStart)
     Dialogs({
         [&](TSpellCheckForm& f) {
             TypeReplacement(f, "mot");
-            Keys.Tap("Enter");  // the default button: Remplacer
+            Click(*f.ChangeBtn);
         },
         [&](TSpellCheckForm& f) {
             EXPECT_TRUE(f.AddToLexBtn->Enabled());

@@ -4,6 +4,7 @@
 #include "docwindow/DocumentWindowFixture.h"
 #include "shell/proofing/SpellingFixtures.h"
 
+#include "layout/PaintSettings.h"
 #include "platform/framework/Timer.h"
 #include "platform/framework/menus/MenuWindows.h"
 #include "platform/framework/menus/Menus.h"
@@ -75,12 +76,17 @@ TEST_F(SpellingMenuTest, MisspelledWordsAreUnderlined)
     TDocument* document = OpenRtf("marks.rtf", kRtf);
     ASSERT_NE(document, nullptr);
     TDocumentForm& window = WindowOf(*document);
-    ProgramSpellSettings().Flags &= ~scUnderlineMisspellings;
-    EXPECT_EQ(RedPixels(window, ""), 0);
-    ProgramSpellSettings().Flags |= scUnderlineMisspellings;
+    // The options give the painters the spelling switches.
+    const TPaintSettings saved = PaintSettings();
+    PaintSettings().CheckAsYouType = true;
+    PaintSettings().ShowSpellingErrors = true;
+    EXPECT_EQ(RedPixels(window, ""), 0) << "nothing checked yet";
     ASSERT_TRUE(CheckInBackground(*document));
     EXPECT_EQ(MarkedWords(*document), (std::vector<std::string>{"chatt", "le"}));
     EXPECT_GT(RedPixels(window, "spelling-marks.png"), 20);
+    PaintSettings().ShowSpellingErrors = false;
+    EXPECT_EQ(RedPixels(window, ""), 0) << "underlining off";
+    PaintSettings() = saved;
 }
 
 // The selection that is a marked word opens the spelling menu; another
