@@ -25,13 +25,16 @@ void TDocument::RestartSpellCheck()
         return;
     TTextRange part;
     GetEditRange(part);
+    // The frame shows the state: it is laid out again when the state changes.
+    const bool changed = SpellState.Phase != bsChecking;
     SpellState.HasMisspellings = 0;
     SpellState.HasTextWithoutSystem = 0;
     SpellState.Phase = bsChecking;
     SpellState.NextParagraph = part.Start.Paragraph;
     SpellState.NextOffset = 0;
     SpellState.WordPending = 0;
-    DocumentHost().RequestLayout();
+    if (changed)
+        DocumentHost().RequestLayout();
 }
 
 void TDocument::NoteWordAtCaret()
