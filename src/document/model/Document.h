@@ -961,7 +961,7 @@ public:
     std::unique_ptr<TStyleList> ExchangeStyles(std::unique_ptr<TStyleList> styles);
     // The background spelling check starts over at the start of the part
     // being edited (unless the document is excluded from checking); the
-    // main window lays its frame out again when the check had stopped.
+    // main window lays its frame out again.
     void RestartSpellCheck();
     // Remembers the word at the caret for a delayed check, while checking as
     // the user types is on.
