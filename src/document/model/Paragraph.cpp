@@ -200,8 +200,29 @@ void TParagraph::SwapText(TParagraph& other) noexcept
     std::swap(FText, other.FText);
     std::swap(FPlainChars, other.FPlainChars);
     std::swap(FNormalized, other.FNormalized);
-    ForgetSpelling();
-    other.ForgetSpelling();
+    // Each paragraph keeps its marks where its new text is the same as the old.
+    CarrySpelling(other.FPlainChars);
+    other.CarrySpelling(FPlainChars);
+}
+
+void TParagraph::CarrySpelling(const TMemory& oldPlain) noexcept
+{
+    if (FMisspellingCount == 0 && FCheckedLast < FCheckedFirst)
+        return;
+    const uint8_t* a = oldPlain.Data();
+    const uint8_t* b = FPlainChars.Data();
+    const int32_t oldLength = oldPlain.Size();
+    const int32_t newLength = FPlainChars.Size();
+    int32_t prefix = 0;
+    while (prefix < oldLength && prefix < newLength && a[prefix] == b[prefix])
+        ++prefix;
+    int32_t suffix = 0;
+    while (suffix < oldLength - prefix && suffix < newLength - prefix &&
+           a[oldLength - 1 - suffix] == b[newLength - 1 - suffix])
+        ++suffix;
+    if (prefix == oldLength && oldLength == newLength)
+        return;
+    ShiftSpelling(prefix, oldLength - suffix, newLength - oldLength);
 }
 
 void TParagraph::DeleteRecordAt(int32_t byteOffset)

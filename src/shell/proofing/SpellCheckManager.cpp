@@ -649,17 +649,22 @@ void TSpellCheckManager::CheckSpelling(TDocument& document, uint8_t mode, const 
         SetRunning(wasRunning);
     };
     try {
+        // A system started or a dictionary changed during the run makes every
+        // paragraph unchecked: the document's check starts over.
+        const int32_t generation = Generation;
         if (mode == scmBackground) {
             TTextRange piece;
             while (NextPiece(piece)) {
                 RunRange(piece);
-                if (GetTickCount() - started >= BackgroundSliceMs)
+                if (Generation != generation || GetTickCount() - started >= BackgroundSliceMs)
                     break;
             }
         } else if (mode == scmRange) {
             TTextRange r = *range;
             RunRange(r);
-        } else {
+        }
+        if (Generation != generation && (mode == scmBackground || mode == scmRange))
+            document.RestartSpellCheck(); else {
             const TTextSelection& selection = document.Selection();
             const bool hadSelection = document.HasSelection();
             const TTextRange selected{selection.Start, selection.End};

@@ -99,11 +99,12 @@ TEST_F(SpellingTest, TheWordTypedLastIsCheckedWhenTheCaretLeavesIt)
 {
     for (const bool asYouType : {true, false}) {
         ProgramSpellSettings().Flags = asYouType ? 0x0D34 : (0x0D34 & ~scCheckAsYouType);
-        Build({"Bonjour "});
+        Build({"Bonjour " + std::string(kMark)});
         SetLanguage(kFrench);
         Doc->RestartSpellCheck();
         Caret(0, 8);
         Type("toutt");
+        ASSERT_EQ(Doc->Selection().End.Offset, 13);
         Doc->NoteWordAtCaret();
         EXPECT_EQ(Doc->SpellState.WordPending, asYouType ? 1 : 0);
         if (asYouType) {

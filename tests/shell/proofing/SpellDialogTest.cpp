@@ -115,7 +115,7 @@ TEST_F(SpellDialogTest, IgnoreAllChangeAllAndIgnore)
     EXPECT_EQ(PlainText(0), "Le chatt dort. Le chien aboie. Un chatt joue.");
     EXPECT_EQ(PlainText(1), "Le chien mange. Il voitt la mer.");
     ASSERT_EQ(Answers.Texts.size(), 1u);
-    EXPECT_EQ(Answers.Texts[0], "Vérification orthographique terminée.||2 changement(s) effectué(s).");
+    EXPECT_EQ(Answers.Texts[0], "Vérification orthographique terminée.\r\n2 changement(s) effectué(s).");
 
     // One undo takes the run's replacements back.
     Undo().Undo();
