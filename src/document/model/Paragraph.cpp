@@ -220,8 +220,12 @@ void TParagraph::CarrySpelling(const TMemory& oldPlain) noexcept
     while (suffix < oldLength - prefix && suffix < newLength - prefix &&
            a[oldLength - 1 - suffix] == b[newLength - 1 - suffix])
         ++suffix;
-    if (prefix == oldLength && oldLength == newLength)
+    // The same characters: a change of format, perhaps of the language, which
+    // decides the check.
+    if (prefix == oldLength && oldLength == newLength) {
+        ForgetSpelling();
         return;
+    }
     ShiftSpelling(prefix, oldLength - suffix, newLength - oldLength);
 }
 

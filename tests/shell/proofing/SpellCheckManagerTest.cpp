@@ -21,7 +21,7 @@ struct TMarkCase {
 TEST_F(SpellingTest, BackgroundCheckMarksTheMisspelledWords)
 {
     const TMarkCase cases[] = {
-        {"Le chat mange la sourit.", {"sourit"}, "a misspelled word"},
+        {"Le chat mange la souriss.", {"souriss"}, "a misspelled word"},
         {"Il a dit 'bonjjour' puis \x93merci\x94.", {"bonjjour"}, "quotation marks are not part of the word"},
         {"Il a vu le le chat.", {"le"}, "the second of doubled words"},
         {"Il a vu le  Le chat.", {"Le"}, "doubled words in other cases, two blanks between"},

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -58,8 +59,11 @@ inline std::vector<std::string> MarkedWords(TDocument& document)
         TParagraph& paragraph = document.Paragraphs(p);
         const TMemory& plain = paragraph.GetPlainChars();
         const std::string text(reinterpret_cast<const char*>(plain.Data()), static_cast<size_t>(plain.Size()));
-        for (int32_t i = 0; i < paragraph.GetMisspellingCount(); ++i) {
-            const TMisspelling m = paragraph.GetMisspelling(i);
+        std::vector<TMisspelling> marks;
+        for (int32_t i = 0; i < paragraph.GetMisspellingCount(); ++i)
+            marks.push_back(paragraph.GetMisspelling(i));
+        std::sort(marks.begin(), marks.end(), [](const TMisspelling& a, const TMisspelling& b) { return a.From < b.From; });
+        for (const TMisspelling& m : marks) {
             std::string word = text.substr(static_cast<size_t>(m.From), static_cast<size_t>(m.To - m.From));
             if (m.Value == SpellMarkNoSystem)
                 word += "#";
@@ -84,7 +88,13 @@ inline bool CheckInBackground(TDocument& document)
 
 class SpellingTest : public EditingTest {
 protected:
-    void SetUp() override { InitApplication(); }
+    void SetUp() override
+    {
+        InitApplication();
+        // The program makes the manager at its first idle time and starts a
+        // system at its first word.
+        ASSERT_NE(GetSpellCheckManager().GetSystemForLanguage(kFrench, true), nullptr);
+    }
     void TearDown() override
     {
         Application->OnIdle = nullptr;
