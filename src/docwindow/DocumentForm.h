@@ -8,6 +8,7 @@
 // while the vertical scroll box is dragged, zooms at a point, scrolls by hand,
 // maps a point to what lies under it, and asks about unsaved changes before
 // it closes.
+#include "docwindow/DocumentSpellingHost.h"
 #include "docwindow/HitTest.h"
 #include "document/model/DocumentView.h"
 #include "platform/framework/Forms.h"
@@ -16,6 +17,7 @@
 
 class TDocument;
 class TPanel;
+class TPopupMenu;
 class TScrollBar;
 class TSpeedButton;
 class TTabSet;
@@ -138,6 +140,27 @@ public:
     void FormCloseQuery(bool& canClose);
     void FormClose(TCloseAction& action);
 
+    // --- Spelling ---
+    // The spelling menu of the marked word that the spelling manager found
+    // at the caret (DocumentFormSpelling.cpp): the word is selected, and the
+    // menu (suggestions, languages, the spelling commands, and the clipboard
+    // commands with a selection) shows below it. The position is the one the
+    // finding was made at; the caret goes there first when no word is found.
+    void PopupContextMenu(const TTextPosition& position);
+    // The selection lies in one paragraph, background spelling shows its
+    // marks, and the word at the selection's end is a marked word (misspelled
+    // or doubled, of a language) whose range is the selection. Otherwise the
+    // caret is put back.
+    bool IsSpellingMarkAtCaret();
+    // The context-menu message shows the spelling menu: not in print
+    // preview, background spelling on, and the selection a marked word, or
+    // no selection and (after the word typed last was checked) a misspelled
+    // word at the caret.
+    bool IsSpellingMenuAtCaret();
+    // The last spelling menu built (the window keeps it until the next one).
+    TPopupMenu* SpellingMenu() const { return FSpellingMenu; }
+    const TSpellingFinding& SpellingFinding() const { return FSpellingFinding; }
+
 protected:
     void WndProc(TMessage& message) override;
     void Resize() override;
@@ -161,6 +184,8 @@ private:
     std::string FPageHintText;
     TPoint FPanOrigin{};
     TPoint FPanPoint{};
+    TPopupMenu* FSpellingMenu = nullptr;  // owned by the window
+    TSpellingFinding FSpellingFinding;
 };
 
 // The document view factory: every document that is not hidden gets a

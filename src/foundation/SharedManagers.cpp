@@ -6,6 +6,7 @@
 #include "foundation/managers/ColorManager.h"
 #include "foundation/managers/FontManager.h"
 #include "foundation/managers/KerningPairsManager.h"
+#include "foundation/managers/LanguageManager.h"
 #include "foundation/managers/MeasurementsManager.h"
 #include "foundation/managers/StyleManager.h"
 #include "platform/gdi/Gdi.h"
@@ -118,6 +119,7 @@ void FreeSharedManagers()
     FreeFontManager();
     for (int32_t number : {13, 12, 11})
         FreeBuffer(number);
+    FreeLanguageManager();
     FreeBuffer(23);
 }
 

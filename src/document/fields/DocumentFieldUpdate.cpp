@@ -674,7 +674,7 @@ void TDocument::StampFields(const TTextRange& range, const TFieldTypeSet& types,
     const TCharFormat deletedStart = DeletedStartFormat;
     const TCharFormat selChar = SelCharFormat;
     const TParFormat selPar = SelParFormat;
-    const uint8_t spelling = SpellingState;
+    const TBackgroundSpellState spelling = SpellState;
     const uint8_t relayout = RelayoutPending;
     const std::vector<int32_t> queued = ReformatingManager().Queue();
     const uint8_t stamping = StampingPage;
@@ -693,7 +693,7 @@ void TDocument::StampFields(const TTextRange& range, const TFieldTypeSet& types,
         for (int32_t index : added)
             ReformatingManager().RemoveParagraph(index);
         RelayoutPending = relayout;
-        SpellingState = spelling;
+        SpellState = spelling;
         try {
             SetSelection(selection.Start.Paragraph, selection.Start.Offset, selection.End.Paragraph,
                          selection.End.Offset, ssfNoNotify);

@@ -18,6 +18,7 @@
 #include "document/model/ObjectTable.h"
 #include "document/operations/OperationDispatcher.h"
 #include "document/model/Section.h"
+#include "document/text/BackgroundSpelling.h"
 #include "document/text/SpacingContext.h"
 #include "document/text/TextAccess.h"
 #include "document/model/TextPosition.h"
@@ -557,8 +558,10 @@ public:
     int32_t FieldStatistics[3] = {1, 1, 1};
     // The operation kind the next dispatched operation is recorded under; 255: none.
     uint8_t KindOverride = 255;
-    // 1: the text must be (re)checked for spelling.
-    uint8_t SpellingState = 1;
+    // Spelling as the user types (document/text/BackgroundSpelling.cpp).
+    TBackgroundSpellState SpellState;
+    // The document is never checked for spelling (restarts leave its state).
+    uint8_t ExcludedFromSpelling = 0;
     uint8_t BookmarkListDirty = 1;
     // Pages the view's grid and scroll range assume (SetPageCount).
     int32_t PageGridCount = 0;
@@ -994,8 +997,16 @@ public:
     // The style list exchanged with another one (the style-list change);
     // returns the list the document had.
     std::unique_ptr<TStyleList> ExchangeStyles(std::unique_ptr<TStyleList> styles);
-    // The text must be checked for spelling again.
-    void RestartSpellCheck() { SpellingState = 1; }
+    // The background spelling check starts over at the start of the part
+    // being edited (unless the document is excluded from checking); the
+    // main window lays its frame out again.
+    void RestartSpellCheck();
+    // Remembers the word at the caret for a delayed check, while checking as
+    // the user types is on.
+    void NoteWordAtCaret();
+    // Checks the remembered word (unless it lies outside the part being
+    // edited), then restarts the background check.
+    void CheckPendingWord();
 
     // What the steps of an edit use to restructure the document. They leave
     // everything as it was when they raise.

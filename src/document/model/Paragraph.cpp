@@ -158,6 +158,7 @@ void TParagraph::InsertText(int32_t byteOffset, const void* encoded, int32_t cou
     }
     if (hasRecord)
         FNormalized = false;
+    ShiftSpelling(charOffset, charOffset, static_cast<int32_t>(plain.size()));
 }
 
 void TParagraph::DeleteText(int32_t byteOffset, int32_t count, TMemory* removed)
@@ -175,6 +176,7 @@ void TParagraph::DeleteText(int32_t byteOffset, int32_t count, TMemory* removed)
     FPlainChars.Delete(firstChar, endChar - firstChar);
     if (hasRecord)
         FNormalized = false;
+    ShiftSpelling(firstChar, endChar, firstChar - endChar);
 }
 
 void TParagraph::SetText(const void* encoded, int32_t count)
@@ -190,6 +192,7 @@ void TParagraph::SetText(const void* encoded, int32_t count)
     FText = std::move(text);
     FPlainChars = std::move(plainChars);
     FNormalized = !hasRecord;
+    ForgetSpelling();
 }
 
 void TParagraph::SwapText(TParagraph& other) noexcept
@@ -197,6 +200,33 @@ void TParagraph::SwapText(TParagraph& other) noexcept
     std::swap(FText, other.FText);
     std::swap(FPlainChars, other.FPlainChars);
     std::swap(FNormalized, other.FNormalized);
+    // Each paragraph keeps its marks where its new text is the same as the old.
+    CarrySpelling(other.FPlainChars);
+    other.CarrySpelling(FPlainChars);
+}
+
+void TParagraph::CarrySpelling(const TMemory& oldPlain) noexcept
+{
+    if (FMisspellingCount == 0 && FCheckedLast < FCheckedFirst)
+        return;
+    const uint8_t* a = oldPlain.Data();
+    const uint8_t* b = FPlainChars.Data();
+    const int32_t oldLength = oldPlain.Size();
+    const int32_t newLength = FPlainChars.Size();
+    int32_t prefix = 0;
+    while (prefix < oldLength && prefix < newLength && a[prefix] == b[prefix])
+        ++prefix;
+    int32_t suffix = 0;
+    while (suffix < oldLength - prefix && suffix < newLength - prefix &&
+           a[oldLength - 1 - suffix] == b[newLength - 1 - suffix])
+        ++suffix;
+    // The same characters: a change of format, perhaps of the language, which
+    // decides the check.
+    if (prefix == oldLength && oldLength == newLength) {
+        ForgetSpelling();
+        return;
+    }
+    ShiftSpelling(prefix, oldLength - suffix, newLength - oldLength);
 }
 
 void TParagraph::DeleteRecordAt(int32_t byteOffset)
@@ -654,6 +684,7 @@ void TParagraph::RestoreState(TParagraphSaveState& state)
     FLaidOut = state.LaidOut;
     FNormalized = state.Normalized;
     state = TParagraphSaveState();
+    ForgetSpelling();
 }
 
 // ---------------------------------------------------------------------------
@@ -700,6 +731,48 @@ void TParagraph::AddMisspelling(int32_t from, int32_t to, int32_t value)
 bool TParagraph::IsSpellChecked(int32_t from, int32_t to, int32_t generation) const
 {
     return generation == FSpellGeneration && from >= FCheckedFirst && to <= FCheckedLast;
+}
+
+void TParagraph::ForgetSpelling() noexcept
+{
+    FSpellGeneration = NotSet;
+    FCheckedFirst = 0;
+    FCheckedLast = -1;
+    FMisspellingCount = 0;
+    if (FMisspellings)
+        FMisspellings->Clear();
+}
+
+// The text from..to changed its length by delta. Marks of words that touch the
+// change go (the word is another one now), marks after it move with the text,
+// and the checked range ends before the change: the rest is checked again.
+void TParagraph::ShiftSpelling(int32_t from, int32_t to, int32_t delta) noexcept
+{
+    if (FMisspellingCount > 0) {
+        std::vector<TMisspelling> kept;
+        for (int32_t i = 0; i < FMisspellingCount; ++i) {
+            TMisspelling m = GetMisspelling(i);
+            if (m.To < from) {
+                kept.push_back(m);
+            } else if (m.From > to) {
+                m.From += delta;
+                m.To += delta;
+                kept.push_back(m);
+            }
+        }
+        FMisspellings->Clear();
+        for (const TMisspelling& m : kept) {
+            const int32_t triple[3] = {m.From, m.To, m.Value};
+            FMisspellings->Append(triple, sizeof triple);
+        }
+        FMisspellingCount = static_cast<int32_t>(kept.size());
+    }
+    if (FCheckedLast >= from - 1)
+        FCheckedLast = from - 2;
+    if (FCheckedLast < FCheckedFirst) {
+        FCheckedFirst = 0;
+        FCheckedLast = -1;
+    }
 }
 
 TMisspelling TParagraph::GetMisspelling(int32_t index) const

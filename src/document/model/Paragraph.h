@@ -160,6 +160,13 @@ private:
     void DeleteRecordAt(int32_t byteOffset);
     void RemoveLines(int32_t firstLine);
     TParagraphLayout& Layout();
+    // What the spelling checker knew of the text is dropped, or, after a
+    // change of from..to by delta characters, kept where the text is the same.
+    void ForgetSpelling() noexcept;
+    void ShiftSpelling(int32_t from, int32_t to, int32_t delta) noexcept;
+    // After the text was exchanged: the marks follow the change from the old
+    // characters to the new ones.
+    void CarrySpelling(const TMemory& oldPlain) noexcept;
 
     bool FNormalized = false;
     bool FLaidOut = false;

@@ -11,6 +11,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/win/InputState.h"
 #include "shell/commands/CommandManager.h"
+#include "shell/proofing/SpellCheckManager.h"
 
 namespace {
 
@@ -92,6 +93,13 @@ void TMainForm::ApplicationIdle(bool& done)
     }
     // 8 and 9 (the toolbar manager's combo-box editing mark, the clip-library
     // preview) come with those managers.
+    // Spelling as the user types: a slice of the active document's check,
+    // then the input goes first.
+    if (SpellingIdleStep(GetActiveDocument())) {
+        done = false;
+        if (inputArrived())
+            return;
+    }
     // 10. One deferred message box; the next one waits for another pass.
     ShowDeferredMessage();
     if (!FDeferredMessages.empty())

@@ -119,7 +119,7 @@ void TMainForm::UpdateStatusPanels()
         }
         // The spelling-state picture: the frame of the strip to draw.
         const int32_t asYouType = OptionsHolder && (OptionsHolder->Spell_Flags & kSpellAsYouType) ? 1 : 0;
-        const int32_t state = document->SpellingState + (document->SpellingState == kSpellChecking ? SpellCycle : 0);
+        const int32_t state = document->SpellState.Phase + (document->SpellState.Phase == kSpellChecking ? SpellCycle : 0);
         texts[6] = std::to_string(asYouType + 4 * state);
     } else {
         texts[4] = "000000";

@@ -22,7 +22,9 @@
 #include "platform/runtime/Processes.h"
 #include "platform/runtime/StringList.h"
 #include "proofing/AutocorrectLangOptions.h"
+#include "layout/PaintSettings.h"
 #include "proofing/SpellCheckSystem.h"
+#include "shell/proofing/SpellCheckManager.h"
 #include "shell/BaseForms.h"
 #include "shell/ThemeServices.h"
 #include "shell/commands/CommandManager.h"
@@ -305,6 +307,10 @@ TStartResult TProgramRun::Start()
                 systems += (systems.empty() ? "" : ";") + s;
             spelling->SetSystemsText(systems);
         }
+        ProgramSpellSettings().Flags = static_cast<uint16_t>(OptionsHolder->Spell_Flags);
+        ProgramSpellSettings().SuggestQuality = static_cast<uint8_t>(OptionsHolder->SuggestQuality);
+        PaintSettings().CheckAsYouType = (ProgramSpellSettings().Flags & scCheckAsYouType) != 0;
+        PaintSettings().ShowSpellingErrors = (ProgramSpellSettings().Flags & scUnderlineMisspellings) != 0;
         const TSize screen = GetScreenSize();
         MainForm->SetBounds(OptionsHolder->MainWnd_x, OptionsHolder->MainWnd_y,
                             std::min(OptionsHolder->MainWnd_cx, screen.cx), std::min(OptionsHolder->MainWnd_cy, screen.cy));
@@ -452,6 +458,7 @@ void TProgramRun::FreeAfterFailure()
         SoundManager->PlayAsync = true;
     // 44. The spelling settings, the help manager, the tips, the command-line
     // documents, the sound manager.
+    FreeSpellCheckManager();
     FreeSpellGlobals();
     BaseFormServices().ShowHelpTopic = nullptr;
     FreeHelpManager();

@@ -348,10 +348,10 @@ TEST_F(DocumentFormattingTest, ALanguageOverManyParagraphsIsLeftToTheBackgroundC
     ClearCharFormat(language);
     language[cfLanguage] = 0x0407;
     uint8_t flags = 0;
-    Doc->SpellingState = 0;
+    Doc->SpellState.Phase = bsNotRunning;
     Doc->ExecuteOperation(docFormatText, {&all, &language, &flags});
     EXPECT_TRUE(Format.Checked.empty());
-    EXPECT_EQ(Doc->SpellingState, 1);
+    EXPECT_EQ(Doc->SpellState.Phase, bsChecking);
 }
 
 TEST_F(DocumentFormattingTest, RoutinesWithoutAnOperationApplyAndKeepNothing)
