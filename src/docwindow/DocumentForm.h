@@ -204,6 +204,9 @@ public:
     void HideDocumentCaret();
     // Removes the drop caret and the resize frame drawn over the view.
     void EraseFeedback();
+    // Inverts the caret's image on the window: the drop caret of a drag,
+    // shown while the system caret is hidden (a second call removes it).
+    void InvertDropCaret();
 
     uint8_t DragGranularity = 0;
     TTextPosition PressPosition{};

@@ -70,8 +70,8 @@ public:
         FForm.WindowFlags |= dwfTextDragArmed | dwfClipInsertDrag;
         FForm.WindowFlags &= ~dwfTextDragStarted;
         if (!(FForm.WindowFlags & dwfDropCaretShown)) {
+            FForm.InvertDropCaret();
             FForm.WindowFlags |= dwfDropCaretShown;
-            FForm.Repaint();
         }
         effect = DROPEFFECT_COPY;
     }

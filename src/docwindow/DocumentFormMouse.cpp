@@ -26,7 +26,6 @@
 #include "layout/CaretDisplay.h"
 #include "layout/LinePainter.h"
 #include "platform/framework/controls/Ranges.h"
-#include "platform/runtime/Processes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -191,14 +190,24 @@ void TDocumentForm::EraseFeedback()
     if (!FDocument || !HandleAllocated())
         return;
     if (WindowFlags & dwfDropCaretShown) {
-        // The drop caret is painted over by the next paint of its place.
+        InvertDropCaret();
         WindowFlags &= ~dwfDropCaretShown;
-        Repaint();
     }
     if (ResizeRecord.FrameDrawn) {
         ResizeRecord.FrameDrawn = false;
         Repaint();
     }
+}
+
+void TDocumentForm::InvertDropCaret()
+{
+    if (!FDocument || !HandleAllocated())
+        return;
+    HDC dc = GetDC(FHandle);
+    if (!dc)
+        return;
+    InvertCaretImage(*FDocument, dc);
+    ReleaseDC(FHandle, dc);
 }
 
 void TDocumentForm::CheckMouseCapture()
@@ -387,8 +396,10 @@ void TDocumentForm::WMLButtonDown(TMessage& message)
         } else {
             if (!IsToolMode(mode))
                 events.FireProgramEvent(evMouseClick);
+            // Timed by the mouse messages, so that what counts is how fast the
+            // user clicked, not how fast the program handled the clicks.
             const bool tripleClick = LastDoubleClickTime != 0 &&
-                                     GetTickCount() - LastDoubleClickTime <= GetDoubleClickTime();
+                                     GetMessageTime() - LastDoubleClickTime <= GetDoubleClickTime();
             if (exact == (MK_LBUTTON | MK_CONTROL) && !hit.InSelection) {
                 // Ctrl+click: a web address opens; elsewhere the sentence is selected.
                 if (hit.Kind == hkLeftOfLine) {
@@ -751,7 +762,7 @@ void TDocumentForm::WMLButtonDblClk(TMessage& message)
         selected = true;
     }
     if (selected) {
-        LastDoubleClickTime = std::max<uint32_t>(GetTickCount(), 1);
+        LastDoubleClickTime = std::max<uint32_t>(GetMessageTime(), 1);
         TripleClickMoves = 3;
     }
     CaretGoalX = static_cast<int32_t>(NoCaretGoal);
@@ -921,10 +932,12 @@ void TDocumentForm::WMMouseMove(TMessage& message)
                 const int32_t toEnd = word.Position.Offset + word.Length - hit.Position.Offset;
                 target.Offset = toStart < toEnd ? word.Position.Offset : word.Position.Offset + word.Length;
             }
+            if (WindowFlags & dwfDropCaretShown)
+                InvertDropCaret();
             ::ShowPosition(document, target.Paragraph, target.Offset, 0);
             ScrollToCaret(document, 0);
+            InvertDropCaret();
             WindowFlags |= dwfDropCaretShown;
-            Repaint();
         }
         cursor = (WindowFlags & dwfTextDragCopy) ? 5 : 4;
     } else if (WindowFlags & dwfObjectResizing) {
