@@ -214,14 +214,16 @@ void TDocumentForm::CheckMouseCapture()
 {
     if (!HandleAllocated())
         return;
-    if (WindowFlags & dwfAutoscrollTimerOn) {
-        KillTimer(FHandle, AutoscrollTimer);
-        WindowFlags &= ~dwfAutoscrollTimerOn;
-    }
+    // The timer keeps running while the pointer stays outside (restarting it
+    // at every move would hold its ticks back while the mouse moves).
     const TPoint point = MousePoint(LastMouseMessage);
-    if (!PtInRect(DocRect, point)) {
+    const bool outside = !PtInRect(DocRect, point);
+    if (outside && !(WindowFlags & dwfAutoscrollTimerOn)) {
         SetTimer(FHandle, AutoscrollTimer, 1);
         WindowFlags |= dwfAutoscrollTimerOn;
+    } else if (!outside && (WindowFlags & dwfAutoscrollTimerOn)) {
+        KillTimer(FHandle, AutoscrollTimer);
+        WindowFlags &= ~dwfAutoscrollTimerOn;
     }
 }
 
@@ -1221,8 +1223,9 @@ void TDocumentForm::WMRButtonDown(TMessage& message)
 
 void TDocumentForm::WMRButtonUp(TMessage& message)
 {
+    // The press showed the menu: the release is not handed on, so no
+    // second context-menu message follows it.
     AddEntropy(MousePoint(message));
-    TForm::WndProc(message);
     if (!CanHandleInput())
         return;
     if (IsBusy())
