@@ -299,13 +299,17 @@ TEST_F(MouseInputTest, DraggingBelowTheViewScrollsAndSelectsAcrossPages)
     Mouse.Move(W(), below);
     EXPECT_NE(Window->WindowFlags & dwfAutoscrollTimerOn, 0u);
     const int32_t page1Top = document->Pages()[1]->Rect.Top;
-    EXPECT_TRUE(RunUntil([&] { return document->ViewOrigin.Y > page1Top; }, 20000));
+        // The timer's ticks come from the event loop: run it, a bounded number of rounds.
+    for (int round = 0; round < 1000 && document->ViewOrigin.Y <= page1Top; ++round)
+        RunPending();
+    EXPECT_GT(document->ViewOrigin.Y, page1Top);
     SavePng("mouse-drag-select-across-pages.png");
     Mouse.Release(W(), below);
     RunPending();
     const TTextSelection& s = document->Selection();
+    // Whole words: the anchor goes back to its word's start.
     EXPECT_EQ(s.Start.Paragraph, 0);
-    EXPECT_EQ(s.Start.Offset, 3);
+    EXPECT_EQ(s.Start.Offset, 0);
     EXPECT_GE(document->PageOfPosition(s.End), 1);
     EXPECT_EQ(Window->WindowFlags & (dwfAutoscrollTimerOn | dwfDragSelecting), 0u);
     EXPECT_EQ(GetCapture(), HWND_NONE);
