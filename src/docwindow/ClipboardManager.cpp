@@ -19,6 +19,7 @@
 #include "platform/framework/Bitmap.h"
 #include "platform/framework/Metafile.h"
 #include "platform/framework/ModalResults.h"
+#include "platform/ole/DataObject.h"
 #include "platform/gdi/Bitmaps.h"
 #include "platform/gdi/Dib.h"
 #include "platform/ole/DataObject.h"
@@ -187,6 +188,14 @@ bool TClipboardManager::Open(int32_t timeoutMs)
 {
     if (FIsOpen)
         return true;
+    if (FDragSource) {
+        FFormats.clear();
+        for (const auto& item : FDragSource->Items())
+            FFormats.push_back(item.first);
+        FIsOpen = true;
+        FOpenOnDragSource = true;
+        return true;
+    }
     if (!OpenClipboardWithin(FOwner, static_cast<uint32_t>(std::max(timeoutMs, 0))))
         return false;
     FFormats.clear();
@@ -200,7 +209,9 @@ void TClipboardManager::Close()
 {
     if (!FIsOpen)
         return;
-    CloseClipboard();
+    if (!FOpenOnDragSource)
+        CloseClipboard();
+    FOpenOnDragSource = false;
     FIsOpen = false;
 }
 
@@ -212,13 +223,19 @@ bool TClipboardManager::HasFormat(uint32_t format) const
 bool TClipboardManager::Available(uint32_t format) const
 {
     // Dragged links only come with a dropped data object.
-    return format != FFileGroupDescriptorFormat && HasFormat(format);
+    return (FOpenOnDragSource || format != FFileGroupDescriptorFormat) && HasFormat(format);
 }
 
 std::string TClipboardManager::GetData(uint32_t format) const
 {
     if (!FIsOpen || format == CF_BITMAP || format == CF_PALETTE)
         return {};
+    if (FOpenOnDragSource) {
+        std::string bytes;
+        if (FDragSource)
+            FDragSource->GetData(format, bytes);
+        return bytes;
+    }
     HANDLE handle = GetClipboardData(format);
     if (!handle)
         return {};
@@ -263,7 +280,7 @@ int32_t TClipboardManager::GetBestTextFormat() const
     for (uint32_t format : FFormats) {
         if (format != CF_TEXT && format != CF_UNICODETEXT)
             continue;
-        if (FIsOpen && !GetClipboardData(format))
+        if (FIsOpen && (FOpenOnDragSource ? GetData(format).empty() : !GetClipboardData(format)))
             continue;
         best = static_cast<int32_t>(format);
         break;

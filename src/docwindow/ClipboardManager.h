@@ -19,6 +19,7 @@
 
 class TBitmap;
 class TClipHistoryItem;
+class TDataObject;
 class TDocument;
 class TPiggyBank;
 
@@ -59,6 +60,11 @@ public:
     int32_t CopiedDocumentCoding = 0;
 
     // --- Opening and the snapshot ---------------------------------------------
+    // Data dragged over a document window: while set (for the length of one
+    // drop-target call), opening reads it instead of the clipboard, exactly
+    // as if it were the clipboard's content. nullptr returns to the clipboard.
+    void SetDragSource(const TDataObject* data) { FDragSource = data; }
+    const TDataObject* DragSource() const { return FDragSource; }
     bool Open(int32_t timeoutMs) override;
     void Close() override;
     bool IsOpen() const { return FIsOpen; }
@@ -148,6 +154,8 @@ private:
     TPasteSpecialFormat FPasteSpecial[PasteSpecialFormatCount];
     std::vector<uint32_t> FFormats;
     bool FIsOpen = false;
+    bool FOpenOnDragSource = false;
+    const TDataObject* FDragSource = nullptr;
     std::vector<std::unique_ptr<TClipHistoryItem>> FHistory;
     TClipHistoryItem* FPastingHistoryItem = nullptr;
     std::unique_ptr<TPiggyBank> FPiggyBank;

@@ -19,6 +19,7 @@
 #include "platform/framework/controls/Tabs.h"
 #include "platform/runtime/FileNames.h"
 #include "platform/runtime/StringList.h"
+#include "platform/win/DragDrop.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -99,11 +100,13 @@ TDocumentForm::TDocumentForm(TComponent* owner, TDocument& document) : TForm(own
     Show();
     if (HandleAllocated())
         MdiActivate(FHandle);
+    RegisterDropTarget();
 }
 
 TDocumentForm::~TDocumentForm()
 {
     BeginDestroy();
+    RevokeDropTarget();
     // A window freed with its owner (the main frame) before its document:
     // the document loses its view.
     FDocument = nullptr;
@@ -451,6 +454,8 @@ void TDocumentForm::WndProc(TMessage& message)
         message.Result = 1;  // the painter covers the document rectangle
         return;
     }
+    if (DispatchMouseMessage(message))
+        return;
     TForm::WndProc(message);
 }
 

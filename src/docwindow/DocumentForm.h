@@ -10,12 +10,17 @@
 // it closes.
 #include "docwindow/DocumentSpellingHost.h"
 #include "docwindow/HitTest.h"
+#include "docwindow/ObjectResize.h"
+#include "document/editing/EditingRecords.h"
 #include "document/model/DocumentView.h"
 #include "platform/framework/Forms.h"
 
 #include <functional>
+#include <memory>
 
+class TDocObject;
 class TDocument;
+class TDropTarget;
 class TPanel;
 class TPopupMenu;
 class TScrollBar;
@@ -24,6 +29,20 @@ class TTabSet;
 
 // Bits of the window's flags.
 constexpr uint32_t dwfControlsSuppressed = 1u << 0;  // the document rectangle is the whole client area
+// --- Mouse input ---
+constexpr uint32_t dwfTextDragArmed = 1u << 1;     // a press inside the selection may become a text drag
+constexpr uint32_t dwfTextDragCopy = 1u << 2;      // Ctrl was held at that press
+constexpr uint32_t dwfClipInsertDrag = 1u << 3;    // dragged data from outside follows the mouse
+constexpr uint32_t dwfTextDragStarted = 1u << 4;
+constexpr uint32_t dwfDragSelecting = 1u << 7;
+constexpr uint32_t dwfBlockSelecting = 1u << 8;
+constexpr uint32_t dwfAutoscrollTimerOn = 1u << 10;
+constexpr uint32_t dwfDropCaretShown = 1u << 11;
+constexpr uint32_t dwfPendingCaretClick = 1u << 12;
+constexpr uint32_t dwfObjectResizing = 1u << 13;
+constexpr uint32_t dwfWheelAutoscroll = 1u << 18;
+constexpr uint32_t dwfPendingLinkClick = 1u << 19;
+constexpr uintptr_t AutoscrollTimer = 3;
 constexpr uint32_t dwfCaretShown = 1u << 5;
 constexpr uint32_t dwfCaretAllowed = 1u << 6;
 constexpr uint32_t dwfProgramScroll = 1u << 14;      // the scroll bars are being set by the program
@@ -160,6 +179,86 @@ public:
     // The last spelling menu built (the window keeps it until the next one).
     TPopupMenu* SpellingMenu() const { return FSpellingMenu; }
     const TSpellingFinding& SpellingFinding() const { return FSpellingFinding; }
+    // --- Mouse input ---------------------------------------------------------------
+    // Mouse states (bits of WindowFlags), the left, middle and right buttons,
+    // mouse moves and the cursor, the wheel, the autoscroll timer, focus,
+    // WM_CANCELMODE that ends every mouse state, the context menus and drops
+    // from other programs (DocumentFormMouse.cpp, DocumentFormDrop.cpp).
+    void WMLButtonDown(TMessage& message);
+    void WMLButtonUp(TMessage& message);
+    void WMLButtonDblClk(TMessage& message);
+    void WMMButtonDown(TMessage& message);
+    void WMMButtonUp(TMessage& message);
+    void WMMouseMove(TMessage& message);
+    void WMRButtonDown(TMessage& message);
+    void WMRButtonUp(TMessage& message);
+    void WMRButtonDblClk(TMessage& message);
+    void WMContextMenu(TMessage& message);
+    void WMMouseWheel(TMessage& message);
+    void WMTimer(TMessage& message);
+    void WMSetFocus(TMessage& message);
+    void WMKillFocus(TMessage& message);
+    void WMCancelMode(TMessage& message);
+    // Routes the messages above to their handlers; true when it took one.
+    bool DispatchMouseMessage(TMessage& message);
+    bool IsBusy() const override;
+    bool IsTracking() const override;
+    // Scroll distance of the autoscroll timer for an overshoot of n pixels.
+    static int32_t AutoscrollStep(int32_t overshoot);
+    // Starts the autoscroll timer while the pointer lies outside the
+    // document rectangle during a drag, stops it otherwise.
+    void CheckMouseCapture();
+    // The selection from the drag anchors to the position (whole words when
+    // the option asks for them or in word granularity).
+    void ExtendSelectionTo(const TTextPosition& position);
+    // The tool of the frame's mouse mode applied to a selection made with the mouse.
+    void ApplyMouseModeTool();
+    // The position becomes the caret's place, the selection kept.
+    void ShowPositionWithChanges(const TTextPosition& position);
+    // Builds the menu list of the parts (bits 0 to 5) and hands it to the main
+    // frame, which shows it at the screen point.
+    void ShowDocumentContextMenu(uint32_t parts, TPoint screenPoint);
+    // The system caret hidden while a drag shows its own drop caret.
+    void HideDocumentCaret();
+    // Removes the drop caret and the resize frame drawn over the view.
+    void EraseFeedback();
+    // Inverts the caret's image on the window: the drop caret of a drag,
+    // shown while the system caret is hidden (a second call removes it).
+    void InvertDropCaret();
+
+    uint8_t DragGranularity = 0;
+    TTextPosition PressPosition{};
+    TTextPosition DragAnchorStart{};
+    TTextPosition DragAnchorEnd{};
+    TTextRange AnchorSentence{};
+    int32_t AnchorLineParagraph = 0;
+    int32_t AnchorLineIndex = 0;
+    int32_t AnchorParagraph = 0;
+    uint32_t LastDoubleClickTime = 0;
+    int32_t TripleClickMoves = 0;
+    TPoint PressPoint{};
+    TPoint AutoscrollOrigin{};
+    TMessage LastMouseMessage{};
+    // The rectangular selection: anchor and current position, the x of each
+    // relative to the page (pixels, even), and what the release does with it.
+    TTextPosition BlockAnchor{};
+    TTextPosition BlockCurrent{};
+    int32_t BlockAnchorX = 0;
+    int32_t BlockCurrentX = 0;
+    uint8_t BlockKind = 0;
+    TObjectResize ResizeRecord{};
+    TDocObject* ResizeObject = nullptr;
+    TTextPosition ResizeObjectPosition{};
+    // The cursor number last chosen by a mouse move.
+    int32_t MouseCursor = -2;
+    // The drop target that takes text and files dragged from other programs
+    // (announced while the window lives).
+    void RegisterDropTarget();
+    void RevokeDropTarget();
+    std::unique_ptr<TDropTarget> DocumentDropTarget;
+    // Wheel deltas not yet amounting to a notch (high-resolution wheels).
+    int32_t WheelRemainder = 0;
+    int32_t ZoomWheelRemainder = 0;
 
 protected:
     void WndProc(TMessage& message) override;

@@ -9,8 +9,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TBitmap;
+struct TCharFormat;
 class TDocument;
 struct THitTestResult;
 
@@ -36,6 +38,12 @@ struct TZoomPointerContext {
     bool ZoomOut = false;
 };
 
+struct TMouseEditOptions {
+    bool DragDrop = true;
+    bool SelWholeWords = true;
+    bool WiseCutPaste = true;
+};
+
 class TDocumentWindowHost {
 public:
     virtual ~TDocumentWindowHost() = default;
@@ -55,6 +63,21 @@ public:
     virtual bool CommandGlyph(int32_t /*commandId*/, TBitmap& /*glyph*/) { return false; }
     // The time of the last user action is now.
     virtual void StampUserAction() {}
+
+    // --- Mouse input ---
+    // The editing options the mouse reads ("Drag&Drop", "SelWholeWords",
+    // "WiseCut&Paste").
+    virtual TMouseEditOptions MouseEditOptions() { return {}; }
+    // Opens the target of a web address clicked with Ctrl.
+    virtual void OpenLinkTarget(const std::string& /*target*/) {}
+    // Shows a context menu merged from the resource menus named, an empty
+    // name standing for a separator, at the screen point.
+    virtual void ShowContextMenu(const std::vector<std::string>& /*menus*/, TPoint /*screenPoint*/) {}
+    // The character format a block selection receives in the tool modes (2
+    // format painter, 4 highlighter, 5 font colour); false when there is none.
+    virtual bool MouseModeFormat(int32_t /*mode*/, TCharFormat& /*format*/) { return false; }
+    // Stores a picked-up character format into the format palette's selected item.
+    virtual void PickUpFormat(const TCharFormat& /*format*/) {}
 };
 
 // The installed host, or one with the defaults when none is.

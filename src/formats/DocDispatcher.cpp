@@ -1,6 +1,9 @@
 #include "formats/DocDispatcher.h"
 
+#include "document/fields/FieldInstructions.h"
 #include "document/model/Document.h"
+#include "document/operations/OperationDispatcher.h"
+#include "foundation/Memory.h"
 #include "document/model/DocumentView.h"
 #include "document/model/DocObjectImage.h"
 #include "document/operations/OperationManager.h"
@@ -282,4 +285,47 @@ void CreateFormatRegistry()
 void FreeFormatRegistry()
 {
     FreeCodingManager();
+}
+
+// --- Dropped files ------------------------------------------------------------------------
+
+void TDocDispatcher::HandleDroppedFiles(const std::vector<std::string>& files, int32_t mode, TDocument* target)
+{
+    bool first = true;
+    for (const std::string& name : files) {
+        if (name.empty())
+            continue;
+        switch (mode) {
+        case 0:
+            if (!CheckDocumentLimit())
+                return;
+            OpenFile(name);
+            break;
+        case 1:
+            if (!target)
+                return;
+            if (GetPictureFormat(name) != NoPictureFormat)
+                target->InsertPictureFromFile(name, 13);
+            else
+                target->InsertFile(name, 7);
+            break;
+        case 2: {
+            if (!target)
+                return;
+            if (!first) {
+                TMemory blank;
+                blank.AppendByte(' ');
+                uint8_t flags = 0;
+                target->ExecuteOperation(docInsertText, {&blank, &flags});
+            }
+            uint8_t kind = fkHyperlink;
+            std::string instruction = BuildHyperlinkField(name, std::string());
+            target->ExecuteOperation(docInsertField, {&kind, &instruction});
+            break;
+        }
+        default:
+            return;
+        }
+        first = false;
+    }
 }

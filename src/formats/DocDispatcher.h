@@ -53,6 +53,12 @@ public:
     // saved (the rest are left alone).
     bool SaveAll();
 
+    // Files dropped on the frame or a document window, in order, by mode: 0
+    // opens each (until the document limit); 1 inserts each into the target
+    // document (a picture as a picture, any other file as a document of the
+    // format its content shows); 2 inserts a hyperlink to each, blank-separated.
+    void HandleDroppedFiles(const std::vector<std::string>& files, int32_t mode, TDocument* target);
+
     // The most recently opened document of that file name (ignoring case),
     // expanded to a full path first when asked; null when none.
     TDocument* FindOpenDocument(const std::string& fileName, bool expand) const;
