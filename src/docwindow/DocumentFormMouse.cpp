@@ -335,6 +335,8 @@ void TDocumentForm::WMLButtonDown(TMessage& message)
     if (!CanHandleInput())
         return;
     LastMouseMessage = message;
+    // The word left by the caret is checked before the click moves it.
+    FDocument->CheckPendingWord();
     TDocumentWindowHost& host = DocumentWindowHost();
     TDocumentHost& events = DocumentHost();
     const int32_t mode = host.MouseMode();
