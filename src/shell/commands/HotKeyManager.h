@@ -168,3 +168,8 @@ THotKeyAssignResult AssignHotKey(THotKeyManager& manager, TCommandId id, THotKey
                                  const std::function<std::string(TCommandId)>& commandHint);
 // The codes no command uses, in the order the free-shortcut list offers them.
 std::vector<THotKeyCode> FreeHotKeys(const THotKeyManager& manager);
+
+// Start-up: makes the manager, gives it the overrides the options read from
+// the settings (and keeps the options' copy up to date for saving), binds it
+// to the main frame and registers the desktop-wide keys.
+void StartHotKeyManager();

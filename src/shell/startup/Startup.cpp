@@ -26,6 +26,7 @@
 #include "shell/BaseForms.h"
 #include "shell/ThemeServices.h"
 #include "shell/commands/CommandManager.h"
+#include "shell/commands/HotKeyManager.h"
 #include "shell/commands/OptionalMessages.h"
 #include "shell/commands/ProgramEvents.h"
 #include "shell/about/AboutBox.h"
@@ -276,6 +277,7 @@ TStartResult TProgramRun::Start()
         };
         SetDocumentEditMessageTranslator(BaseFormServices().TranslateEditMessage);
         Trace("command manager");
+        StartHotKeyManager();
 
         // 22. The stored menu layout and the last run's version.
         FStore->OpenKey("Internal\\Menus");
@@ -386,7 +388,9 @@ void TProgramRun::Shutdown()
     g_Phase = TRunPhase::Ending;
     if (!FStarted)
         return;
-    // 39. The hot keys and the tray icon go here once they exist.
+    // 39. The desktop-wide keys; the tray icon goes here once it exists.
+    if (HotKeyManager)
+        HotKeyManager->UnregisterGlobalHotKeys();
     // 40. The settings.
     try {
         if (OptionsHolder)
@@ -423,6 +427,7 @@ void TProgramRun::FreeAfterFailure()
     }
     FreeDocFiler();
     SetDocumentViewFactory(nullptr);
+    FreeHotKeyManager();
     // The command manager reads the frame: it goes first.
     if (CommandManager) {
         BaseFormServices().TranslateEditMessage = nullptr;
