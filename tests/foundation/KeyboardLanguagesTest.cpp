@@ -66,7 +66,6 @@ TEST_F(KeyboardLayoutsTest, CharacterOfAKeyUnderEachLayout)
         {'0', false, false, '\xE0', '0', '0'},  // à
         {'0', false, true, '@', '}', '\0'},
         {'E', false, true, '\x80', '\x80', '\0'},  // € with AltGr; the US layout has none
-        {'Q', false, true, '\0', '@', '\0'},
         {VK_SPACE, false, false, ' ', ' ', ' '},
     };
     for (const TCase& c : cases) {

@@ -29,7 +29,8 @@ void TLanguageManager::LoadNames()
 {
     FNames.clear();
     for (int32_t primary = 1; primary <= 54; ++primary) {
-        for (int32_t sub = 1;; ++sub) {
+        // Sublanguages take the six bits above the primary language.
+        for (int32_t sub = 1; sub < 64; ++sub) {
             const int32_t id = (sub << 10) + primary;
             const std::string name = GetLocaleLanguageName(static_cast<LCID>(id));
             if (name.empty())

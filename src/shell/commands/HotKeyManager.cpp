@@ -239,8 +239,9 @@ bool THotKeyManager::RunHotKey(THotKeyCode code)
     KeyState |= hksTranslating;
     bool handled = false;
     try {
+        // The chord prefixes' entries carry id 0: no command.
         const TCommandId id = FindCommandByHotKey(code);
-        if (id >= 0) {
+        if (id > 0) {
             KeyState |= hksCommandRan;
             if (CommandManager)
                 CommandManager->ExecuteCommand(id);

@@ -9,6 +9,7 @@
 #include "shell/commands/CommandTesting.h"
 #include "shell/commands/HotKeyManager.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace {
@@ -24,6 +25,8 @@ protected:
     void SetUp() override
     {
         DocumentWindowTest::SetUp();
+        Context.Doc.Modified = true;
+        Context.Doc.CanUndo = Context.Doc.CanRedo = true;
         CreateCommandManager(Context);
         InstallHandlers(*CommandManager, Handler);
         CreateHotKeyManager();
@@ -234,6 +237,29 @@ TEST_F(KeyboardInputTest, PageDownAndUpMoveByAScreenAndStopAtTheEnds)
     // Page Down at the bottom goes to the end.
     Press("Ctrl+Home Ctrl+End PgDn PgDn PgDn");
     EXPECT_EQ(Where(*document), "119:9");
+}
+
+TEST_F(KeyboardInputTest, TypedFrenchTextShowsInTheWindow)
+{
+    TDocument* document = Open("", 0, 0);
+    TDocumentForm& window = WindowOf(*document);
+    TBitmap before;
+    ASSERT_TRUE(GrabWindow(window.Handle(), before));
+    Press("Shift+L 4 2 T 2 Space 0 Space Shift+N O Shift+Dead^ E L Space AltGr+E Space");
+    Press("Dead^ A Space 9 A Space Shift+M A Ctrl+Shift+Left");
+    EXPECT_EQ(Text(*document), "L'été à Noël € â ça Ma");
+    window.Repaint();
+    RunPending();
+    TBitmap after;
+    ASSERT_TRUE(GrabWindow(window.Handle(), after));
+    WriteBitmapPng(after, TestOutputDir() + "/keyboard-typed-french.png");
+    // Ink appeared where the text goes.
+    int32_t changed = 0;
+    for (int32_t y = 0; y < std::min(before.Height(), after.Height()); ++y)
+        for (int32_t x = 0; x < std::min(before.Width(), after.Width()) * 4; ++x)
+            changed += before.ScanLine(y)[x] != after.ScanLine(y)[x] ? 1 : 0;
+    EXPECT_GT(changed, 200);
+    EXPECT_EQ(Where(*document), "0:20-0:22");
 }
 
 TEST_F(KeyboardInputTest, LockKeysAreAnnounced)

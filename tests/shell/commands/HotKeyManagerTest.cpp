@@ -23,7 +23,11 @@ protected:
     {
         CreateCommandManager(Context);
         InstallHandlers(*CommandManager, Handler);
-        Context.Doc.SelectionEmpty = false;  // copy and cut are enabled
+        // A changed document with a selection, that can undo and redo.
+        Context.Active = &Document;
+        Context.Doc.SelectionEmpty = false;
+        Context.Doc.Modified = true;
+        Context.Doc.CanUndo = Context.Doc.CanRedo = true;
     }
     void TearDown() override { FreeCommandManager(); }
 
@@ -36,6 +40,7 @@ protected:
         return Handler.Ran;
     }
 
+    TDocument Document{true};
     TTestCommandContext Context;
     TRecordingHandler Handler;
     THotKeyManager Manager;
@@ -162,9 +167,9 @@ TEST_F(HotKeyManagerTest, StrokesAndChords)
 TEST_F(HotKeyManagerTest, KeysTypedWithAltGrAreNeverShortcuts)
 {
     // AltGr is Ctrl and Alt together on the right Alt key: Ctrl+Alt+Y would run 3648.
-    SetAsyncKeyDown(VK_RMENU, true);
+    SetMessageKeyDown(VK_RMENU, true);
     EXPECT_FALSE(Manager.TranslateKey(hkCtrl | hkAlt, 'Y'));
-    SetAsyncKeyDown(VK_RMENU, false);
+    SetMessageKeyDown(VK_RMENU, false);
     EXPECT_TRUE(Handler.Ran.empty());
     EXPECT_TRUE(Manager.TranslateKey(hkCtrl | hkAlt, 'Y'));
     EXPECT_EQ(Handler.Ran, std::vector<TCommandId>{3648});
