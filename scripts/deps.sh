@@ -15,6 +15,8 @@ PACKAGES=(
   libqt6printsupport6 poppler-utils
   qt6-multimedia-dev libqt6multimedia6
   libqt6network6
+  # Keyboard layouts: xkbcommon compiles the system's xkb data.
+  libxkbcommon-dev xkb-data
 )
 
 missing=()

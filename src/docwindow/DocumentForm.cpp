@@ -443,6 +443,8 @@ void TDocumentForm::WndProc(TMessage& message)
 {
     if (g_EditMessageTranslator && g_EditMessageTranslator(message))
         return;
+    if (HandleKeyMessage(message))
+        return;
     if (message.Msg == WM_PAINT && HandleAllocated()) {
         if (CanHandleInput()) {
             PaintDocumentWindow();

@@ -259,6 +259,40 @@ public:
     // Wheel deltas not yet amounting to a notch (high-resolution wheels).
     int32_t WheelRemainder = 0;
     int32_t ZoomWheelRemainder = 0;
+    // --- Keyboard input ---
+    // Every key press goes to the shortcut manager first (DocumentKeyRouter);
+    // what it does not take moves the caret or extends the selection, and
+    // typed characters become typing operations of the document.
+    // Routes the key messages and notifications; true when the message was
+    // handled here (its result set).
+    bool HandleKeyMessage(TMessage& message);
+    void CNKeyDown(TMessage& message);
+    void CNChar(TMessage& message);
+    void WMKeyDown(TMessage& message);
+    void WMKeyUp(TMessage& message);
+    void WMSysKeyDown(TMessage& message);
+    void WMSysChar(TMessage& message);
+    // Moves the caret to the target (collapse), or extends the selection from
+    // its anchor to it.
+    void MoveCaretOrExtend(const TTextPosition& target, bool collapse);
+    // The offset of a laid-out line nearest to CaretGoalX.
+    int32_t OffsetAtCaretGoalX(int32_t paragraph, int32_t line, bool collapse);
+    // The virtual key of the last key-down, until its character.
+    int32_t LastKeyCode = 0;
+    // The caret's rectangle (client coordinates) over a run of Page Up and Page Down.
+    TRect PagingRect{};
+    // The shortcut manager took the last key-down: the character the key
+    // gives is not typed.
+    bool KeyTakenByShortcut = false;
+    static constexpr uint32_t dwfKeyboardExtend = 1u << 9;
+    static constexpr uint32_t dwfCapsLockPressed = 1u << 21;
+    static constexpr uint32_t dwfNumLockPressed = 1u << 22;
+
+private:
+    bool MovementKey(uint16_t key, uint8_t modifiers, bool collapse);
+    bool PageKey(bool down, bool ctrl, bool collapse);
+    // --- End of keyboard input ---
+public:
 
 protected:
     void WndProc(TMessage& message) override;

@@ -28,6 +28,7 @@
 #include "shell/BaseForms.h"
 #include "shell/ThemeServices.h"
 #include "shell/commands/CommandManager.h"
+#include "shell/commands/HotKeyManager.h"
 #include "shell/commands/OptionalMessages.h"
 #include "shell/commands/ProgramEvents.h"
 #include "shell/about/AboutBox.h"
@@ -278,6 +279,7 @@ TStartResult TProgramRun::Start()
         };
         SetDocumentEditMessageTranslator(BaseFormServices().TranslateEditMessage);
         Trace("command manager");
+        StartHotKeyManager();
 
         // 22. The stored menu layout and the last run's version.
         FStore->OpenKey("Internal\\Menus");
@@ -392,7 +394,9 @@ void TProgramRun::Shutdown()
     g_Phase = TRunPhase::Ending;
     if (!FStarted)
         return;
-    // 39. The hot keys and the tray icon go here once they exist.
+    // 39. The desktop-wide keys; the tray icon goes here once it exists.
+    if (HotKeyManager)
+        HotKeyManager->UnregisterGlobalHotKeys();
     // 40. The settings.
     try {
         if (OptionsHolder)
@@ -429,6 +433,7 @@ void TProgramRun::FreeAfterFailure()
     }
     FreeDocFiler();
     SetDocumentViewFactory(nullptr);
+    FreeHotKeyManager();
     // The command manager reads the frame: it goes first.
     if (CommandManager) {
         BaseFormServices().TranslateEditMessage = nullptr;
