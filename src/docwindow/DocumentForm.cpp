@@ -3,6 +3,7 @@
 
 #include "docwindow/DocumentFormSupport.h"
 #include "docwindow/DocumentWindowHost.h"
+#include "docwindow/StraightEdge.h"
 #include "document/model/DocumentHost.h"
 #include "document/model/Page.h"
 #include "document/model/Paragraph.h"
@@ -143,6 +144,8 @@ void TDocumentForm::CreateControls()
     FBookmarkTabs->SetParent(this);
     FBookmarkTabs->OnClick = [this](TControl*) { GoToBookmarkTab(); };
     FBookmarkTabs->OnDblClick = [](TControl*) { DocumentWindowHost().RunCommand(cmdBookmarkDialog); };
+    StraightEdge = new TStraightEdge(this, 0);
+    VerStraightEdge = new TStraightEdge(this, 1);
 
     FHorScrollBar = new TScrollBar(this);
     FHorScrollBar->SetKind(TScrollBarKind::sbHorizontal);
@@ -208,6 +211,17 @@ void TDocumentForm::ArrangeControls(const TRect& r)
         FPageDown->SetBounds(0, V, V, V);
         FVerScrollBar->SetBounds(r.Right - V, 0, V, std::max(panelTop, 0));
     }
+    const bool rulers = !fullScreen && FDocument;
+    const TDocumentViewOptions rulerOptions = rulers ? host.ViewOptions(*FDocument) : TDocumentViewOptions{};
+    StraightEdge->SetVisible(rulerOptions.HorizontalRuler);
+    VerStraightEdge->SetVisible(rulerOptions.VerticalRuler);
+    // A hidden ruler also takes no room (24 pixels is a ruler's thickness).
+    StraightEdge->SetBounds(0, 0, rulerOptions.HorizontalRuler ? (showVertical ? r.Right - V : r.Right) : 0,
+                            rulerOptions.HorizontalRuler ? 24 : 0);
+    VerStraightEdge->SetBounds(0, rulerOptions.HorizontalRuler ? 24 : 0, rulerOptions.VerticalRuler ? 24 : 0,
+                               rulerOptions.VerticalRuler
+                                   ? std::max(r.Bottom - H * horizontal - tabs * tabHeight - StraightEdge->Height(), 0)
+                                   : 0);
     UpdateScrollPageSizes();
     FArranging = false;
 }
@@ -222,6 +236,10 @@ void TDocumentForm::GetDocumentRect(const TRect& clientRect)
             DocRect.Bottom -= GetSystemMetrics(SM_CYHSCROLL);
         if (FBookmarkTabs->Visible())
             DocRect.Bottom -= FHorScrollBar->Visible() ? FBookmarkTabs->Height() - 1 : FBookmarkTabs->Height();
+        if (StraightEdge->Visible())
+            DocRect.Top += StraightEdge->Height();
+        if (VerStraightEdge->Visible())
+            DocRect.Left += VerStraightEdge->Width();
     }
     DocRect.Right = std::max(DocRect.Right, DocRect.Left);
     DocRect.Bottom = std::max(DocRect.Bottom, DocRect.Top);
@@ -405,7 +423,9 @@ void TDocumentForm::RecreateCaret()
     if (!focused)
         return;
     CreateDocumentCaret(*FDocument, FHandle);
-    PlaceDocumentCaret(*FDocument);
+    // The caret's place in the document view, which starts beside the rulers.
+    SetCaretPos(FDocument->Caret.X - FDocument->ViewOrigin.X + DocRect.Left,
+                FDocument->Caret.Y - FDocument->ViewOrigin.Y + DocRect.Top);
     if (UpdateCaretAllowed()) {
         ::ShowCaret(FHandle);
         WindowFlags |= dwfCaretShown;
@@ -463,7 +483,17 @@ void TDocumentForm::WndProc(TMessage& message)
 
 void TDocumentForm::PaintDocumentWindow()
 {
-    PaintDocumentInWindow(*FDocument, FHandle, DocWidth, DocHeight);
+    PaintDocumentInWindow(*FDocument, FHandle, DocWidth, DocHeight, {DocRect.Left, DocRect.Top});
+    StraightEdge->UpdateFromDocument();
+    VerStraightEdge->UpdateFromDocument();
+}
+
+void TDocumentForm::ClearRulerCaches()
+{
+    for (TStraightEdge* ruler : {StraightEdge, VerStraightEdge}) {
+        ruler->ClearState();
+        ruler->Invalidate();
+    }
 }
 
 void TDocumentForm::Resize()

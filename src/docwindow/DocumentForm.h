@@ -25,6 +25,7 @@ class TPanel;
 class TPopupMenu;
 class TScrollBar;
 class TSpeedButton;
+class TStraightEdge;
 class TTabSet;
 
 // Bits of the window's flags.
@@ -154,6 +155,13 @@ public:
     TSpeedButton* PageUpSpeedButton() const { return FPageUp; }
     TSpeedButton* PageDownSpeedButton() const { return FPageDown; }
     TTabSet* BookmarkTabs() const { return FBookmarkTabs; }
+
+    // --- Ruler ---
+    // The horizontal ruler above the document view and the vertical one
+    // left of it, shown as the view options say.
+    TStraightEdge* StraightEdge = nullptr;
+    TStraightEdge* VerStraightEdge = nullptr;
+    void ClearRulerCaches() override;
 
     // The close question's handlers (called by the framework's close).
     void FormCloseQuery(bool& canClose);

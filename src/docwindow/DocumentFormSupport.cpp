@@ -21,15 +21,22 @@ bool DocumentChangedOnlyByHeaderFooterCommand(const TDocument& document)
     return undo.Count() == 1 && undo.Operations(0).Kind == HeaderFooterOperationKind;
 }
 
-void PaintDocumentInWindow(TDocument& document, HWND window, int32_t clientWidth, int32_t clientHeight)
+void PaintDocumentInWindow(TDocument& document, HWND window, int32_t clientWidth, int32_t clientHeight,
+                           TPoint origin)
 {
-    // The painter clips to the document's update region: the window's.
+    // The painter clips to the document's update region: the window's, in
+    // the coordinates of the document view (which starts at origin, beside
+    // the rulers).
     HRGN update = CreateRectRgn(0, 0, 0, 0);
     GetUpdateRgn(window, update, false);
+    if (origin.X != 0 || origin.Y != 0)
+        OffsetRgn(update, -origin.X, -origin.Y);
     CombineRgn(document.UpdateRegion(), update, nullptr, RGN_COPY);
     DeleteObject(update);
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
+    if (origin.X != 0 || origin.Y != 0)
+        SetViewportOrgEx(dc, origin.X, origin.Y);
     PaintDocument(document, dc, clientWidth, clientHeight);
     EndPaint(window, &ps);
 }

@@ -13,6 +13,7 @@ class TDocument;
 // headers): closing it asks nothing.
 bool DocumentChangedOnlyByHeaderFooterCommand(const TDocument& document);
 // Paints what the window's update region holds of the document.
-void PaintDocumentInWindow(TDocument& document, HWND window, int32_t clientWidth, int32_t clientHeight);
+void PaintDocumentInWindow(TDocument& document, HWND window, int32_t clientWidth, int32_t clientHeight,
+                           TPoint origin = {});
 // Lays the page grid out again for the window's new size, when the document has pages.
 void RelayoutDocumentWindow(TDocument& document);
