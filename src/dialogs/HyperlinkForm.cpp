@@ -49,8 +49,8 @@ std::string RelativeFileName(const std::string& folder, const std::string& fileN
     size_t common = 0;
     while (common < base.size() && common + 1 < target.size() && base[common] == target[common])
         ++common;
-    // Nothing shared, not even the root: the name stays absolute.
-    if (common == 0)
+    // Nothing shared but the root: the name stays absolute.
+    if (common == 0 || (common == 1 && base[0].empty()))
         return fileName;
     std::string result;
     for (size_t i = common; i < base.size(); ++i)

@@ -19,7 +19,8 @@ class TField;
 extern const char* const SelectedPortionText;
 
 // The file name relative to the folder (which ends with a separator): "../"
-// for each folder to climb. A name on no common root stays as it is.
+// for each folder to climb. A name that shares no folder with it but the
+// root stays as it is.
 std::string RelativeFileName(const std::string& folder, const std::string& fileName);
 
 class THyperlinkForm : public TStandardDialogForm {
