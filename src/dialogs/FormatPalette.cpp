@@ -13,6 +13,7 @@
 #include "formats/DocumentFile.h"
 #include "platform/framework/Bitmap.h"
 #include "platform/framework/Canvas.h"
+#include "platform/runtime/Exception.h"
 #include "platform/runtime/FileNames.h"
 #include "platform/runtime/Files.h"
 #include "platform/runtime/Folders.h"

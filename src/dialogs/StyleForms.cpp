@@ -14,6 +14,7 @@
 #include "foundation/managers/StyleManager.h"
 #include "foundation/managers/TabManager.h"
 #include "platform/framework/Canvas.h"
+#include "platform/runtime/Exception.h"
 #include "platform/runtime/SysUtils.h"
 
 #include <algorithm>
@@ -696,6 +697,9 @@ void TEditStyleListForm::ImportStylesBtnClick()
 {
     TImportStylesInfo request(nullptr);
     request.Mode = 1;
+    // Only the styles the user picked may replace styles of the list; a
+    // style brought along as the base of one never does.
+    request.ChosenOnly = 1;
     std::unique_ptr<TDocument> loaded;
     if (!ExecuteImportStylesDialog(FList, request, loaded))
         return;
@@ -703,7 +707,11 @@ void TEditStyleListForm::ImportStylesBtnClick()
     std::vector<int32_t> starts;
     for (int32_t i = 0; i < before; ++i)
         starts.push_back(FList[i].PreviousIndex);
-    FList.ImportStyles(request, true);
+    try {
+        FList.ImportStyles(request, true);
+    } catch (const EAbort&) {
+        return;  // cancelled at a question: the list is as it was
+    }
     for (int32_t i : request.Added) {
         FList[i].PreviousIndex = -1;
         FList[i].EditMark = 0;

@@ -145,6 +145,7 @@ TEST_F(BookmarkDialogTest, ChangesOfOneOpeningUndoneInOneStep)
         // The proposal is the selection's word.
         EXPECT_EQ(f.NameEdit->Text(), "Suite");
         ASSERT_EQ(f.NameLstBx->Items().Count(), 2);
+        ChooseListItem(*f.NameLstBx, 1);
         ChooseListItem(*f.NameLstBx, 0);
         EXPECT_EQ(f.NameEdit->Text(), f.NameLstBx->Items().Strings(0));
         const std::string first = f.NameLstBx->Items().Strings(0);

@@ -102,8 +102,11 @@ TEST_F(FormatPaletteTest, EditedInItsWindowAndKeptAcrossRuns)
         DuringNextModal([&](TForm& form) {
             auto& d = dynamic_cast<TFontFormatForm&>(form);
             EXPECT_EQ(d.HelpTopic(), 9100);
-            Press(*d.BoldChkBx);
-            Press(*d.ItalicChkBx);
+            // Grey (not set) first goes to clear, then to checked.
+            for (TCheckBox* box : {d.BoldChkBx, d.ItalicChkBx}) {
+                Press(*box);
+                Press(*box);
+            }
             Keys.Tap("Enter");
             edited = true;
         });

@@ -110,6 +110,11 @@ TEST_F(HyperlinkDialogTest, RefusalsKeepTheDialogOpen)
         DuringNextModal([&](TForm& nested) {
             auto& b = dynamic_cast<TBookmarkForm&>(nested);
             EXPECT_TRUE(b.PickOnly());
+            EXPECT_TRUE(b.NameEdit->Text().empty());
+            // Down in the empty edit takes the list's first name.
+            Focus(*b.NameEdit);
+            Keys.Tap("Down");
+            EXPECT_EQ(b.NameEdit->Text(), "plan");
             Snapshot(b, "hyperlink-bookmark-pick.png");
             Keys.Tap("Enter");
             picked = true;

@@ -93,6 +93,7 @@ protected:
 // it to the selected paragraph. One undo takes the whole change back.
 TEST_F(StyleDialogsTest, NewStyleEditedAppliedAndUndone)
 {
+    Doc->Paragraphs(1).Format[pfStyle] = 4;
     Caret(1, 3);
     const std::string before = State();
     const std::string sheetBefore = Sheet(Doc->Styles());
@@ -101,8 +102,8 @@ TEST_F(StyleDialogsTest, NewStyleEditedAppliedAndUndone)
         EXPECT_EQ(f.Caption(), "Styles du document");
         EXPECT_EQ(f.HelpTopic(), 12000);
         EXPECT_EQ(Tree(f), "Normal\n  >>> Citation <<<\n  Style 1\n    Style 2\n  Titre 1\n");
-        EXPECT_EQ(f.SelectedStyle(), 0);
-        SelectStyle(f, 4);
+        // The selection's style is marked and selected.
+        EXPECT_EQ(f.SelectedStyle(), 4);
         InEditor(*f.NewStyleBtn, [&](TEditStyleForm& e) {
             EXPECT_EQ(e.Caption(), "Caractéristiques du style");
             EXPECT_EQ(e.StyleNameEdit->Text(), "Style 3");
@@ -114,7 +115,10 @@ TEST_F(StyleDialogsTest, NewStyleEditedAppliedAndUndone)
             DuringNextModal([&](TForm& nested) {
                 auto& d = dynamic_cast<TFontFormatForm&>(nested);
                 EXPECT_EQ(d.HelpTopic(), 14000);
+                // Grey (not set) first goes to clear, then to checked.
                 Press(*d.BoldChkBx);
+                Press(*d.BoldChkBx);
+                EXPECT_EQ(d.BoldChkBx->State(), TCheckBoxState::cbChecked);
                 Keys.Tap("Enter");
                 font = true;
             });
@@ -175,7 +179,6 @@ TEST_F(StyleDialogsTest, DeletedWithOrWithoutDescendants)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Answer);
         Answers.Texts.clear();
-        Answers.Script = {c.Answer};
         TFormatStyleListInfo info;
         info.StyleIndex = 3;
         DuringNextModal([&](TForm& form) {
@@ -268,7 +271,7 @@ TEST_F(StyleDialogsTest, StyleNameChecks)
         std::string Message;  // empty: accepted
     };
     const std::vector<Case> cases = {
-        {"Encadré", ""},
+        {"Encadre", ""},
         {std::string(255, 'n'), ""},
         {"", "La zone de nom de style ne peut pas être laissée en blanc. Précisez un style, s'il vous plaît."},
         {std::string(256, 'n'), "Un nom de style ne peut excéder 255 caractères."},
@@ -371,7 +374,6 @@ TEST_F(StyleDialogsTest, StylesImportedFromAnotherDocument)
         };
         return sources;
     };
-    Answers.Script = {mrYes};
     TFormatStyleListInfo info;
     DuringNextModal([&](TForm& form) {
         auto& f = dynamic_cast<TEditStyleListForm&>(form);
@@ -384,6 +386,7 @@ TEST_F(StyleDialogsTest, StylesImportedFromAnotherDocument)
             ASSERT_EQ(Answers.Texts.size(), 1u);
             EXPECT_EQ(Answers.Texts[0], "S'il vous plaît, veuillez préciser les styles devant être importés.");
             Answers.Texts.clear();
+            Answers.Script = {mrYes};
             ChooseListItem(*d.SourceStyleListListBox, 0);
             ASSERT_EQ(d.StylesToImportListBox->Items().Count(), 3);
             EXPECT_EQ(d.StylesToImportListBox->Items().Strings(0), "Citation");
