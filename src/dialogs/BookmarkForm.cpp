@@ -103,8 +103,13 @@ TBookmarkForm::TBookmarkForm(TComponent* owner, TDocument& document, bool pickOn
     RenameBtn = MakeDlgButton(this, this, "RenameBtn", "&Renommer...", 232, 58, 88);
     DelBtn = MakeDlgButton(this, this, "DelBtn", "&Supprimer", 232, 88, 88);
     CloseBtn = MakeDlgButton(this, this, "CloseBtn", "Fermer", 232, 232, 88);
-    ChooseBtn = MakeDlgButton(this, this, "ChooseBtn", "OK", 232, 28, 88);
-    CancelBtn = MakeDlgButton(this, this, "CancelBtn", "Annuler", 232, 58, 88);
+    // The buttons of the other mode are hidden; they never share a place.
+    ChooseBtn = MakeDlgButton(this, this, "ChooseBtn", "OK", 232, pickOnly ? 28 : 150, 88);
+    CancelBtn = MakeDlgButton(this, this, "CancelBtn", "Annuler", 232, pickOnly ? 58 : 180, 88);
+    if (pickOnly) {
+        for (TButton* button : {AddBtn, RenameBtn, DelBtn})
+            button->SetTop(button->Top() + 122);
+    }
     // "Fermer" cancels (Esc) but closes with OK: the changes made stay.
     CloseBtn->Cancel = true;
     CloseBtn->ModalResult = mrOk;
