@@ -236,12 +236,25 @@ bool THyperlinkForm::Accept()
         FDocument.KindOverride = 255;
         if (!FTextFromSelection && text != FDocument.GetRangeText(FLink->Range)) {
             const bool recorded = FDocument.OperationRecorded != 0;
+            // Typed over all of the link's text, the link would go with it:
+            // the new text replaces all but the first character, which then
+            // goes on its own, so that the text stays between the link's ends.
             const TTextRange range = FLink->Range;
-            FDocument.SetSelection(range.Start.Paragraph, range.Start.Offset, range.End.Paragraph, range.End.Offset);
+            FDocument.SetSelection(range.Start.Paragraph, range.Start.Offset + 1, range.End.Paragraph,
+                                   range.End.Offset);
             TMemory buffer;
             buffer.Append(text.data(), static_cast<int32_t>(text.size()));
             uint8_t flags = 0;
             FDocument.ExecuteOperation(docInsertText, {&buffer, &flags});
+            TOperationManager& manager = FDocument.UndoManager();
+            if (recorded && FDocument.OperationRecorded && manager.CurrentIndex() >= 0)
+                manager.Operations(manager.CurrentIndex()).Joined = 1;
+            TTextPosition first = range.Start;
+            TTextPosition second = range.Start;
+            second.Offset += 1;
+            TMemory empty;
+            uint8_t replaceFlags = 0;
+            FDocument.ExecuteOperation(docReplaceText, {&first, &second, &empty, &replaceFlags});
             TOperationManager& undo = FDocument.UndoManager();
             if (recorded && FDocument.OperationRecorded && undo.CurrentIndex() >= 0)
                 undo.Operations(undo.CurrentIndex()).Joined = 1;
