@@ -664,7 +664,8 @@ void TFloatingFormatPaletteForm::Resize()
 {
     TForm::Resize();
     FPalette.FloatingRect = {Left(), Top(), Left() + Width(), Top() + Height()};
-    ItemListBox->Invalidate();
+    if (ItemListBox)  // none yet while the form is being sized in its constructor
+        ItemListBox->Invalidate();
 }
 
 void TFloatingFormatPaletteForm::Refill()

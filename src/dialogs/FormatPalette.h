@@ -74,7 +74,7 @@ private:
 class TFloatingFormatPaletteForm : public TForm {
 public:
     TFloatingFormatPaletteForm(TComponent* owner, TFormatPalette& palette);
-    TListBox* ItemListBox;
+    TListBox* ItemListBox = nullptr;
     // Gives the list one row per item, then the selection that matches.
     void Refill();
     // The height that whole rows of items take, from a height being sized to.
