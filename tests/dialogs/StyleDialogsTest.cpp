@@ -137,7 +137,7 @@ TEST_F(StyleDialogsTest, NewStyleEditedAppliedAndUndone)
             EXPECT_NE(e.DescriptionStrLabel->Caption().find("gras"), std::string::npos)
                 << e.DescriptionStrLabel->Caption();
             Snapshot(e, "style-editor.png");
-            Keys.Tap("Enter");
+            Click(*e.DlgButtons().Button(DlgButtonOK));
         });
         EXPECT_EQ(f.SelectedStyle(), 5);
         Snapshot(f, "style-list-dialog.png");
@@ -195,7 +195,8 @@ TEST_F(StyleDialogsTest, DeletedWithOrWithoutDescendants)
             if (c.Answer != mrCancel) {
                 EXPECT_EQ(f.SelectedStyle(), 0);  // the deleted style's base
             }
-            Keys.Tap("Enter");
+            // (Enter would press the focused "Supprimer" again.)
+            ClickRowButton(f, DlgButtonOK);
         });
         ASSERT_TRUE(ExecuteEditStyleListDialog(info, Doc->Styles()));
         if (c.Answer == mrCancel) {
