@@ -5,3 +5,9 @@ TDialogServices& DialogServices()
     static TDialogServices services;
     return services;
 }
+
+TStyleDialogServices& StyleDialogServices()
+{
+    static TStyleDialogServices services;
+    return services;
+}
