@@ -5,6 +5,8 @@
 #include "foundation/CodePageRoutines.h"
 #include "foundation/managers/FontManager.h"
 #include "foundation/managers/SharedManagersHost.h"
+#include "formats/SaveCommands.h"
+#include "platform/runtime/Files.h"
 #include "platform/framework/Canvas.h"
 #include "platform/framework/GraphicsObjects.h"
 #include "platform/runtime/StringList.h"
@@ -156,6 +158,7 @@ TInsertSymbolForm::TInsertSymbolForm(TComponent* owner) : TEldravinForm(owner)
     CharMap->OnDblClick = [this](TControl*) { InsertClick(); };
     PageControl->OnChange = [this](TControl*) { UpdateStatus(); };
     InsertBtn->OnClick = [this](TControl*) { InsertClick(); };
+    SaveAsInsertBtn->OnClick = [this](TControl*) { SaveAsInsert(); };
     CloseBtn->OnClick = [this](TControl*) {
         if (FPickMode)
             SetModalResult(mrCancel);
@@ -349,6 +352,57 @@ void TInsertSymbolForm::SpecialDrawItem(TCanvas& canvas, int32_t index, const TR
     if (!keys.empty())
         canvas.TextOut(rect.Left + 280, rect.Top + 1, keys);
     canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+}
+
+std::string TInsertSymbolForm::SaveAsInsert()
+{
+    if (!OptionsHolder || OptionsHolder->ClipLibFolder.empty())
+        return {};
+    std::string folder = OptionsHolder->ClipLibFolder;
+    if (folder.back() != '/')
+        folder += '/';
+    folder += "Symboles";
+    ForceDirectories(folder);
+    const std::string extension = DefaultDocumentExtension(ciRtf);
+    auto document = std::make_unique<TDocument>(false);
+    document->Format = ciRtf;
+    std::string name;
+    if (PageControl->ActivePageIndex() == 1) {
+        const int32_t index = SpecialLstBx->ItemIndex();
+        if (index < 0 || index >= SpecialCharCount)
+            return {};
+        // The entry's own command, run on the hidden document.
+        TDocument* previous = CommandManager ? CommandManager->TargetDocument : nullptr;
+        if (CommandManager)
+            CommandManager->TargetDocument = document.get();
+        try {
+            if (RunCommand)
+                RunCommand(SpecialChars[index].Command);
+        } catch (...) {
+            if (CommandManager)
+                CommandManager->TargetDocument = previous;
+            throw;
+        }
+        if (CommandManager)
+            CommandManager->TargetDocument = nullptr;
+        name = std::string(SpecialChars[index].Name) + "." + extension;
+    } else {
+        uint8_t c = CharMap->SelectedChar();
+        std::string font = CharMap->FontName;
+        int32_t charset = InsertCharset();
+        document->ExecuteOperation(docInsertSymbol, {&c, &font, &charset});
+        std::string code = std::to_string(c);
+        code.insert(0, 3 - code.size(), '0');
+        name = CharMap->IsSymbolFont()
+                   ? Format("%s (#%s).%s", {font, code, extension})
+                   : Format("%s (#%s, langue - %s).%s", {font, code, LanguageName(CharMap->Language), extension});
+    }
+    const std::string path = folder + "/" + name;
+    SaveCopyToFile(*document, path);
+    if (!FileExists(path))
+        return {};
+    OptionsHolder->RecentClip = path;
+    return path;
 }
 
 uint8_t TInsertSymbolForm::Pick(const std::string& fontName, int32_t language, const TGlyphFilter* filter)

@@ -70,6 +70,11 @@ public:
     // Runs the command of a special character (default: the command manager).
     std::function<void(int32_t command)> RunCommand;
 
+    // "&Enregistrer comme insert": the symbol, or the special character, in a
+    // new RTF document in the folder "Symboles" of the clip library; the
+    // file's name, empty when it could not be written.
+    std::string SaveAsInsert();
+
     // Used by PickSymbolChar.
     uint8_t Pick(const std::string& fontName, int32_t language, const TGlyphFilter* filter);
 

@@ -10,6 +10,7 @@
 #include "foundation/CodePageRoutines.h"
 #include "foundation/managers/FontManager.h"
 #include "foundation/settings/SettingsStorage.h"
+#include "platform/runtime/Files.h"
 #include "shell/options/OptionsHolder.h"
 
 #include <gtest/gtest.h>
@@ -296,4 +297,33 @@ TEST_F(CharMapTest, TheLastSymbolSurvivesARestart)
     EXPECT_EQ(form.FontCmbBx->Items().Strings(form.FontCmbBx->ItemIndex()), "Arial");
     FreeInsertSymbolForm();
     OptionsHolder = &FOptions;
+}
+
+// "Enregistrer comme insert" writes an RTF file in "Symboles" of the clip
+// library, named after the font and code (and language for a text font), or
+// after the special character's entry, whose command makes its content.
+TEST_F(CharMapTest, SymbolsAreSavedAsInserts)
+{
+    FOptions.ClipLibFolder = TestOutputDir() + "/inserts";
+    TInsertSymbolForm& form = Window();
+    form.SelectSymbol("Symbol", kFrench, 0xB7);
+    Click(*form.SaveAsInsertBtn);
+    const std::string folder = FOptions.ClipLibFolder + "/Symboles/";
+    EXPECT_TRUE(FileExists(folder + "Symbol (#183).rtf"));
+    EXPECT_EQ(FOptions.RecentClip, folder + "Symbol (#183).rtf");
+    form.SelectSymbol("Arial", kGreek, 0xE1);
+    EXPECT_EQ(form.SaveAsInsert(),
+              folder + "Arial (#225, langue - " + GetLocaleLanguageName(kGreek) + ").rtf");
+
+    std::vector<int32_t> commands;
+    form.RunCommand = [&](int32_t command) { commands.push_back(command); };
+    ShowPage(*form.PageControl, 1);
+    ChooseListItem(*form.SpecialLstBx, 4);
+    Snapshot(form, "symbol-window-special.png");
+    Click(*form.SaveAsInsertBtn);
+    EXPECT_EQ(commands, std::vector<int32_t>{3007});
+    EXPECT_TRUE(FileExists(folder + "Espace ins\xE9" "cable.rtf"));
+    // "Insérer" on this page runs the entry's command.
+    Click(*form.InsertBtn);
+    EXPECT_EQ(commands, (std::vector<int32_t>{3007, 3007}));
 }

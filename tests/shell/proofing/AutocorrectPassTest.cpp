@@ -85,6 +85,9 @@ protected:
             script.Words.push_back(f->Word);
             if (script.BeforeAnswer)
                 script.BeforeAnswer(*f, question);
+            done = false;
+            if (f->Result != acrNone)
+                return;  // the hook answered
             uint8_t answer = acrReject;
             if (!script.Answers.empty()) {
                 answer = script.Answers.front();
@@ -207,9 +210,10 @@ TEST_F(AutocorrectPassTest, TheExceptionsButtonKeepsTheWord)
         if (question == 0)
             Mouse.Click(f.Handle(), {f.AddExceptSpdBtn->Left() + 4, f.AddExceptSpdBtn->Top() + 4});
     };
-    script.Answers = {acrCancel};
     Answer(script);
-    AutocorrectDocument(*Doc);
+    EXPECT_EQ(AutocorrectDocument(*Doc), 0);
+    ASSERT_FALSE(script.Words.empty());
+    EXPECT_EQ(script.Words[0], "teh");
     EXPECT_TRUE(GetAutocorrectLangOptionsManager().GetLangOptions(kEnglish).IsOtherException("teh"));
     EXPECT_EQ(Text(0).substr(0, 3), "teh");
 }
