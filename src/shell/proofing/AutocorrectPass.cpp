@@ -13,7 +13,9 @@
 #include "foundation/InterfaceTexts.h"
 #include "foundation/MessageDlg.h"
 #include "foundation/TextTables.h"
+#include "platform/framework/Canvas.h"
 #include "platform/framework/Forms.h"
+#include "platform/framework/GraphicsObjects.h"
 #include "platform/framework/bars/StatusBar.h"
 #include "platform/runtime/SysUtils.h"
 #include "platform/win/Messages.h"
@@ -105,6 +107,35 @@ bool IsDelimiter(uint8_t c)
     return c == '\'' || DelimiterCharTable[c];
 }
 
+// A label of several lines, split at carriage returns.
+class TLinesLabel : public TLabel {
+public:
+    using TLabel::TLabel;
+
+protected:
+    void Paint() override
+    {
+        TCanvas& c = Canvas();
+        c.Brush().SetColor(Color());
+        c.FillRect({0, 0, Width(), Height()});
+        c.Font().Assign(Font());
+        c.Brush().SetStyle(TBrushStyle::bsClear);
+        const std::string text = Caption();
+        const int32_t lineHeight = c.TextHeight("Ag");
+        int32_t y = 0;
+        size_t start = 0;
+        while (start <= text.size()) {
+            size_t end = text.find('\r', start);
+            if (end == std::string::npos)
+                end = text.size();
+            c.TextRect({0, 0, Width(), Height()}, 0, y, text.substr(start, end - start));
+            y += lineHeight;
+            start = end + 1;
+        }
+        c.Brush().SetStyle(TBrushStyle::bsSolid);
+    }
+};
+
 }  // namespace
 
 // --- The popup --------------------------------------------------------------------------
@@ -128,8 +159,9 @@ TAutocorrectForm::TAutocorrectForm(TComponent* owner) : TEldravinForm(owner)
     OptSpdBtn = Make<TSpeedButton>(this, "OptSpdBtn", "...", 8, 34, 23, 22);
     OptSpdBtn->SetHint("Options de correction automatique");
     OptSpdBtn->ShowHint = true;
-    Correct2Lbl = Make<TLabel>(this, "Correct2Lbl", "", 40, 8, 390, 54);
+    Correct2Lbl = Make<TLinesLabel>(this, "Correct2Lbl", "", 40, 8, 390, 54);
     Correct2Lbl->SetAutoSize(false);
+    Correct2Lbl->ShowAccelChar = false;
     Correct2Lbl->SetBounds(40, 8, 390, 54);
     AcceptBtn = Make<TButton>(this, "AcceptBtn", "&D'accord", 8, 68, 136, 23);
     AcceptAllBtn = Make<TButton>(this, "AcceptAllBtn", "D'accord pour &tout", 150, 68, 136, 23);

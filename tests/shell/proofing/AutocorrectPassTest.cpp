@@ -124,6 +124,10 @@ TEST_F(AutocorrectPassTest, AcceptAllOfATypedTextAndRefuseAKind)
         EXPECT_EQ(f.Caption(), "Correction automatique : " + GetLocaleLanguageName(kEnglish));
         EXPECT_TRUE(f.AddExceptSpdBtn->Visible());
         EXPECT_EQ(f.AddExceptSpdBtn->Hint(), "Ajouter \"teh\" aux exceptions");
+        RunPending();
+        TBitmap grab;
+        ASSERT_TRUE(RunUntil([&] { return GrabWindow(f.Handle(), grab) && grab.Width() > 0; }));
+        EXPECT_TRUE(WriteBitmapPng(grab, TestOutputDir() + "/autocorrect-popup.png"));
         blink.push_back(Text(0));
         for (int tick = 0; tick < 6; ++tick)
             f.BlinkStep();
