@@ -107,6 +107,9 @@ TInsertSymbolForm::TInsertSymbolForm(TComponent* owner) : TEldravinForm(owner)
     SpecialPage->SetName("SpecialPage");
     SpecialPage->SetPageControl(PageControl);
     SpecialPage->SetCaption("Caractères spéciaux");
+    // Each page shows only while it is the active one.
+    PageControl->SetActivePage(SpecialPage);
+    PageControl->SetActivePage(CharMapPage);
 
     FontLbl = Make<TLabel>(this, CharMapPage, "FontLbl", 8, 10, 50, 15);
     FontLbl->SetCaption("P&olice :");
@@ -415,6 +418,9 @@ uint8_t TInsertSymbolForm::Pick(const std::string& fontName, int32_t language, c
     const int32_t savedLanguage = CharMap->Language;
     const uint8_t savedChar = CharMap->SelectedChar();
     StoreInOptions();
+    // A window's style is fixed once it exists: it is made again with the new one.
+    if (HandleAllocated())
+        DestroyHandle();
     SetFormStyle(TFormStyle::fsNormal);
     FPickMode = true;
     if (filter)
@@ -438,6 +444,8 @@ uint8_t TInsertSymbolForm::Pick(const std::string& fontName, int32_t language, c
     CharMap->SetTop(CharMap->Top() + PickShift);
     SpecialPage->TabVisible = true;
     SaveAsInsertBtn->SetVisible(true);
+    if (HandleAllocated())
+        DestroyHandle();
     SetFormStyle(TFormStyle::fsStayOnTop);
     SetBounds(bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top);
     SelectSymbol(savedFont, savedLanguage, savedChar);

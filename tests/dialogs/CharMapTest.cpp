@@ -156,7 +156,7 @@ TEST_F(CharMapTest, MouseDragMagnifiesAndDoubleClickInserts)
     Snapshot(form, "symbol-window-magnified.png");
     EXPECT_EQ(PixelOf(map, {neighbour.Right - 2, neighbour.Bottom - 2}), ColorToRGB(clWindow));
 
-    const std::string before = DumpAll(*Doc);
+    const std::string before = State();
     Mouse.Click(window, CellCentre(map, 0xE9));
     Mouse.Click(window, CellCentre(map, 0xE9));
     EXPECT_FALSE(map.Magnified());
@@ -164,7 +164,7 @@ TEST_F(CharMapTest, MouseDragMagnifiesAndDoubleClickInserts)
     EXPECT_EQ(Doc->Paragraphs(0).GetPlainChars().Data()[1], 0xE9);
     EXPECT_EQ(SymbolFieldCount(), 0);
     Undo().Undo();
-    EXPECT_EQ(DumpAll(*Doc), before);
+    EXPECT_EQ(State(), before);
 }
 
 // Choosing "Symbol" hides the language controls and inserts its character in
@@ -175,7 +175,7 @@ TEST_F(CharMapTest, SymbolFontAndTextFontInsertTheirWay)
     Build({"AB" + std::string(kMark)});
     Doc->SetSelection(0, 1, 0, 1);
     TInsertSymbolForm& form = Window();
-    form.SelectSymbol("Arial", kFrench, 65);
+    form.SelectSymbol("Liberation Sans", kFrench, 65);
     EXPECT_TRUE(form.LangCmbBx->Visible());
     const int32_t symbol = form.FontCmbBx->Items().IndexOf("Symbol");
     ASSERT_GE(symbol, 0);
@@ -186,16 +186,16 @@ TEST_F(CharMapTest, SymbolFontAndTextFontInsertTheirWay)
     EXPECT_FALSE(form.LangLbl->Visible());
 
     form.CharMap->SelectChar(0xB7, false);
-    const std::string before = DumpAll(*Doc);
+    const std::string before = State();
     Click(*form.InsertBtn);
     EXPECT_EQ(SymbolFieldCount(), 1);
     EXPECT_EQ(Doc->Paragraphs(0).GetPlainChars().Data()[1], 0xB7);
     Undo().Undo();
-    EXPECT_EQ(DumpAll(*Doc), before);
+    EXPECT_EQ(State(), before);
     EXPECT_EQ(SymbolFieldCount(), 0);
 
-    // Arial with Greek.
-    ChooseItem(*form.FontCmbBx, form.FontCmbBx->Items().IndexOf("Arial"));
+    // A text font with Greek.
+    ChooseItem(*form.FontCmbBx, form.FontCmbBx->Items().IndexOf("Liberation Sans"));
     EXPECT_TRUE(form.LangCmbBx->Visible());
     int32_t greek = -1;
     for (int32_t i = 0; i < form.LangCmbBx->Items().Count(); ++i)
@@ -270,7 +270,7 @@ TEST_F(CharMapTest, TheLastSymbolSurvivesARestart)
 {
     {
         TInsertSymbolForm& form = Window();
-        ChooseItem(*form.FontCmbBx, form.FontCmbBx->Items().IndexOf("Arial"));
+        ChooseItem(*form.FontCmbBx, form.FontCmbBx->Items().IndexOf("Liberation Sans"));
         for (int32_t i = 0; i < form.LangCmbBx->Items().Count(); ++i)
             if (IntFromObject(form.LangCmbBx->Items().Objects(i)) == kGreek)
                 ChooseItem(*form.LangCmbBx, i);
@@ -286,15 +286,15 @@ TEST_F(CharMapTest, TheLastSymbolSurvivesARestart)
         std::unique_ptr<TSettingsStorage> store = OpenSettingsStorageForLoad();
         next.Load(*store);
     }
-    EXPECT_EQ(next.InsSymbol_Font, "Arial");
+    EXPECT_EQ(next.InsSymbol_Font, "Liberation Sans");
     EXPECT_EQ(next.InsSymbol_Lang, kGreek);
     EXPECT_EQ(next.InsSymbol_Symbol, 254);
     OptionsHolder = &next;
     TInsertSymbolForm& form = Window();
-    EXPECT_EQ(form.CharMap->FontName, "Arial");
+    EXPECT_EQ(form.CharMap->FontName, "Liberation Sans");
     EXPECT_EQ(form.CharMap->Language, kGreek);
     EXPECT_EQ(form.CharMap->SelectedChar(), 254);
-    EXPECT_EQ(form.FontCmbBx->Items().Strings(form.FontCmbBx->ItemIndex()), "Arial");
+    EXPECT_EQ(form.FontCmbBx->Items().Strings(form.FontCmbBx->ItemIndex()), "Liberation Sans");
     FreeInsertSymbolForm();
     OptionsHolder = &FOptions;
 }

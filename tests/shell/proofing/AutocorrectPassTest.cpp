@@ -121,6 +121,8 @@ TEST_F(AutocorrectPassTest, AcceptAllOfATypedTextAndRefuseAKind)
     script.BeforeAnswer = [&](TAutocorrectForm& f, size_t question) {
         if (question != 0)
             return;
+        // The ticks are given by hand from here on.
+        KillTimer(f.Handle(), AutocorrectBlinkTimer);
         EXPECT_EQ(f.Caption(), "Correction automatique : " + GetLocaleLanguageName(kEnglish));
         EXPECT_TRUE(f.AddExceptSpdBtn->Visible());
         EXPECT_EQ(f.AddExceptSpdBtn->Hint(), "Ajouter \"teh\" aux exceptions");
