@@ -546,6 +546,8 @@ private:
             int32_t index = 0;
             if (options.Decisions.Find(typed, index))
                 decision = static_cast<uint8_t>(IntFromObject(options.Decisions.Objects(index)));
+            else if (state[acReplaceText] == 1)
+                decision = 1;  // everything is accepted from now on
             if (Silent && decision != 2)
                 decision = 1;
         } else {

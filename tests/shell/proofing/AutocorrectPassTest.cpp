@@ -152,7 +152,7 @@ TEST_F(AutocorrectPassTest, AcceptAllOfATypedTextAndRefuseAKind)
     EXPECT_EQ(blink, (std::vector<std::string>{"the cat. the dog. teh end.", "teh cat. the dog. teh end.",
                                                 "the cat. the dog. teh end.", "teh cat. the dog. teh end."}));
     ASSERT_EQ(Messages.Texts.size(), 1u);
-    EXPECT_EQ(Messages.Texts[0], "Correction automatique termin\xE9" "e.||3 changement(s) effectu\xE9(s).");
+    EXPECT_EQ(Messages.Texts[0], "Correction automatique termin\xE9" "e.\r\n3 changement(s) effectu\xE9(s).");
     EXPECT_EQ(Doc->Autocorrected, 1);
     EXPECT_FALSE(AutocorrectPopup()->Visible());
 
