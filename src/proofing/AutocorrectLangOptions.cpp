@@ -514,6 +514,21 @@ void TAutocorrectLangOptionsManager::SaveToStorage(TSettingsStorage& store, bool
             options->SaveToStorage(store);
 }
 
+void TAutocorrectLangOptionsManager::BeginPass(bool silent)
+{
+    PassSilent = silent ? 1 : 0;
+    PassMode = 1;
+    PopupUsed = 0;
+    for (const auto& options : FList)
+        options->Decisions.Clear();
+}
+
+void TAutocorrectLangOptionsManager::EndPass()
+{
+    PassMode = 0;
+    PassSilent = 0;
+}
+
 TAutocorrectLangOptionsManager& GetAutocorrectLangOptionsManager()
 {
     static TAutocorrectLangOptionsManager manager;

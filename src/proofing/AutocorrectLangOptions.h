@@ -152,6 +152,15 @@ public:
     // Forgets every language (the next request reads it again).
     void Clear() { FList.clear(); }
 
+    // A pass over a document begins (silent: it asks nothing): every
+    // language's decisions of the last pass are forgotten and the popup
+    // counts as unused. The windows are the caller's business.
+    void BeginPass(bool silent);
+    void EndPass();
+    uint8_t PassSilent = 0;
+    // The confirmation popup was shown during the pass.
+    uint8_t PopupUsed = 0;
+
     // 1 during an explicit pass over a document.
     uint8_t PassMode = 0;
     // The program-wide switches.
