@@ -1,4 +1,5 @@
 #include "shell/startup/Startup.h"
+#include "shell/toolbars/ToolbarStartup.h"
 
 #include "docwindow/ClipboardManager.h"
 #include "docwindow/DocumentForm.h"
@@ -110,7 +111,7 @@ void ShowFrame()
 {
     MainForm->UpdateFrameLayout();
     MainForm->Show();
-    // The toolbars are built again here once the toolbar manager exists.
+    BuildToolbars();
 }
 
 }  // namespace
@@ -276,6 +277,7 @@ TStartResult TProgramRun::Start()
         };
         SetDocumentEditMessageTranslator(BaseFormServices().TranslateEditMessage);
         Trace("command manager");
+        CreateToolbarManager();
 
         // 22. The stored menu layout and the last run's version.
         FStore->OpenKey("Internal\\Menus");
@@ -313,7 +315,8 @@ TStartResult TProgramRun::Start()
                                                                      : TWindowState::wsNormal);
         MainForm->UpdateRecoveryTimer(OptionsHolder->AutoSave);
         Trace("options loaded");
-        // 27. The toolbars are built here once the toolbar manager exists.
+        // 27. The toolbars.
+        BuildToolbars();
 
         // 28. Recovery copies an earlier run left behind are collected; the
         // dispatcher offers them with the start-up documents.
@@ -423,6 +426,8 @@ void TProgramRun::FreeAfterFailure()
     }
     FreeDocFiler();
     SetDocumentViewFactory(nullptr);
+    // The toolbars use the command manager and stand on the frame: they go first.
+    FreeToolbarManager();
     // The command manager reads the frame: it goes first.
     if (CommandManager) {
         BaseFormServices().TranslateEditMessage = nullptr;
