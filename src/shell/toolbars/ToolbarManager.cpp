@@ -317,13 +317,17 @@ void TToolbarManager::RebuildToolbars()
             TToolBar* bar = bars[used];
             if (bar->Parent() != parent)
                 bar->SetParent(parent);
+            // The first toolbar docks at the top of the frame; the popup
+            // places its toolbars itself.
+            bar->SetAlign(first ? TAlign::alTop : TAlign::alNone);
             bar->Tag = row;
             const int32_t width =
                 first ? std::max<int32_t>(Frame->Width() - 12, 0) : std::max<int32_t>(Screen->Width() / 4, 1);
-            bar->SetWidth(width);
+            if (!first)
+                bar->SetWidth(width);
             ++used;
             const size_t before = index;
-            FillToolbar(row, *bar, index, first);
+            FillToolbar(row, *bar, index, first, width);
             if (index == before && !first)
                 break;  // nothing fits even on an empty continuation toolbar
         }
@@ -357,7 +361,7 @@ void TToolbarManager::LayoutPopup(int row)
         popup->Hide();
 }
 
-bool TToolbarManager::FillToolbar(int row, TToolBar& bar, size_t& index, bool first)
+bool TToolbarManager::FillToolbar(int row, TToolBar& bar, size_t& index, bool first, int32_t width)
 {
     while (bar.ButtonCount() > 0) {
         TToolButton* b = bar.Buttons(bar.ButtonCount() - 1);
@@ -393,7 +397,7 @@ bool TToolbarManager::FillToolbar(int row, TToolBar& bar, size_t& index, bool fi
         const int32_t w = item->ItemWidth > 0 ? item->ItemWidth
                           : item->Style == TToolButtonStyle::tbsSeparator ? SeparatorWidth
                                                                            : bar.ButtonWidth;
-        if (used + w > bar.Width() && !(continuation && placed.empty())) {
+        if (used + w > width && !(continuation && placed.empty())) {
             delete item->Control;
             delete item;
             break;
@@ -416,7 +420,7 @@ bool TToolbarManager::FillToolbar(int row, TToolBar& bar, size_t& index, bool fi
             placed.pop_back();
         };
         const int32_t more = large ? 24 : 12;
-        while (!placed.empty() && used + more + 3 > bar.Width())
+        while (!placed.empty() && used + more + 3 > width)
             removeLast();
         bool switchPlaced = false;
         for (size_t p : placed)
@@ -424,7 +428,7 @@ bool TToolbarManager::FillToolbar(int row, TToolBar& bar, size_t& index, bool fi
         const bool switchListed = Contains(list, cmSwitchToolbarCommandSet);
         if (switchListed && !switchPlaced) {
             const int32_t room = large ? 70 : 35;
-            while (!placed.empty() && used + room > bar.Width())
+            while (!placed.empty() && used + room > width)
                 removeLast();
             AddButton(bar, cmSwitchToolbarCommandSet, false);
         }

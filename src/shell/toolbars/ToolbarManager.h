@@ -134,7 +134,9 @@ public:
     TCommandId DropDownCommand = 0;
 
 private:
-    bool FillToolbar(int row, TToolBar& bar, size_t& index, bool first);
+    // Fills a toolbar of the given width from the list index on; false when
+    // not everything fitted.
+    bool FillToolbar(int row, TToolBar& bar, size_t& index, bool first, int32_t width);
     void AddButton(TToolBar& bar, TCommandId id, bool continuation);
     TToolButton* AddControl(TToolBar& bar, TCommandId id);
     TToolBar* NewToolbar(TWinControl* parent);

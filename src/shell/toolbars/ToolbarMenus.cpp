@@ -104,6 +104,15 @@ TPopupMenu* TToolbarManager::PrepareDropDown(TCommandId id)
         return nullptr;
     FGeneralMenu->Items().Clear();
     LoadMenuResource(*FGeneralMenu, name, false);
+    if (id == 1260) {
+        // The favourites as the Favourites menu lists them: each entry opens
+        // its favourite through the command manager. The main menu's own list
+        // keeps its pending rebuild.
+        const uint8_t saved = FCommands.DirtyFlags;
+        FCommands.DirtyFlags |= TCommandManager::dfFavourites;
+        FCommands.UpdateFavouritesMenu(FGeneralMenu);
+        FCommands.DirtyFlags = saved;
+    }
     FCommands.PrepareMenu(FGeneralMenu);
     FCommands.UpdateMenu(FGeneralMenu);
     return FGeneralMenu;
