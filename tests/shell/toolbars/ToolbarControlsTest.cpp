@@ -117,26 +117,25 @@ TEST_F(ToolbarControlsTest, TypedValuesApplyToTheSelectionAsUndoableOperations)
     ASSERT_TRUE(RunUntil([&] { return size.Focused(); }));
     size.SetText("10,5");
     Keys.Tap("Enter");
-    ASSERT_TRUE(RunUntil([&] { return doc.SelCharFormat[cfSize] == 21; }));
+    ASSERT_TRUE(RunUntil([&] { return FormatOf(0, 4)[cfSize] == 21; }));
     EXPECT_EQ(Manager->Runner().LastControlCommand, 212200);
 
     // The font box: a name chosen from the list.
     TToolbarComboBox& font = Box(212100);
-    const int32_t courier = font.Items().IndexOf("Courier New");
-    ASSERT_GE(courier, 0);
-    font.SetItemIndex(courier);
+    const int32_t mono = font.Items().IndexOf("Liberation Mono");
+    ASSERT_GE(mono, 0);
     TControlValue value;
-    value.Text = "Courier New";
+    value.Text = font.Items().Strings(mono);
     ExecuteControlCommand(212100, value);
-    EXPECT_EQ(doc.SelCharFormat[cfFont], GetFontManager()->IndexOfFont("Courier New"));
+    EXPECT_EQ(FormatOf(0, 4)[cfFont], GetFontManager()->IndexOfFont("Liberation Mono"));
 
     // Colour 6 (red) then -1 (nothing chosen) for the font colour.
     value.Int = 6;
     ExecuteControlCommand(212300, value);
-    EXPECT_EQ(doc.SelCharFormat[cfColor], 6);
+    EXPECT_EQ(FormatOf(0, 4)[cfColor], 6);
     value.Int = -1;
     ExecuteControlCommand(212300, value);
-    EXPECT_EQ(doc.SelCharFormat[cfColor], 6);
+    EXPECT_EQ(FormatOf(0, 4)[cfColor], 6);
 
     // The zoom box: "75 %" zooms to 75; "5" gives the range warning and
     // changes nothing.

@@ -132,6 +132,7 @@ TEST(ToolbarButtonImages, GlyphsAndTheColourBar)
     EXPECT_EQ(button.Canvas().Pixels(29, 22) & 0xFFFFFF, clWhite);
     EXPECT_EQ(button.Canvas().Pixels(13, 23) & 0xFFFFFF, clWhite);
     // Other ids draw nothing.
+    button.Canvas().Brush().SetColor(clWhite);
     button.Canvas().FillRect({0, 0, 40, 30});
     images.DrawColorIndicator(button.Canvas(), {10, 5, 32, 27}, 12120);
     EXPECT_EQ(button.Canvas().Pixels(13, 19) & 0xFFFFFF, clWhite);

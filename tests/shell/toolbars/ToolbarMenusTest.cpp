@@ -32,11 +32,11 @@ TEST_F(ToolbarMenusTest, TheColoursMenuNamesItsFirstEntryByButtonAndAnUnderlineC
     EXPECT_EQ(Manager->PrepareDropDown(12120), nullptr);
 
     // An underline colour for text without underline also underlines it.
-    ASSERT_EQ(doc.SelCharFormat[cfUnderline], 0);
+    ASSERT_EQ(FormatOf(0, 4)[cfUnderline], 0);
     Manager->PrepareDropDown(12150);
     Manager->ColoursMenu()->Items().Items(6)->Click();
-    EXPECT_EQ(doc.SelCharFormat[cfUnderlineColor], 6);
-    EXPECT_EQ(doc.SelCharFormat[cfUnderline], 1);
+    EXPECT_EQ(FormatOf(0, 4)[cfUnderlineColor], 6);
+    EXPECT_EQ(FormatOf(0, 4)[cfUnderline], 1);
 
     // The font colour: the chosen colour becomes the button's; outside the
     // pen mode the button's own command runs.

@@ -15,7 +15,9 @@ constexpr TCommandId sep = cmToolbarSeparator;
 
 std::string ReadAll(const std::string& path)
 {
-    return ReadTestFile(path);
+    std::string text = ReadTestFile(path);
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
 }
 
 }  // namespace

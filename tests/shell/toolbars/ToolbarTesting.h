@@ -19,6 +19,7 @@
 #include "shell/toolbars/ControlCommands.h"
 #include "shell/toolbars/ToolbarManager.h"
 
+#include <algorithm>
 #include <memory>
 
 class ToolbarFixture : public ShellWindowTest {
@@ -78,6 +79,23 @@ protected:
         Doc->SetSelection(0, 0, 0, 0);
         Context.Active = Doc.get();
         return *Doc;
+    }
+    // The common character format of a range of the first paragraph.
+    TCharFormat FormatOf(int32_t from, int32_t to)
+    {
+        TCharFormat format;
+        TTextRange range;
+        MakeTextPos(0, from, range.Start);
+        MakeTextPos(0, to, range.End);
+        Doc->GetCommonCharFormat(range, format, false);
+        return format;
+    }
+    // A text file with its line ends as "\n".
+    static std::string ReadText(const std::string& path)
+    {
+        std::string text = ReadTestFile(path);
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        return text;
     }
     // The items of a toolbar as their command ids.
     static std::vector<TCommandId> Ids(const TToolBar& bar)
