@@ -239,6 +239,8 @@ public:
     // at least the given number of milliseconds.
     bool IdleFor(int32_t milliseconds) const;
     TDocument* GetTargetDocument();
+    // The frame's side, for the runners of commands that carry a value.
+    TCommandContext& Context() { return FContext; }
 
     // --- Routines the handlers share ---
     // Deletes the target document's selection as one undoable operation

@@ -18,6 +18,7 @@
 #include "shell/frame/ButtonBar.h"
 #include "shell/frame/FrameServices.h"
 #include "shell/options/OptionsHolder.h"
+#include "shell/toolbars/ToolbarManager.h"
 
 #include <algorithm>
 #include <functional>
@@ -318,7 +319,9 @@ void TMainForm::UpdateFrameLayout()
     }
     UpdateStatusPanels();
     SyncButtonBar();
-    // The toolbars and the clip library join this refresh with their managers.
+    if (ToolbarManager)
+        ToolbarManager->RefreshToolbarStates();
+    // The clip library joins this refresh with its manager.
 }
 
 void TMainForm::SyncButtonBar()

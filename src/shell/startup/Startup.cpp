@@ -1,4 +1,5 @@
 #include "shell/startup/Startup.h"
+#include "shell/toolbars/ToolbarStartup.h"
 
 #include "docwindow/ClipboardManager.h"
 #include "docwindow/DocumentForm.h"
@@ -113,7 +114,7 @@ void ShowFrame()
 {
     MainForm->UpdateFrameLayout();
     MainForm->Show();
-    // The toolbars are built again here once the toolbar manager exists.
+    BuildToolbars();
 }
 
 }  // namespace
@@ -280,6 +281,7 @@ TStartResult TProgramRun::Start()
         SetDocumentEditMessageTranslator(BaseFormServices().TranslateEditMessage);
         Trace("command manager");
         StartHotKeyManager();
+        CreateToolbarManager();
 
         // 22. The stored menu layout and the last run's version.
         FStore->OpenKey("Internal\\Menus");
@@ -321,7 +323,8 @@ TStartResult TProgramRun::Start()
                                                                      : TWindowState::wsNormal);
         MainForm->UpdateRecoveryTimer(OptionsHolder->AutoSave);
         Trace("options loaded");
-        // 27. The toolbars are built here once the toolbar manager exists.
+        // 27. The toolbars.
+        BuildToolbars();
 
         // 28. Recovery copies an earlier run left behind are collected; the
         // dispatcher offers them with the start-up documents.
@@ -434,6 +437,8 @@ void TProgramRun::FreeAfterFailure()
     FreeDocFiler();
     SetDocumentViewFactory(nullptr);
     FreeHotKeyManager();
+    // The toolbars use the command manager and stand on the frame: they go first.
+    FreeToolbarManager();
     // The command manager reads the frame: it goes first.
     if (CommandManager) {
         BaseFormServices().TranslateEditMessage = nullptr;

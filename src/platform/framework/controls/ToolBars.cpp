@@ -121,6 +121,8 @@ void TToolButton::Paint()
     TRect r{0, 0, Width(), Height()};
     c.Brush().SetColor(clBtnFace);
     c.FillRect(r);
+    if (Control)
+        return;
     if (Style == TToolButtonStyle::tbsSeparator || Style == TToolButtonStyle::tbsDivider) {
         if (Style == TToolButtonStyle::tbsDivider) {
             TRect line{Width() / 2 - 1, 2, Width() / 2 + 1, Height() - 2};
@@ -161,6 +163,8 @@ void TToolButton::Paint()
         for (int i = 0; i < 3; ++i)
             c.FillRect({ax - 2 + i, ay + i, ax + 3 - i, ay + i + 1});
     }
+    if (FToolBar && FToolBar->OnButtonPainted)
+        FToolBar->OnButtonPainted(this, c);
 }
 
 TToolBar::TToolBar(TComponent* owner) : TCustomControl(owner)
@@ -187,7 +191,13 @@ void TToolBar::ArrangeButtons()
             w = SeparatorWidth;
         else if (b->Style == TToolButtonStyle::tbsDropDown)
             w += ArrowWidth;
+        if (b->ItemWidth > 0)
+            w = b->ItemWidth;
         b->SetBounds(x, 2, w, ButtonHeight);
+        if (b->Control) {
+            const int32_t h = std::min(b->Control->Height(), ButtonHeight);
+            b->Control->SetBounds(x, 2 + (ButtonHeight - h) / 2, w, h);
+        }
         x += w;
     }
     Invalidate();

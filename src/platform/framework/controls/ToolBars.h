@@ -28,6 +28,13 @@ public:
     void SetDown(bool down);
     // The arrow part of a drop-down button was pressed.
     TNotifyEvent OnDropDown;
+    // A width of its own instead of the bar's button width (0: none).
+    int32_t ItemWidth = 0;
+    // A control that stands in the button's place (a list box on the bar):
+    // placed where the button is, the button itself drawing nothing.
+    TControl* Control = nullptr;
+    // Being pressed with the mouse over it.
+    bool Pressing() const { return FPressing; }
     void Click() override;
 
 protected:
@@ -55,6 +62,8 @@ public:
     int32_t ButtonWidth = 23;
     int32_t ButtonHeight = 22;
     bool Flat = true;
+    // Called after a button has drawn itself, to draw on top of it.
+    std::function<void(TToolButton* button, TCanvas& canvas)> OnButtonPainted;
     // Places the buttons in a row (separators 8 pixels wide, drop-down buttons
     // with 12 more for the arrow).
     void ArrangeButtons();
