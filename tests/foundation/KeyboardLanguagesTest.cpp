@@ -2,7 +2,7 @@
 // language names: the desktop's layout list, the character a key gives under
 // the French, German and US layouts, the conversion of a character typed
 // under the wrong layout, and the names and history of languages.
-#include "foundation/languages/LanguageManager.h"
+#include "foundation/managers/LanguageManager.h"
 #include "foundation/languages/LayoutManager.h"
 
 #include "foundation/settings/IniFile.h"

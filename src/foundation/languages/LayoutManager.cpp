@@ -1,7 +1,7 @@
 #include "foundation/languages/LayoutManager.h"
 
 #include "foundation/CodePageRoutines.h"
-#include "foundation/languages/LanguageManager.h"
+#include "foundation/managers/LanguageManager.h"
 #include "platform/win/Messages.h"
 
 void TLayoutManager::LoadLayouts()

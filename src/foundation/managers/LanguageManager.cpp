@@ -8,6 +8,7 @@
 #include "platform/runtime/SysUtils.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 
 namespace {
@@ -60,6 +61,31 @@ std::string TLanguageManager::GetLanguageName(int32_t language) const
         if (entry.Language == language)
             return entry.Name;
     return "( Autre langue (ID: " + std::to_string(language) + ") )";
+}
+
+int32_t TLanguageManager::LanguageForCharset(uint8_t charset, int32_t language) const
+{
+    if (!IsNoLanguage(language) && GetLocaleCharset(static_cast<LCID>(language), false) == charset)
+        return language;
+    if (GetLocaleCharset(LOCALE_USER_DEFAULT, false) == charset)
+        return GetUserDefaultLangID();
+    for (const TLanguageName& n : FNames)
+        if (GetLocaleCharset(static_cast<LCID>(n.Language), false) == charset)
+            return n.Language;
+    return language;
+}
+
+int32_t TLanguageManager::IndexOfLanguageRecord(const void* records, int32_t lastIndex, int32_t language)
+{
+    const auto* bytes = static_cast<const uint8_t*>(records);
+    for (int32_t i = 0; i <= lastIndex; ++i) {
+        int32_t id = 0, second = 0;
+        std::memcpy(&id, bytes + i * 20, 4);
+        std::memcpy(&second, bytes + i * 20 + 4, 4);
+        if (id == language && second > 0)
+            return i;
+    }
+    return -1;
 }
 
 void TLanguageManager::AddToHistory(int32_t language)

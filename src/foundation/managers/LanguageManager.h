@@ -32,6 +32,13 @@ public:
     const std::vector<TLanguageName>& Names() const { return FNames; }
     const std::vector<int32_t>& History() const { return FHistory; }
     // Puts the language first in the history, which keeps at most 8.
+    // The language to use for text in a character set: the given one when its
+    // locale uses that set, else the user's language when it does, else the
+    // first language of the list that does; the given one when none does.
+    int32_t LanguageForCharset(uint8_t charset, int32_t language) const;
+    // The index of the first of lastIndex + 1 records of 20 bytes (language
+    // id, then a count) that names the language with a positive count; -1 when none.
+    static int32_t IndexOfLanguageRecord(const void* records, int32_t lastIndex, int32_t language);
     void AddToHistory(int32_t language);
     void LoadHistory(TSettingsStorage& store);
     void SaveHistory(TSettingsStorage& store) const;
