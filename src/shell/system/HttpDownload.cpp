@@ -139,14 +139,19 @@ int32_t TUiRequest::Ask(const std::string& text, TMsgDlgType type, TMsgDlgButton
     std::unique_lock lock(FLock);
     // The user-interface thread's own question goes first.
     FChanged.wait(lock, [this] { return FState != ursPaused; });
+    // The user-interface thread stopped the download: nobody is left to
+    // answer, and the stop request must not be overwritten by the question.
+    if (FState == ursDone || FState == ursFailed)
+        return mrAbort;
     FText = text;
     FType = type;
     FButtons = buttons;
     FAnswer = 0;
     FState = ursPending;
     FChanged.notify_all();
-    FChanged.wait(lock, [this] { return FState == ursAnswered; });
-    return FAnswer;
+    // A stop while the question waits ends the wait as Abort.
+    FChanged.wait(lock, [this] { return FState == ursAnswered || FState == ursDone || FState == ursFailed; });
+    return FState == ursAnswered ? FAnswer : mrAbort;
 }
 
 bool TUiRequest::WorkerChangeState(TUiRequestState expected, TUiRequestState state)

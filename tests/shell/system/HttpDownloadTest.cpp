@@ -161,7 +161,7 @@ TEST_F(HttpDownloadTest, AWorkerHandsItsQuestionToTheUserInterfaceThreadAndGoesO
     TLocalHttpServer server;
     TServedResource r;
     r.Body = body;
-    r.CutAfter = 1;
+    r.CutAfter = 1500;
     server.Set("big.bin", r);
     const std::string file = MakeTestDir("download-worker") + "/big.bin";
 
@@ -176,7 +176,9 @@ TEST_F(HttpDownloadTest, AWorkerHandsItsQuestionToTheUserInterfaceThreadAndGoesO
     std::string text;
     TMsgDlgType type = mtInformation;
     TMsgDlgButtons buttons = 0;
-    const bool asked = RunUntil([&] { return UiRequest.TakeQuestion(text, type, buttons); }, 30000);
+    // Taking the question changes the record: the condition takes it once.
+    bool asked = false;
+    RunUntil([&] { return asked || (asked = UiRequest.TakeQuestion(text, type, buttons)); }, 30000);
     if (asked) {
         EXPECT_NE(text.find("a été interrompue"), std::string::npos);
         EXPECT_EQ(buttons, mbAbort | mbRetry);
@@ -196,5 +198,35 @@ TEST_F(HttpDownloadTest, AWorkerHandsItsQuestionToTheUserInterfaceThreadAndGoesO
     EXPECT_EQ(UiRequest.Position.load(), 4000);
     EXPECT_EQ(UiRequest.Maximum.load(), 4000);
     EXPECT_EQ(ReadAllBytes(file), body);
+    UiRequest.SetState(ursIdle);
+}
+
+TEST_F(HttpDownloadTest, StoppingWhileTheWorkersQuestionWaitsEndsTheDownloadWithoutAnAnswer)
+{
+    TLocalHttpServer server;
+    TServedResource r;
+    r.Body = Pattern(4000, 's');
+    r.CutAfter = 1500;
+    server.Set("big.bin", r);
+    const std::string file = MakeTestDir("download-stopped") + "/big.bin";
+
+    UiRequest.SetState(ursRunning);
+    std::atomic<bool> done{false};
+    bool complete = true;
+    std::thread worker([&] {
+        complete = DownloadUrlToFile(server.Host(), "big.bin", file, true);
+        done = true;
+    });
+    // The question waits; the user closes the window instead of answering.
+    const bool pending = RunUntil([&] { return UiRequest.State() == ursPending; }, 30000);
+    UiRequest.SetState(ursDone);
+    const bool ended = RunUntil([&] { return done.load(); }, 30000);
+    if (!ended)
+        UiRequest.SetAnswer(mrAbort);  // never leave the worker behind
+    worker.join();
+    EXPECT_TRUE(pending);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(complete);
+    EXPECT_FALSE(FileExists(file)) << "a partial file stays";
     UiRequest.SetState(ursIdle);
 }
