@@ -13,6 +13,7 @@
 #include "platform/framework/controls/Edits.h"
 #include "platform/framework/controls/Lists.h"
 #include "platform/framework/controls/Tabs.h"
+#include "platform/testing/FormInput.h"
 #include "platform/testing/Testing.h"
 #include "shell/ShellTesting.h"
 
@@ -70,51 +71,10 @@ protected:
         FLayout = true;
         Doc = std::make_unique<TDocument>(false);
     }
-    // Types into the focused control: letters, digits (on the numeric pad),
-    // blanks, "-", ",", "." (numeric pad) and "\"".
-    void Type(const std::string& text)
-    {
-        for (char c : text) {
-            if (c >= 'a' && c <= 'z')
-                Keys.Tap(std::string(1, static_cast<char>(c - 'a' + 'A')));
-            else if (c >= 'A' && c <= 'Z')
-                Keys.Chord({"Shift"}, std::string(1, c));
-            else if (c >= '0' && c <= '9')
-                Keys.Tap("Num" + std::string(1, c));
-            else if (c == ' ')
-                Keys.Tap("Space");
-            else if (c == '-')
-                Keys.Tap("6");
-            else if (c == ',')
-                Keys.Tap(",");
-            else if (c == '.')
-                Keys.Tap("Num.");
-            else if (c == '"')
-                Keys.Tap("3");
-        }
-    }
-    void Focus(TWinControl& control)
-    {
-        control.SetFocus();
-        ASSERT_TRUE(RunUntil([&] { return control.Focused(); }));
-    }
-    // Replaces an edit's text by typing.
-    void Retype(TCustomEdit& edit, const std::string& text)
-    {
-        Focus(edit);
-        edit.SelectAll();
-        Keys.Tap("Del");
-        Type(text);
-    }
-    // A click in the middle of a control (a graphic control through its parent).
-    void Click(TControl& control)
-    {
-        if (auto* window = dynamic_cast<TWinControl*>(&control))
-            Mouse.Click(window->Handle(), {control.Width() / 2, control.Height() / 2});
-        else
-            Mouse.Click(control.Parent()->Handle(),
-                        {control.Left() + control.Width() / 2, control.Top() + control.Height() / 2});
-    }
+    void Type(const std::string& text) { TypeIntoFocus(Keys, text); }
+    void Focus(TWinControl& control) { FocusControl(control); }
+    void Retype(TCustomEdit& edit, const std::string& text) { RetypeEdit(Keys, edit, text); }
+    void Click(TControl& control) { ClickControl(Mouse, control); }
     // Moves a closed drop-down list to an item with the arrow keys.
     void ChooseItem(TComboBox& combo, int32_t item)
     {

@@ -4,6 +4,7 @@
 // on the French keyboard and clicks.
 #include "foundation/settings/RegistryEx.h"
 #include "platform/framework/controls/Edits.h"
+#include "platform/testing/FormInput.h"
 #include "platform/testing/Testing.h"
 #include "proofing/AutocorrectLangOptions.h"
 #include "shell/ShellTesting.h"
@@ -30,45 +31,10 @@ protected:
         GetAutocorrectLangOptionsManager().Clear();
         ShellWindowTest::TearDown();
     }
-    // Types into the focused control: letters, digits (numeric pad), blanks,
-    // "." (numeric pad) and "-".
-    void Type(const std::string& text)
-    {
-        for (char c : text) {
-            if (c >= 'a' && c <= 'z')
-                Keys.Tap(std::string(1, static_cast<char>(c - 'a' + 'A')));
-            else if (c >= 'A' && c <= 'Z')
-                Keys.Chord({"Shift"}, std::string(1, c));
-            else if (c >= '0' && c <= '9')
-                Keys.Tap("Num" + std::string(1, c));
-            else if (c == ' ')
-                Keys.Tap("Space");
-            else if (c == '.')
-                Keys.Tap("Num.");
-            else if (c == '-')
-                Keys.Tap("6");
-        }
-    }
-    void Focus(TWinControl& control)
-    {
-        control.SetFocus();
-        ASSERT_TRUE(RunUntil([&] { return control.Focused(); }));
-    }
-    void Retype(TCustomEdit& edit, const std::string& text)
-    {
-        Focus(edit);
-        edit.SelectAll();
-        Keys.Tap("Del");
-        Type(text);
-    }
-    void Click(TControl& control)
-    {
-        if (auto* window = dynamic_cast<TWinControl*>(&control))
-            Mouse.Click(window->Handle(), {control.Width() / 2, control.Height() / 2});
-        else
-            Mouse.Click(control.Parent()->Handle(),
-                        {control.Left() + control.Width() / 2, control.Top() + control.Height() / 2});
-    }
+    void Type(const std::string& text) { TypeIntoFocus(Keys, text); }
+    void Focus(TWinControl& control) { FocusControl(control); }
+    void Retype(TCustomEdit& edit, const std::string& text) { RetypeEdit(Keys, edit, text); }
+    void Click(TControl& control) { ClickControl(Mouse, control); }
     void Snapshot(TForm& form, const std::string& name)
     {
         RunPending();
