@@ -133,6 +133,25 @@ TField* LinkFieldOf(const THitTestResult& hit)
     return nullptr;
 }
 
+// The rectangular selection between the anchor and the current position:
+// lines in text order, the x range of the two page-relative x values.
+TBlockSelection BlockBetween(const TTextPosition& anchor, const TTextPosition& current, int32_t anchorX,
+                             int32_t currentX)
+{
+    TBlockSelection block;
+    const bool anchorFirst = !Before(current, anchor);
+    const TTextPosition& first = anchorFirst ? anchor : current;
+    const TTextPosition& last = anchorFirst ? current : anchor;
+    block.First = first;
+    block.StartParagraph = first.Paragraph;
+    block.StartLine = first.PlaceData1;
+    block.EndParagraph = last.Paragraph;
+    block.EndLine = last.PlaceData1;
+    block.LeftX = std::min(anchorX, currentX);
+    block.RightX = std::max(anchorX, currentX);
+    return block;
+}
+
 }  // namespace
 
 // --- Routing ---------------------------------------------------------------------------
@@ -616,17 +635,7 @@ void TDocumentForm::WMLButtonUp(TMessage& message)
     }
 
     if (flags & dwfBlockSelecting) {
-        TBlockSelection block;
-        const bool anchorFirst = !Before(BlockCurrent, BlockAnchor);
-        const TTextPosition& first = anchorFirst ? BlockAnchor : BlockCurrent;
-        const TTextPosition& last = anchorFirst ? BlockCurrent : BlockAnchor;
-        block.First = first;
-        block.StartParagraph = first.Paragraph;
-        block.StartLine = first.PlaceData1;
-        block.EndParagraph = last.Paragraph;
-        block.EndLine = last.PlaceData1;
-        block.LeftX = std::min(BlockAnchorX, BlockCurrentX);
-        block.RightX = std::max(BlockAnchorX, BlockCurrentX);
+        TBlockSelection block = BlockBetween(BlockAnchor, BlockCurrent, BlockAnchorX, BlockCurrentX);
         switch (BlockKind) {
         case 0:
             document.ExecuteOperation(docDeleteBlock, {&block});
@@ -957,17 +966,7 @@ void TDocumentForm::WMMouseMove(TMessage& message)
             BlockCurrentX = std::clamp((ClientToDocument(point).X - page.Left) & ~1, 0, MaxBlockTwips);
         }
         BlockCurrent = hit.Position;
-        TBlockSelection shown;
-        const bool anchorFirst = !Before(BlockCurrent, BlockAnchor);
-        const TTextPosition& first = anchorFirst ? BlockAnchor : BlockCurrent;
-        const TTextPosition& last = anchorFirst ? BlockCurrent : BlockAnchor;
-        shown.First = first;
-        shown.StartParagraph = first.Paragraph;
-        shown.StartLine = first.PlaceData1;
-        shown.EndParagraph = last.Paragraph;
-        shown.EndLine = last.PlaceData1;
-        shown.LeftX = std::min(BlockAnchorX, BlockCurrentX);
-        shown.RightX = std::max(BlockAnchorX, BlockCurrentX);
+        TBlockSelection shown = BlockBetween(BlockAnchor, BlockCurrent, BlockAnchorX, BlockCurrentX);
         SetShownBlockSelection(document, &shown);
         Repaint();
         cursor = mode == mmFormatPainter ? 9 : mode == mmHighlighter ? 17 : mode == mmFontColor ? 21 : cuArrow;
